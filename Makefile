@@ -1,0 +1,59 @@
+# The project's commands. `make test` is all a fresh Debian 12 machine needs.
+#   make test   install what is missing, build native + win64 + win32, run every test
+#   make demo   shape a real window under Wine (own X server and a screenshot without a display)
+#   make dist   fill dist/win64 and dist/win32 with the deliverables
+#   make bench  print the region-building benchmarks
+SHELL := /bin/bash
+BUILD := build
+CONFIG ?= Release
+JOBS ?= $(shell nproc)
+CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=$(CONFIG) -Wno-dev
+SESSION := tools/wine-session.sh
+
+.PHONY: all deps configure build test demo dist bench clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/native/build.ninja: | deps
+	cmake -S . -B $(BUILD)/native $(CMAKE_COMMON)
+
+$(BUILD)/win64/build.ninja: | deps
+	cmake -S . -B $(BUILD)/win64 $(CMAKE_COMMON) --toolchain cmake/mingw-x86_64.cmake \
+	  -DCUTSHAPE_NATIVE_TOOLS_DIR=$(CURDIR)/$(BUILD)/native/tools/xshape
+
+$(BUILD)/win32/build.ninja: | deps
+	cmake -S . -B $(BUILD)/win32 $(CMAKE_COMMON) --toolchain cmake/mingw-i686.cmake
+
+configure: $(BUILD)/native/build.ninja $(BUILD)/win64/build.ninja $(BUILD)/win32/build.ninja
+
+build: configure
+	cmake --build $(BUILD)/native -j $(JOBS)
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+# Native tests first, then the Windows tests inside one Wine session; the run ends with
+# CTest's summary of the Windows tests, and fails if either run failed.
+test: build
+	@status=0; \
+	ctest --test-dir $(BUILD)/native --output-on-failure || status=1; \
+	$(SESSION) ctest --test-dir $(BUILD)/win64 --output-on-failure || status=1; \
+	exit $$status
+
+demo: build
+	@tools/demo.sh $(BUILD)
+
+dist: build
+	rm -rf dist/win64 dist/win32
+	cmake --install $(BUILD)/win64 --prefix dist/win64 --component deliverables
+	cmake --install $(BUILD)/win32 --prefix dist/win32 --component deliverables
+	@echo "dist/win64 and dist/win32 are ready."
+
+bench: build
+	$(BUILD)/native/bench/cutshape_core_bench
+	$(SESSION) $(BUILD)/win64/bench/cutshape_region_bench.exe
+
+clean:
+	rm -rf $(BUILD) dist

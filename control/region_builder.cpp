@@ -1,0 +1,63 @@
+#include "control/region_builder.h"
+
+#include "core/band_builder.h"
+#include "core/twips.h"
+#include "runtime/runtime_errors.h"
+#include "runtime/screen.h"
+#include "win/region.h"
+
+namespace cutshape::control {
+namespace {
+
+// Height first, then width; both from the box's twips at the screen's resolution.
+void measureScan(const runtime::PictureBox& staging, ScanSize& scan) {
+    try {
+        scan.scanHeight = core::twipsToPixels(staging.height(), runtime::Screen::twipsPerPixelY());
+        scan.scanWidth = core::twipsToPixels(staging.width(), runtime::Screen::twipsPerPixelX());
+    } catch (const core::ArithmeticError& fault) {
+        throw runtime::arithmeticError(fault);
+    }
+}
+
+core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSettings& mask) {
+    return core::chooseMaskColor(mask, [&] { return ::GetPixel(staging.hDC(), 0, 0); });
+}
+
+} // namespace
+
+win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+                              ScanSize& scan) {
+    measureScan(staging, scan);
+    const core::Color maskColor = chooseMask(staging, mask);
+    const core::BandedRegion bands =
+        core::buildBandedRegion(staging.pixels(), scan.scanWidth, scan.scanHeight, maskColor);
+    return win::createRegion(bands.rects);
+}
+
+win::UniqueRegion buildRegionPerPixel(const runtime::PictureBox& staging,
+                                      const core::MaskSettings& mask, ScanSize& scan) {
+    win::UniqueRegion accumulator(::CreateRectRgn(0, 0, 0, 0));
+    measureScan(staging, scan);
+    const core::Color maskColor = chooseMask(staging, mask);
+    const auto pixel = [&](std::int32_t x, std::int32_t y) {
+        return ::GetPixel(staging.hDC(), x, y);
+    };
+    for (std::int32_t y = 0; y < scan.scanHeight; ++y) {
+        std::int32_t x = 0;
+        while (x < scan.scanWidth) {
+            while (x < scan.scanWidth && pixel(x, y) == maskColor)
+                ++x;
+            if (x >= scan.scanWidth)
+                break;
+            const std::int32_t start = x;
+            while (x < scan.scanWidth && pixel(x, y) != maskColor)
+                ++x;
+            // Region call results are ignored here: a failing call does not stop the build.
+            const win::UniqueRegion run(::CreateRectRgn(start, y, x, y + 1));
+            ::CombineRgn(accumulator.get(), accumulator.get(), run.get(), RGN_OR);
+        }
+    }
+    return accumulator;
+}
+
+} // namespace cutshape::control

@@ -1,0 +1,31 @@
+#pragma once
+// Turns the picture staged in a picture box into a window region: the union of one
+// one-pixel-high rectangle per horizontal run of pixels that differ from the mask colour.
+// The region's origin is the staged picture's top-left pixel.
+
+#include "core/mask_color.h"
+#include "runtime/picture_box.h"
+#include "win/handles.h"
+
+#include <cstdint>
+
+namespace cutshape::control {
+
+// The scan size of the last build, in pixels (rows, then columns).
+struct ScanSize {
+    std::int32_t scanHeight = 0;
+    std::int32_t scanWidth = 0;
+};
+
+// Reads the box's image once, bands the runs and creates the region from the bands.
+// Throws the runtime's errors for sizes without a pixel size and when the system cannot
+// create the region; nothing is left allocated then.
+win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+                              ScanSize& scan);
+
+// The same region built the slow way, one pixel read per pixel and one rectangle, union and
+// deletion per run. Kept as the reference the fast path is measured and tested against.
+win::UniqueRegion buildRegionPerPixel(const runtime::PictureBox& staging,
+                                      const core::MaskSettings& mask, ScanSize& scan);
+
+} // namespace cutshape::control

@@ -1,0 +1,71 @@
+// rects_ is always in canonical banded form (see band_builder.h): the last band, starting at
+// bandStart_ and ending at row bandEnd_, is the only one a later row may still extend, and
+// only a row that directly follows it with identical intervals does.
+
+#include "core/band_builder.h"
+
+#include "core/run_scanner_detail.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace cutshape::core {
+
+void BandBuilder::addRow(std::int32_t y, std::span<const Interval> runs) {
+    // A row without runs adds nothing; the next row cannot follow the last band directly, so
+    // merging stops by itself.
+    if (runs.empty())
+        return;
+    const std::size_t bandSize = rects_.size() - bandStart_;
+    const bool sameIntervals = bandSize == runs.size() && y == bandEnd_ &&
+                               std::equal(runs.begin(), runs.end(),
+                                          rects_.begin() + static_cast<std::ptrdiff_t>(bandStart_),
+                                          [](const Interval& run, const Rect& rect) {
+                                              return run.x1 == rect.x1 && run.x2 == rect.x2;
+                                          });
+    if (sameIntervals) {
+        for (std::size_t i = bandStart_; i < rects_.size(); ++i)
+            rects_[i].y2 = y + 1;
+    } else {
+        bandStart_ = rects_.size();
+        for (const Interval& run : runs)
+            rects_.push_back({run.x1, y, run.x2, y + 1});
+    }
+    bandEnd_ = y + 1;
+}
+
+Rects BandBuilder::takeRects() {
+    Rects taken = std::move(rects_);
+    rects_ = Rects();
+    bandStart_ = 0;
+    bandEnd_ = 0;
+    return taken;
+}
+
+namespace detail {
+
+BandedRegion buildBandedRegionWith(ScanIsa isa, const PixelView& image, std::int32_t scanWidth,
+                                   std::int32_t scanHeight, Color mask) {
+    BandedRegion region;
+    if (scanWidth <= 0 || scanHeight <= 0)
+        return region;
+    BandBuilder builder;
+    std::vector<Interval> runs;
+    for (std::int32_t y = 0; y < scanHeight; ++y) {
+        scanRowWith(isa, image, y, scanWidth, mask, runs);
+        region.runCount += static_cast<std::int64_t>(runs.size());
+        builder.addRow(y, runs);
+    }
+    region.rects = builder.takeRects();
+    return region;
+}
+
+} // namespace detail
+
+BandedRegion buildBandedRegion(const PixelView& image, std::int32_t scanWidth,
+                               std::int32_t scanHeight, Color mask) {
+    return detail::buildBandedRegionWith(detail::activeScanIsa(), image, scanWidth, scanHeight,
+                                         mask);
+}
+
+} // namespace cutshape::core

@@ -1,0 +1,275 @@
+#include "core/picture_header.h"
+
+#include <cstring>
+
+namespace cutshape::core {
+namespace {
+
+using Kind = PictureFileError::Kind;
+
+[[noreturn]] void invalid(const char* what) {
+    throw PictureFileError(Kind::Invalid, what);
+}
+
+// Little-endian reads that fail instead of reading past the end.
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::size_t size() const noexcept { return bytes_.size(); }
+    bool has(std::size_t offset, std::size_t count) const noexcept {
+        return offset <= bytes_.size() && count <= bytes_.size() - offset;
+    }
+    std::uint8_t u8(std::size_t offset) const {
+        need(offset, 1);
+        return bytes_[offset];
+    }
+    std::uint16_t u16(std::size_t offset) const {
+        need(offset, 2);
+        return static_cast<std::uint16_t>(bytes_[offset] | bytes_[offset + 1] << 8);
+    }
+    std::uint16_t u16be(std::size_t offset) const {
+        need(offset, 2);
+        return static_cast<std::uint16_t>(bytes_[offset] << 8 | bytes_[offset + 1]);
+    }
+    std::uint32_t u32(std::size_t offset) const {
+        need(offset, 4);
+        return static_cast<std::uint32_t>(u16(offset)) | static_cast<std::uint32_t>(u16(offset + 2))
+                                                             << 16;
+    }
+    std::int32_t i32(std::size_t offset) const { return static_cast<std::int32_t>(u32(offset)); }
+    std::int16_t i16(std::size_t offset) const { return static_cast<std::int16_t>(u16(offset)); }
+    bool startsWith(const char* magic) const noexcept {
+        const std::size_t length = std::strlen(magic);
+        return has(0, length) && std::memcmp(bytes_.data(), magic, length) == 0;
+    }
+
+private:
+    void need(std::size_t offset, std::size_t count) const {
+        if (!has(offset, count))
+            invalid("the file ends inside its header");
+    }
+    std::span<const std::uint8_t> bytes_;
+};
+
+PictureHeader sized(PictureFormat format, std::int64_t width, std::int64_t height) {
+    if (width <= 0 || height <= 0)
+        invalid("the picture has no pixels");
+    if (width > kMaxPicturePixels / height)
+        throw PictureFileError(Kind::TooLarge, "the picture is too large to be held in memory");
+    return {format, width, height};
+}
+
+PictureHeader inspectBitmap(const Reader& in) {
+    const std::uint32_t pixelOffset = in.u32(10);
+    const std::uint32_t infoSize = in.u32(14);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    std::uint32_t bitCount = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t imageSize = 0;
+    std::uint32_t paletteEntrySize = 4;
+    if (infoSize == 12) { // the old core header
+        width = in.u16(18);
+        height = in.u16(20);
+        bitCount = in.u16(24);
+        paletteEntrySize = 3;
+    } else if (infoSize >= 40) {
+        width = in.i32(18);
+        height = in.i32(22);
+        if (height < 0)
+            height = -height;
+        if (in.u16(26) != 1)
+            invalid("the bitmap has more than one plane");
+        bitCount = in.u16(28);
+        compression = in.u32(30);
+        imageSize = in.u32(34);
+    } else {
+        invalid("the bitmap header has an unknown size");
+    }
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+        bitCount != 32)
+        invalid("the bitmap has an unsupported colour depth");
+    const PictureHeader header = sized(PictureFormat::Bitmap, width, height);
+
+    const std::uint64_t headersEnd = 14 + std::uint64_t{infoSize};
+    std::uint64_t paletteEnd = headersEnd;
+    if (bitCount <= 8)
+        paletteEnd += std::uint64_t{paletteEntrySize} << bitCount;
+    else if (compression == 3) // BI_BITFIELDS: three masks after a 40-byte header
+        paletteEnd += infoSize == 40 ? 12 : 0;
+    if (pixelOffset < headersEnd || pixelOffset > in.size())
+        invalid("the bitmap's pixel data lies outside the file");
+
+    const std::uint64_t available = in.size() - pixelOffset;
+    switch (compression) {
+    case 0: // BI_RGB
+    case 3: // BI_BITFIELDS
+    {
+        if (bitCount <= 8 && paletteEnd > in.size())
+            invalid("the bitmap's colour table is cut short");
+        const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
+        if (stride * static_cast<std::uint64_t>(height) > available)
+            invalid("the bitmap's pixel data is cut short");
+        break;
+    }
+    case 1: // BI_RLE8
+    case 2: // BI_RLE4
+        if ((compression == 1 && bitCount != 8) || (compression == 2 && bitCount != 4))
+            invalid("the bitmap's compression does not match its colour depth");
+        if (imageSize == 0 || imageSize > available)
+            invalid("the bitmap's compressed data is cut short");
+        break;
+    default:
+        invalid("the bitmap uses an unsupported compression");
+    }
+    return header;
+}
+
+// Skips a chain of GIF data sub-blocks starting at `offset`; returns the offset after the
+// terminating empty block.
+std::size_t skipGifSubBlocks(const Reader& in, std::size_t offset) {
+    for (;;) {
+        if (!in.has(offset, 1))
+            invalid("the GIF data is cut short");
+        const std::uint8_t length = in.u8(offset);
+        offset += 1 + std::size_t{length};
+        if (length == 0)
+            return offset;
+    }
+}
+
+PictureHeader inspectGif(const Reader& in) {
+    const PictureHeader header = sized(PictureFormat::Gif, in.u16(6), in.u16(8));
+    const std::uint8_t screenFlags = in.u8(10);
+    std::size_t offset = 13;
+    if (screenFlags & 0x80)
+        offset += 3 * (std::size_t{2} << (screenFlags & 7));
+    // The first image must be complete; what follows it is never drawn.
+    for (;;) {
+        if (!in.has(offset, 1))
+            invalid("the GIF ends before its first image");
+        switch (in.u8(offset)) {
+        case 0x21: // extension: label, then sub-blocks
+            offset = skipGifSubBlocks(in, offset + 2);
+            break;
+        case 0x2C: { // image descriptor
+            const std::uint8_t imageFlags = in.u8(offset + 9);
+            offset += 10;
+            if (imageFlags & 0x80)
+                offset += 3 * (std::size_t{2} << (imageFlags & 7));
+            in.u8(offset); // the LZW minimum code size must be there
+            skipGifSubBlocks(in, offset + 1);
+            return header;
+        }
+        default:
+            invalid("the GIF holds no image");
+        }
+    }
+}
+
+PictureHeader inspectJpeg(const Reader& in) {
+    std::size_t offset = 2;
+    for (;;) {
+        if (!in.has(offset, 4) || in.u8(offset) != 0xFF)
+            invalid("the JPEG ends before its frame header");
+        const std::uint8_t marker = in.u8(offset + 1);
+        if (marker == 0xFF) { // fill byte
+            ++offset;
+            continue;
+        }
+        const std::uint16_t length = in.u16be(offset + 2);
+        const bool frameHeader =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frameHeader) {
+            const PictureHeader header =
+                sized(PictureFormat::Jpeg, in.u16be(offset + 7), in.u16be(offset + 5));
+            // A complete file ends with its end-of-image marker.
+            const std::size_t size = in.size();
+            std::size_t end = size;
+            while (end > offset && in.u8(end - 1) == 0)
+                --end; // some writers pad the file
+            if (end < 2 || in.u8(end - 2) != 0xFF || in.u8(end - 1) != 0xD9)
+                invalid("the JPEG data is cut short");
+            return header;
+        }
+        if (marker == 0xD9 || marker == 0xDA)
+            invalid("the JPEG has no frame header");
+        offset += 2 + std::size_t{length};
+    }
+}
+
+PictureHeader inspectIcon(const Reader& in) {
+    const std::uint16_t count = in.u16(4);
+    if (count == 0)
+        invalid("the icon holds no image");
+    PictureHeader header{};
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t entry = 6 + 16 * i;
+        const std::int64_t width = in.u8(entry) ? in.u8(entry) : 256;
+        const std::int64_t height = in.u8(entry + 1) ? in.u8(entry + 1) : 256;
+        const std::uint32_t size = in.u32(entry + 8);
+        const std::uint32_t offset = in.u32(entry + 12);
+        if (size == 0 || !in.has(offset, size))
+            invalid("the icon's image data lies outside the file");
+        if (i == 0)
+            header = sized(PictureFormat::Icon, width, height);
+    }
+    return header;
+}
+
+PictureHeader inspectMetafile(const Reader& in) {
+    // Placeable header: key, handle, bounds (4 x int16), units per inch, reserved, checksum.
+    const std::int64_t width = std::int64_t{in.i16(10)} - in.i16(6);
+    const std::int64_t height = std::int64_t{in.i16(12)} - in.i16(8);
+    const std::uint16_t unitsPerInch = in.u16(14);
+    if (unitsPerInch == 0)
+        invalid("the metafile has no scale");
+    std::uint16_t checksum = 0;
+    for (std::size_t offset = 0; offset < 20; offset += 2)
+        checksum ^= in.u16(offset);
+    if (checksum != in.u16(20))
+        invalid("the metafile header is damaged");
+    // The metafile proper follows: its size is counted in 16-bit words.
+    const std::uint64_t words = in.u32(22 + 6);
+    if (in.u16(22 + 2) != 9 || words * 2 > in.size() - 22)
+        invalid("the metafile is cut short");
+    const auto pixels = [unitsPerInch](std::int64_t units) {
+        return ((units < 0 ? -units : units) * 96 + unitsPerInch - 1) / unitsPerInch;
+    };
+    return sized(PictureFormat::Metafile, pixels(width), pixels(height));
+}
+
+PictureHeader inspectEnhancedMetafile(const Reader& in) {
+    const std::uint32_t fileSize = in.u32(48);
+    if (fileSize > in.size() || fileSize < 88)
+        invalid("the enhanced metafile is cut short");
+    // The frame is in hundredths of a millimetre.
+    const std::int64_t width = std::int64_t{in.i32(24)} - in.i32(16);
+    const std::int64_t height = std::int64_t{in.i32(28)} - in.i32(20);
+    return sized(PictureFormat::EnhancedMetafile, (width < 0 ? -width : width) * 96 / 2540 + 1,
+                 (height < 0 ? -height : height) * 96 / 2540 + 1);
+}
+
+} // namespace
+
+PictureHeader inspectPictureFile(std::span<const std::uint8_t> bytes) {
+    const Reader in(bytes);
+    if (bytes.empty())
+        invalid("the file is empty");
+    if (in.startsWith("BM"))
+        return inspectBitmap(in);
+    if (in.startsWith("GIF87a") || in.startsWith("GIF89a"))
+        return inspectGif(in);
+    if (in.has(0, 3) && in.u8(0) == 0xFF && in.u8(1) == 0xD8 && in.u8(2) == 0xFF)
+        return inspectJpeg(in);
+    if (in.has(0, 4) && in.u16(0) == 0 && (in.u16(2) == 1 || in.u16(2) == 2))
+        return inspectIcon(in);
+    if (in.has(0, 4) && in.u32(0) == 0x9AC6CDD7u)
+        return inspectMetafile(in);
+    if (in.has(0, 44) && in.u32(0) == 1 && in.u32(40) == 0x464D4520u) // " EMF"
+        return inspectEnhancedMetafile(in);
+    invalid("the file is not a BMP, GIF, JPEG, ICO, WMF or EMF picture");
+}
+
+} // namespace cutshape::core

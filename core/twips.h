@@ -1,0 +1,22 @@
+#pragma once
+// Twips (1/1440 inch) to pixels, the one conversion every length goes through.
+
+#include <cstdint>
+
+namespace cutshape::core {
+
+// Rounds to the nearest integer, ties to even (7.5 -> 8, 6.5 -> 6). Throws ArithmeticError:
+// IntegerOverflow when the result does not fit, InvalidOperation for a NaN.
+std::int32_t roundToInt32(double value);
+
+// twips / twipsPerPixel computed in double precision from the single-precision operands,
+// then rounded as roundToInt32 does. Throws ArithmeticError for a division by zero, an
+// invalid division, a non-finite quotient or a result outside the 32-bit range. The quotient
+// has the operands' single-precision type, so one beyond the largest single is non-finite
+// (FloatOverflow) even though the double computing it still holds it.
+std::int32_t twipsToPixels(float twips, float twipsPerPixel);
+
+// Adds with 32-bit overflow detection (ArithmeticFault::IntegerOverflow).
+std::int32_t checkedAdd(std::int32_t a, std::int32_t b);
+
+} // namespace cutshape::core

@@ -1,0 +1,136 @@
+#include "runtime/picture.h"
+
+#include "core/picture_header.h"
+#include "runtime/runtime_errors.h"
+#include "win/handles.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace cutshape::runtime {
+namespace {
+
+constexpr int kHimetricPerInch = 2540;
+
+std::vector<std::uint8_t> readPictureFile(const std::wstring& path) {
+    win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_PATH_NOT_FOUND)
+            throw pathNotFoundError(path);
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_INVALID_NAME)
+            throw fileNotFoundError(path);
+        win::throwLastError((L"Cannot open " + path).c_str());
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size))
+        win::throwLastError((L"Cannot read " + path).c_str());
+    if (size.QuadPart > 0x7FFFFFFF)
+        throw outOfMemoryError(L"the file " + path + L" is too large");
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size()))
+        win::throwLastError((L"Cannot read " + path).c_str());
+    return bytes;
+}
+
+std::wstring widen(const char* text) {
+    std::wstring result;
+    while (*text)
+        result += static_cast<wchar_t>(static_cast<unsigned char>(*text++));
+    return result;
+}
+
+} // namespace
+
+Picture Picture::fromObject(IUnknown* object) {
+    if (!object)
+        return Picture();
+    win::ComPtr<IPicture> picture = win::ComPtr<IUnknown>(object).tryQuery<IPicture>();
+    if (!picture)
+        throw typeMismatchError();
+    return Picture(std::move(picture));
+}
+
+bool Picture::isEmpty() const noexcept {
+    SHORT type = PICTYPE_NONE;
+    return !picture_ || FAILED(picture_->get_Type(&type)) || type == PICTYPE_NONE ||
+           type == PICTYPE_UNINITIALIZED;
+}
+
+SIZE Picture::sizeHimetric() const noexcept {
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    if (isEmpty() || FAILED(picture_->get_Width(&width)) || FAILED(picture_->get_Height(&height)))
+        return SIZE{0, 0};
+    return SIZE{width, height};
+}
+
+SIZE Picture::sizePixels(int dpiX, int dpiY) const noexcept {
+    const SIZE himetric = sizeHimetric();
+    return SIZE{::MulDiv(himetric.cx, dpiX, kHimetricPerInch),
+                ::MulDiv(himetric.cy, dpiY, kHimetricPerInch)};
+}
+
+void Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
+    if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
+        return;
+    const SIZE himetric = sizeHimetric();
+    // HIMETRIC runs bottom-up: start at the top edge and go down by a negative height.
+    win::check(picture_->Render(dc, 0, 0, sizePx.cx, sizePx.cy, 0, himetric.cy, himetric.cx,
+                                -himetric.cy, nullptr),
+               L"Drawing the picture");
+}
+
+Picture emptyPicture() {
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_NONE;
+    win::ComPtr<IPicture> picture;
+    win::check(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE, picture.putVoid()),
+               L"Creating an empty picture");
+    return Picture(std::move(picture));
+}
+
+Picture loadPicture(std::wstring_view path) {
+    if (path.empty())
+        return emptyPicture();
+    const std::wstring fullPath(path);
+    const std::vector<std::uint8_t> bytes = readPictureFile(fullPath);
+    try {
+        core::inspectPictureFile(bytes);
+    } catch (const core::PictureFileError& fault) {
+        const std::wstring detail = fullPath + L": " + widen(fault.what());
+        if (fault.kind() == core::PictureFileError::Kind::TooLarge)
+            throw outOfMemoryError(detail);
+        throw invalidPictureError(detail);
+    }
+
+    win::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+    if (!memory)
+        throw outOfMemoryError(L"no memory for " + fullPath);
+    void* target = ::GlobalLock(memory.get());
+    std::memcpy(target, bytes.data(), bytes.size());
+    ::GlobalUnlock(memory.get());
+
+    win::ComPtr<IStream> stream;
+    win::check(::CreateStreamOnHGlobal(memory.get(), TRUE, stream.put()),
+               L"Creating a stream for the picture");
+    (void)memory.release(); // the stream frees it
+
+    win::ComPtr<IPicture> picture;
+    const HRESULT result = ::OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE,
+                                            IID_IPicture, picture.putVoid());
+    if (result == E_OUTOFMEMORY)
+        throw outOfMemoryError(fullPath);
+    if (FAILED(result) || !picture)
+        throw invalidPictureError(fullPath);
+    return Picture(std::move(picture));
+}
+
+} // namespace cutshape::runtime

@@ -1,0 +1,56 @@
+#pragma once
+// Picture objects: the platform's OLE picture (IPicture and IPictureDisp on one object).
+// A Picture value is a shared reference: copies name the same object, nothing is copied.
+
+#include "win/com_ptr.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+#include <string_view>
+
+namespace cutshape::runtime {
+
+class Picture {
+public:
+    Picture() noexcept = default; // no picture object at all
+    // Shares the picture behind `object`; throws the runtime's type-mismatch error when the
+    // object is not a picture.
+    static Picture fromObject(IUnknown* object);
+
+    // Whether there is no picture object (as opposed to an empty one).
+    bool isNothing() const noexcept { return !picture_; }
+    // Whether the picture draws nothing: no object, or an object of type none.
+    bool isEmpty() const noexcept;
+
+    // The picture's natural size in HIMETRIC units (0.01 mm); 0 x 0 when empty.
+    SIZE sizeHimetric() const noexcept;
+    // The picture's natural size in pixels at the given resolution.
+    SIZE sizePixels(int dpiX, int dpiY) const noexcept;
+
+    // Draws the picture at its natural size with its top-left corner at (0, 0).
+    void renderAtOrigin(HDC dc, SIZE sizePx) const;
+
+    IPicture* get() const noexcept { return picture_.get(); }
+    win::ComPtr<IPictureDisp> dispatch() const { return picture_.query<IPictureDisp>(); }
+
+    friend bool operator==(const Picture& a, const Picture& b) noexcept {
+        return a.picture_ == b.picture_;
+    }
+
+private:
+    explicit Picture(win::ComPtr<IPicture> picture) noexcept : picture_(std::move(picture)) {}
+    friend Picture loadPicture(std::wstring_view path);
+    friend Picture emptyPicture();
+
+    win::ComPtr<IPicture> picture_;
+};
+
+// A picture object from a BMP, GIF, JPEG, ICO, WMF or EMF file; an empty path gives an
+// empty picture. Throws the runtime's errors: file not found, invalid picture (empty,
+// damaged, truncated or foreign files), out of memory (sizes that cannot be held).
+Picture loadPicture(std::wstring_view path);
+
+// A new picture object of type none: size 0, draws nothing.
+Picture emptyPicture();
+
+} // namespace cutshape::runtime

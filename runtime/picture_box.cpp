@@ -1,0 +1,133 @@
+#include "runtime/picture_box.h"
+
+#include "core/twips.h"
+#include "runtime/runtime_errors.h"
+#include "runtime/screen.h"
+
+namespace cutshape::runtime {
+namespace {
+
+// A fixed single border is drawn two pixels wide on each side, inside the outer size.
+constexpr std::int32_t kFixedSingleBorderPx = 2;
+
+std::int32_t pixelsFromTwips(float twips, float twipsPerPixel) {
+    try {
+        return core::twipsToPixels(twips, twipsPerPixel);
+    } catch (const core::ArithmeticError& fault) {
+        throw arithmeticError(fault);
+    }
+}
+
+COLORREF resolveColor(core::Color color) noexcept {
+    if ((color & 0xFF000000u) == 0x80000000u)
+        return ::GetSysColor(static_cast<int>(color & 0xFFu));
+    return color & 0x00FFFFFFu;
+}
+
+std::int32_t borderPxFor(std::int16_t style) noexcept {
+    return style == PictureBox::kBorderNone ? 0 : kFixedSingleBorderPx;
+}
+
+} // namespace
+
+PictureBox::PictureBox(float leftTwips, float topTwips, float widthTwips, float heightTwips)
+    : left_(leftTwips), top_(topTwips) {
+    redraw(pixelsFromTwips(widthTwips, Screen::twipsPerPixelX()),
+           pixelsFromTwips(heightTwips, Screen::twipsPerPixelY()), borderStyle_, picture_,
+           backColor_);
+}
+
+std::int32_t PictureBox::borderPx() const noexcept {
+    return borderPxFor(borderStyle_);
+}
+
+float PictureBox::width() const noexcept {
+    return static_cast<float>(widthPx_) * Screen::twipsPerPixelX();
+}
+
+float PictureBox::height() const noexcept {
+    return static_cast<float>(heightPx_) * Screen::twipsPerPixelY();
+}
+
+std::optional<SIZE> PictureBox::autoSizeFor(const Picture& picture,
+                                            std::int16_t borderStyle) const {
+    if (picture.isEmpty())
+        return std::nullopt; // an empty picture leaves the size alone
+    const SIZE natural = picture.sizePixels(Screen::dpiX(), Screen::dpiY());
+    const std::int32_t border = 2 * borderPxFor(borderStyle);
+    return SIZE{natural.cx + border, natural.cy + border};
+}
+
+void PictureBox::setPicture(Picture picture) {
+    std::int32_t widthPx = widthPx_;
+    std::int32_t heightPx = heightPx_;
+    if (autoSize_) {
+        if (const std::optional<SIZE> size = autoSizeFor(picture, borderStyle_)) {
+            widthPx = size->cx;
+            heightPx = size->cy;
+        }
+    }
+    redraw(widthPx, heightPx, borderStyle_, picture, backColor_);
+    picture_ = std::move(picture);
+}
+
+void PictureBox::setBorderStyle(std::int16_t style) {
+    if (style == borderStyle_)
+        return;
+    std::int32_t widthPx = widthPx_;
+    std::int32_t heightPx = heightPx_;
+    if (autoSize_) {
+        if (const std::optional<SIZE> size = autoSizeFor(picture_, style)) {
+            widthPx = size->cx;
+            heightPx = size->cy;
+        }
+    }
+    redraw(widthPx, heightPx, style, picture_, backColor_);
+    borderStyle_ = style;
+}
+
+void PictureBox::setAutoSize(bool autoSize) {
+    if (autoSize) {
+        if (const std::optional<SIZE> size = autoSizeFor(picture_, borderStyle_))
+            redraw(size->cx, size->cy, borderStyle_, picture_, backColor_);
+    }
+    autoSize_ = autoSize;
+}
+
+void PictureBox::setWidth(float twips) {
+    redraw(pixelsFromTwips(twips, Screen::twipsPerPixelX()), heightPx_, borderStyle_, picture_,
+           backColor_);
+}
+
+void PictureBox::setHeight(float twips) {
+    redraw(widthPx_, pixelsFromTwips(twips, Screen::twipsPerPixelY()), borderStyle_, picture_,
+           backColor_);
+}
+
+void PictureBox::setBackColor(core::Color color) {
+    redraw(widthPx_, heightPx_, borderStyle_, picture_, color);
+    backColor_ = color;
+}
+
+void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
+                        const Picture& picture, core::Color backColor) {
+    // Negative sizes are kept as given (the runtime accepts them) but hold no pixels.
+    const std::int32_t border = borderPxFor(borderStyle);
+    const std::int32_t clientWidth = widthPx - 2 * border;
+    const std::int32_t clientHeight = heightPx - 2 * border;
+    win::DibSurface image = [&] {
+        try {
+            return win::DibSurface(clientWidth, clientHeight);
+        } catch (const win::Error& error) {
+            throw outOfMemoryError(error.description());
+        }
+    }();
+    image.fill(resolveColor(backColor));
+    if (clientWidth > 0 && clientHeight > 0)
+        picture.renderAtOrigin(image.dc(), picture.sizePixels(Screen::dpiX(), Screen::dpiY()));
+    image_ = std::move(image);
+    widthPx_ = widthPx;
+    heightPx_ = heightPx;
+}
+
+} // namespace cutshape::runtime

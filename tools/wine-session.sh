@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Runs a command inside a private Wine session: a project-local Wine prefix, a private
+# headless X server and a persistent wineserver, all stopped again (by PID) when the
+# command ends. Used by `make test`, `make bench` and `make demo`.
+#
+#   tools/wine-session.sh [--display-from-user] <command> [args...]
+#
+# Environment: CUTSHAPE_WINE_PREFIX (default build/wine-prefix) chooses the prefix.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+use_user_display=0
+if [[ "${1:-}" == "--display-from-user" ]]; then
+  use_user_display=1
+  shift
+fi
+
+export WINEPREFIX=${CUTSHAPE_WINE_PREFIX:-$repo/build/wine-prefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINESERVER=/usr/lib/wine/wineserver64
+export WINELOADER=/usr/lib/wine/wine64
+export WINEARCH=win64
+wine=/usr/lib/wine/wine64
+
+xvfb_pid=""
+xvfb_dir=""
+cleanup() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  if [[ -n "$xvfb_pid" ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  [[ -n "$xvfb_dir" ]] && rm -rf "$xvfb_dir"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+if [[ $use_user_display -eq 0 || -z "${DISPLAY:-}" ]]; then
+  xvfb_dir=$(mktemp -d)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_dir/display" \
+    </dev/null >"$xvfb_dir/log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    [[ -s "$xvfb_dir/display" ]] && break
+    sleep 0.05
+  done
+  [[ -s "$xvfb_dir/display" ]] || { echo "Xvfb did not start:" >&2; cat "$xvfb_dir/log" >&2; exit 1; }
+  export DISPLAY=":$(head -n1 "$xvfb_dir/display")"
+fi
+
+# A ready prefix is kept between runs; the stamp says it was set up completely.
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if [[ ! -f "$WINEPREFIX/.cutshape-ready" ]]; then
+  rm -rf "$WINEPREFIX"
+  "$wine" wineboot -i </dev/null >/dev/null 2>&1
+  # Unmanaged windows: no window manager stalls, X geometry equals the window rectangle.
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+  # A crashing test must fail, not wait for someone to close a dialog.
+  "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    </dev/null >/dev/null 2>&1
+  "$WINESERVER" -w
+  touch "$WINEPREFIX/.cutshape-ready"
+fi
+flock -u 9
+
+# A persistent server makes each program start in a fraction of a second; it must not
+# inherit our pipes, or whoever reads them (CTest) would wait for it.
+"$WINESERVER" -p </dev/null >/dev/null 2>&1
+# Wine's background services start with the first program and keep its pipes open; start
+# them here, on null pipes, so that no later program hands them a pipe someone reads.
+"$wine" cmd /c exit </dev/null >/dev/null 2>&1
+
+set +e
+"$@"
+status=$?
+set -e
+exit $status

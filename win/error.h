@@ -1,0 +1,37 @@
+#pragma once
+// The one error type of the Windows layers: an HRESULT with a description and the source
+// that raised it (an automation error's number, description and source). Functions throw
+// it; the COM boundary turns it into an HRESULT plus IErrorInfo.
+
+#include <exception>
+#include <string>
+#include <windows.h>
+
+namespace cutshape::win {
+
+class Error : public std::exception {
+public:
+    Error(HRESULT number, std::wstring description, std::wstring source = {})
+        : number_(number), description_(std::move(description)), source_(std::move(source)) {}
+
+    HRESULT number() const noexcept { return number_; }
+    const std::wstring& description() const noexcept { return description_; }
+    const std::wstring& source() const noexcept { return source_; }
+    const char* what() const noexcept override { return "cutshape::win::Error"; }
+
+private:
+    HRESULT number_;
+    std::wstring description_;
+    std::wstring source_;
+};
+
+// Throws Error(result, <context>: <system message>) when `result` is a failure.
+void check(HRESULT result, const wchar_t* context);
+
+// Throws Error built from GetLastError(), naming the failed call.
+[[noreturn]] void throwLastError(const wchar_t* context);
+
+// The system's message text for an HRESULT, without the trailing line break; empty if none.
+std::wstring systemMessage(HRESULT result);
+
+} // namespace cutshape::win

@@ -1,0 +1,50 @@
+#include "win/gdi.h"
+
+#include "win/error.h"
+
+namespace cutshape::win {
+
+DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
+    : dc_(::CreateCompatibleDC(nullptr)) {
+    if (!dc_)
+        throw Error(E_OUTOFMEMORY, L"CreateCompatibleDC: no device context is available.");
+    if (widthPx <= 0 || heightPx <= 0)
+        return; // an empty image: the DC keeps its default bitmap and reads nothing of ours
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = widthPx;
+    info.bmiHeader.biHeight = -heightPx; // top-down: row 0 first in memory
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap_ || !bits)
+        throw Error(E_OUTOFMEMORY, L"CreateDIBSection: not enough memory for a " +
+                                       std::to_wstring(widthPx) + L" x " +
+                                       std::to_wstring(heightPx) + L" pixel image.");
+    bits_ = static_cast<std::uint32_t*>(bits);
+    width_ = widthPx;
+    height_ = heightPx;
+    originalBitmap_ = ::SelectObject(dc_.get(), bitmap_.get());
+}
+
+DibSurface::~DibSurface() {
+    if (dc_ && originalBitmap_)
+        ::SelectObject(dc_.get(), originalBitmap_);
+}
+
+core::PixelView DibSurface::pixels() const noexcept {
+    ::GdiFlush();
+    return core::PixelView{bits_, width_, height_, width_};
+}
+
+void DibSurface::fill(COLORREF color) noexcept {
+    if (!bits_)
+        return;
+    UniqueBrush brush(::CreateSolidBrush(color));
+    const RECT all{0, 0, width_, height_};
+    ::FillRect(dc_.get(), &all, brush.get());
+}
+
+} // namespace cutshape::win

@@ -1,0 +1,39 @@
+#pragma once
+// Device-independent bitmaps the project draws into and reads back.
+
+#include "core/pixel_view.h"
+#include "win/handles.h"
+
+#include <cstdint>
+
+namespace cutshape::win {
+
+// A top-down 32-bit DIB section selected into its own memory device context. Its pixels
+// can be read directly (after GdiFlush) while GDI draws into its DC.
+class DibSurface {
+public:
+    // Throws Error(E_OUTOFMEMORY) when the system cannot allocate the image.
+    DibSurface(std::int32_t widthPx, std::int32_t heightPx);
+    DibSurface(DibSurface&&) noexcept = default;
+    DibSurface& operator=(DibSurface&&) noexcept = default;
+    ~DibSurface();
+
+    HDC dc() const noexcept { return dc_.get(); }
+    std::int32_t width() const noexcept { return width_; }
+    std::int32_t height() const noexcept { return height_; }
+
+    // The pixels, after every pending GDI drawing has reached them.
+    core::PixelView pixels() const noexcept;
+
+    void fill(COLORREF color) noexcept;
+
+private:
+    UniqueMemoryDc dc_;
+    UniqueBitmap bitmap_;
+    HGDIOBJ originalBitmap_ = nullptr;
+    std::uint32_t* bits_ = nullptr;
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+};
+
+} // namespace cutshape::win
