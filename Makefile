@@ -22,7 +22,8 @@ $(BUILD)/native/build.ninja: | deps
 
 $(BUILD)/win64/build.ninja: | deps
 	cmake -S . -B $(BUILD)/win64 $(CMAKE_COMMON) --toolchain cmake/mingw-x86_64.cmake \
-	  -DCUTSHAPE_NATIVE_TOOLS_DIR=$(CURDIR)/$(BUILD)/native/tools/xshape
+	  -DCUTSHAPE_NATIVE_TOOLS_DIR=$(CURDIR)/$(BUILD)/native/tools/xshape \
+	  -DCUTSHAPE_WIN32_BUILD_DIR=$(CURDIR)/$(BUILD)/win32
 
 $(BUILD)/win32/build.ninja: | deps
 	cmake -S . -B $(BUILD)/win32 $(CMAKE_COMMON) --toolchain cmake/mingw-i686.cmake
@@ -53,7 +54,7 @@ dist: build
 
 bench: build
 	$(BUILD)/native/bench/cutshape_core_bench
-	$(SESSION) $(BUILD)/win64/bench/cutshape_region_bench.exe
+	$(SESSION) /usr/lib/wine/wine64 $(BUILD)/win64/bench/cutshape_region_bench.exe
 
 clean:
 	rm -rf $(BUILD) dist

@@ -36,12 +36,7 @@ double medianMs(int repeats, const std::function<void()>& action) {
 runtime::PictureBox stage(const testing::TempFolder& folder, const std::wstring& name,
                           const testing::Image& image) {
     runtime::PictureBox box(300, 1110, 1215, 495);
-    box.setVisible(false);
-    box.setLeft(0);
-    box.setTop(0);
-    box.setBorderStyle(runtime::PictureBox::kBorderNone);
-    box.setAutoRedraw(true);
-    box.setAutoSize(true);
+    control::prepareForScan(box);
     box.setPicture(runtime::loadPicture(folder.write(name, testing::writeBmp24(image)).wstring()));
     return box;
 }

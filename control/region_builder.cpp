@@ -25,6 +25,15 @@ core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSetti
 
 } // namespace
 
+void prepareForScan(runtime::PictureBox& staging) {
+    staging.setVisible(false);
+    staging.setLeft(0);
+    staging.setTop(0);
+    staging.setBorderStyle(runtime::PictureBox::kBorderNone);
+    staging.setAutoRedraw(true);
+    staging.setAutoSize(true);
+}
+
 win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
                               ScanSize& scan) {
     measureScan(staging, scan);

@@ -17,6 +17,10 @@ struct ScanSize {
     std::int32_t scanWidth = 0;
 };
 
+// Gives the box the settings the builder relies on, in this order: hidden, at the origin,
+// no border, a persistent image, sized to its picture.
+void prepareForScan(runtime::PictureBox& staging);
+
 // Reads the box's image once, bands the runs and creates the region from the bands.
 // Throws the runtime's errors for sizes without a pixel size and when the system cannot
 // create the region; nothing is left allocated then.

@@ -1,6 +1,24 @@
 #include "win/error.h"
 
+#include <cstdio>
+
 namespace cutshape::win {
+
+Error::Error(HRESULT number, std::wstring description, std::wstring source)
+    : number_(number), description_(std::move(description)), source_(std::move(source)) {
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "0x%08lX: ", static_cast<unsigned long>(number_));
+    what_ = prefix;
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, description_.c_str(),
+                              static_cast<int>(description_.size()), nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        ::WideCharToMultiByte(CP_UTF8, 0, description_.c_str(),
+                              static_cast<int>(description_.size()), text.data(), size, nullptr,
+                              nullptr);
+    what_ += text;
+}
 
 std::wstring systemMessage(HRESULT result) {
     wchar_t* buffer = nullptr;

@@ -11,18 +11,19 @@ namespace cutshape::win {
 
 class Error : public std::exception {
 public:
-    Error(HRESULT number, std::wstring description, std::wstring source = {})
-        : number_(number), description_(std::move(description)), source_(std::move(source)) {}
+    Error(HRESULT number, std::wstring description, std::wstring source = {});
 
     HRESULT number() const noexcept { return number_; }
     const std::wstring& description() const noexcept { return description_; }
     const std::wstring& source() const noexcept { return source_; }
-    const char* what() const noexcept override { return "cutshape::win::Error"; }
+    // "0x<number>: <description>" in UTF-8, for logs and test reports.
+    const char* what() const noexcept override { return what_.c_str(); }
 
 private:
     HRESULT number_;
     std::wstring description_;
     std::wstring source_;
+    std::string what_;
 };
 
 // Throws Error(result, <context>: <system message>) when `result` is a failure.

@@ -25,12 +25,7 @@ protected:
     // A staging box holding the picture file, with the settings a shaping call gives it.
     PictureBox stage(const std::wstring& name, const std::vector<std::uint8_t>& bytes) {
         PictureBox box(300, 1110, 1215, 495);
-        box.setVisible(false);
-        box.setLeft(0);
-        box.setTop(0);
-        box.setBorderStyle(PictureBox::kBorderNone);
-        box.setAutoRedraw(true);
-        box.setAutoSize(true);
+        control::prepareForScan(box);
         box.setPicture(runtime::loadPicture(folder_.write(name, bytes).wstring()));
         return box;
     }

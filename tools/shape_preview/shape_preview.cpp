@@ -133,12 +133,7 @@ LRESULT CALLBACK previewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 int run(const Options& options) {
     Preview preview;
     runtime::PictureBox& box = preview.staging;
-    box.setVisible(false);
-    box.setLeft(0);
-    box.setTop(0);
-    box.setBorderStyle(runtime::PictureBox::kBorderNone);
-    box.setAutoRedraw(true);
-    box.setAutoSize(true);
+    control::prepareForScan(box);
     box.setPicture(options.demo ? demoPicture() : runtime::loadPicture(options.picture));
 
     const core::MaskSettings mask{options.mask, options.automaticMask, false};

@@ -1,0 +1,89 @@
+#include "control/server.h"
+
+#include "control/cutshape_control.h"
+#include "win/com_object.h"
+
+namespace cutshape::control {
+namespace {
+
+// The one class factory. It lives as long as the module and does not count as an object:
+// only the locks it is given keep the library loaded.
+class ClassFactory final : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** result) noexcept override {
+        if (!result)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *result = static_cast<IClassFactory*>(this);
+            return S_OK;
+        }
+        *result = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
+                                             void** result) noexcept override {
+        if (!result)
+            return E_POINTER;
+        *result = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
+        try {
+            const win::ComPtr<Control> control = win::makeCom<Control>();
+            return control->QueryInterface(iid, result);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
+        if (lock)
+            win::ModuleLock::acquire();
+        else
+            win::ModuleLock::release();
+        return S_OK;
+    }
+};
+
+ClassFactory theFactory;
+
+} // namespace
+
+HMODULE moduleHandle() noexcept {
+    HMODULE module = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                             GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                         reinterpret_cast<LPCWSTR>(&moduleHandle), &module);
+    return module;
+}
+
+std::wstring modulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(moduleHandle(), path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            win::throwLastError(L"GetModuleFileName");
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** result) noexcept {
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (clsid != CLSID_Cutshape)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return theFactory.QueryInterface(iid, result);
+}
+
+HRESULT canUnloadNow() noexcept {
+    return win::ModuleLock::count() == 0 ? S_OK : S_FALSE;
+}
+
+} // namespace cutshape::control

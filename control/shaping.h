@@ -1,0 +1,75 @@
+#pragma once
+// The shaping operations of the control and the state they share: the hidden staging
+// picture box, the properties that steer shaping, and the sizes remembered across calls.
+// The form that holds the control is fetched anew for every operation.
+
+#include "control/host_form.h"
+#include "control/region_builder.h"
+#include "runtime/picture_box.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace cutshape::control {
+
+// The control's one error of its own.
+inline constexpr HRESULT kNoPictureSetError = static_cast<HRESULT>(0x800403E9);
+inline constexpr const wchar_t* kNoPictureSetText = L"No Picture Set.";
+inline constexpr const wchar_t* kControlName = L"Cutshape";
+
+// The control's size at creation in twips: its design surface.
+inline constexpr float kDesignSizeTwips = 540.0f;
+
+class Shaper {
+public:
+    using FormProvider = std::function<std::unique_ptr<HostForm>()>;
+
+    explicit Shaper(FormProvider parent);
+
+    // Shapes the host form to `picture`, or to the staged picture when none is given.
+    void load(const runtime::Picture& picture);
+    // Gives the host form its remembered size and a full rectangular region.
+    void restore();
+    // Lets the user drag the host form; returns when the mouse button is released.
+    void move();
+    void refresh();
+
+    // The control's own events.
+    void initialize(float controlWidthTwips, float controlHeightTwips);
+    // Returns the size the control must keep, whatever size it was given.
+    SIZE resizedTwips() const noexcept { return SIZE{savedControlWidth_, savedControlHeight_}; }
+    // Makes the host form borderless while keeping its taskbar setting (design mode).
+    void paint();
+
+    // Properties: plain stores that take effect at the next load or restore.
+    const runtime::Picture& picture() const noexcept { return staging_.picture(); }
+    void setPicture(runtime::Picture picture) { staging_.setPicture(std::move(picture)); }
+    core::Color maskColor() const noexcept { return maskColor_; }
+    void setMaskColor(core::Color color) noexcept { maskColor_ = color; }
+    VARIANT_BOOL showPicture() const noexcept { return showPicture_; }
+    void setShowPicture(VARIANT_BOOL show) noexcept { showPicture_ = show; }
+    VARIANT_BOOL automaticMaskColor() const noexcept { return automaticMaskColor_; }
+    void setAutomaticMaskColor(VARIANT_BOOL automatic) noexcept { automaticMaskColor_ = automatic; }
+
+    const runtime::PictureBox& staging() const noexcept { return staging_; }
+    const ScanSize& lastScan() const noexcept { return scan_; }
+    SIZE savedParentSize() const noexcept { return SIZE{savedParentWidth_, savedParentHeight_}; }
+
+private:
+    void applyToParent();
+
+    FormProvider parent_;
+    runtime::PictureBox staging_;
+    core::Color maskColor_ = 0;
+    VARIANT_BOOL showPicture_ = VARIANT_FALSE;
+    VARIANT_BOOL automaticMaskColor_ = VARIANT_FALSE;
+    std::int32_t savedControlWidth_ = 0;
+    std::int32_t savedControlHeight_ = 0;
+    std::int32_t savedParentWidth_ = 0; // twips; 0 until the first shaping
+    std::int32_t savedParentHeight_ = 0;
+    bool restoring_ = false;
+    ScanSize scan_;
+};
+
+} // namespace cutshape::control

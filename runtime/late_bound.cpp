@@ -1,0 +1,80 @@
+#include "runtime/late_bound.h"
+
+#include <string>
+
+namespace cutshape::runtime {
+
+LateBound::LateBound(win::ComPtr<IDispatch> object) : object_(std::move(object)) {
+    if (!object_)
+        throw win::Error(E_POINTER, L"No object to call.");
+}
+
+DISPID LateBound::dispatchId(const wchar_t* name) const {
+    DISPID id = DISPID_UNKNOWN;
+    auto* names = const_cast<LPOLESTR>(name);
+    const HRESULT result = object_->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(result))
+        throw win::Error(result == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : result,
+                         std::wstring(L"Object doesn't support property or method '") + name +
+                             L"'");
+    return id;
+}
+
+win::Variant LateBound::invoke(const wchar_t* name, WORD flags, VARIANT* argument) const {
+    const DISPID id = dispatchId(name);
+    DISPID namedPut = DISPID_PROPERTYPUT;
+    DISPPARAMS parameters{};
+    if (argument) {
+        parameters.rgvarg = argument;
+        parameters.cArgs = 1;
+    }
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        parameters.rgdispidNamedArgs = &namedPut;
+        parameters.cNamedArgs = 1;
+    }
+    win::Variant result;
+    EXCEPINFO exception{};
+    UINT argumentError = 0;
+    const HRESULT status = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                           (flags & DISPATCH_PROPERTYGET) ? result.get() : nullptr,
+                                           &exception, &argumentError);
+    if (status == DISP_E_EXCEPTION) {
+        if (exception.pfnDeferredFillIn)
+            exception.pfnDeferredFillIn(&exception);
+        const HRESULT number =
+            exception.scode ? exception.scode
+                            : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
+        std::wstring description = exception.bstrDescription ? exception.bstrDescription : L"";
+        std::wstring source = exception.bstrSource ? exception.bstrSource : L"";
+        ::SysFreeString(exception.bstrDescription);
+        ::SysFreeString(exception.bstrSource);
+        ::SysFreeString(exception.bstrHelpFile);
+        throw win::Error(number, std::move(description), std::move(source));
+    }
+    if (FAILED(status))
+        win::check(status, (std::wstring(L"Calling '") + name + L"'").c_str());
+    return result;
+}
+
+win::Variant LateBound::get(const wchar_t* name) const {
+    return invoke(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr);
+}
+
+void LateBound::put(const wchar_t* name, const VARIANT& value) const {
+    VARIANT argument = value; // shallow: Invoke does not take ownership
+    invoke(name, DISPATCH_PROPERTYPUT, &argument);
+}
+
+void LateBound::putRef(const wchar_t* name, IDispatch* object) const {
+    VARIANT argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_DISPATCH;
+    argument.pdispVal = object;
+    invoke(name, DISPATCH_PROPERTYPUTREF, &argument);
+}
+
+void LateBound::call(const wchar_t* name) const {
+    invoke(name, DISPATCH_METHOD, nullptr);
+}
+
+} // namespace cutshape::runtime

@@ -1,0 +1,31 @@
+#pragma once
+// Members of an automation object reached by name at run time, as a late-bound host reaches
+// the form that holds a control. A failing call throws the object's own error unchanged.
+
+#include "win/com_ptr.h"
+#include "win/variant.h"
+
+#include <oaidl.h>
+
+namespace cutshape::runtime {
+
+class LateBound {
+public:
+    explicit LateBound(win::ComPtr<IDispatch> object);
+
+    win::Variant get(const wchar_t* name) const;
+    void put(const wchar_t* name, const VARIANT& value) const;
+    // Assigns an object by reference (the host's Set statement).
+    void putRef(const wchar_t* name, IDispatch* object) const;
+    void call(const wchar_t* name) const;
+
+    IDispatch* object() const noexcept { return object_.get(); }
+
+private:
+    DISPID dispatchId(const wchar_t* name) const;
+    win::Variant invoke(const wchar_t* name, WORD flags, VARIANT* argument) const;
+
+    win::ComPtr<IDispatch> object_;
+};
+
+} // namespace cutshape::runtime

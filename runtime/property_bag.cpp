@@ -1,0 +1,51 @@
+#include "runtime/property_bag.h"
+
+#include <cwctype>
+
+namespace cutshape::runtime {
+
+std::wstring PropertyBag::key(const std::wstring& name) {
+    std::wstring result = name;
+    for (wchar_t& c : result)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return result;
+}
+
+const VARIANT* PropertyBag::find(const std::wstring& name) const {
+    const auto found = values_.find(key(name));
+    return found == values_.end() ? nullptr : found->second.get();
+}
+
+void PropertyBag::set(const std::wstring& name, const VARIANT& value) {
+    win::Variant copy;
+    win::check(::VariantCopy(copy.get(), const_cast<VARIANT*>(&value)), L"Storing a property");
+    values_.insert_or_assign(key(name), std::move(copy));
+}
+
+HRESULT PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) noexcept {
+    if (!name || !value)
+        return E_POINTER;
+    const VARIANT* stored = find(name);
+    if (!stored)
+        return E_INVALIDARG;
+    const VARTYPE wanted = value->vt;
+    ::VariantInit(value);
+    // Objects are handed out as they are; other values in the type the reader asks for.
+    if (wanted == VT_EMPTY || wanted == stored->vt || stored->vt == VT_DISPATCH ||
+        stored->vt == VT_UNKNOWN)
+        return ::VariantCopy(value, const_cast<VARIANT*>(stored));
+    return ::VariantChangeType(value, const_cast<VARIANT*>(stored), 0, wanted);
+}
+
+HRESULT PropertyBag::Write(LPCOLESTR name, VARIANT* value) noexcept try {
+    if (!name || !value)
+        return E_POINTER;
+    set(name, *value);
+    return S_OK;
+} catch (const win::Error& error) {
+    return error.number();
+} catch (...) {
+    return E_OUTOFMEMORY;
+}
+
+} // namespace cutshape::runtime

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The registered control in real clients of the platform: VBScript through CreateObject,
+# and Wine's ATL control host, whose top-level window Load must shape (read back from X).
+#   clients_test.sh <Cutshape.ocx> <atl_host_probe.exe> <cutshape_xshape>
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  exec "$here/../../tools/wine-session.sh" "$0" "$@"
+fi
+library=$1
+probe=$2
+xshape=$3
+source "$here/../e2e/e2e_lib.sh"
+wine=/usr/lib/wine/wine64
+
+"$wine" regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
+unregister() { "$wine" regsvr32 /u /s "$library" || true; e2e_cleanup; }
+trap unregister EXIT
+
+# VBScript: properties by name, and Load without a picture.
+cat >"$e2e_work/clients.vbs" <<'VBS'
+On Error Resume Next
+Set control = CreateObject("CutshapeCtrl.Cutshape")
+If Err.Number <> 0 Then WScript.Echo "create failed " & Err.Number : WScript.Quit 1
+WScript.Echo "new " & control.MaskColor & " " & control.ShowPicture & " " & control.AutomaticMaskColor
+control.MaskColor = 255
+control.ShowPicture = True
+control.AutomaticMaskColor = True
+WScript.Echo "set " & control.MaskColor & " " & control.ShowPicture & " " & control.AutomaticMaskColor
+control.Load
+WScript.Echo "load " & Err.Number & "|" & Err.Source & "|" & Err.Description
+VBS
+expected=$'new 0 False False\nset 255 True True\nload -2147220503|Cutshape|No Picture Set.'
+actual=$("$wine" cscript //nologo "$(windows_path "$e2e_work/clients.vbs")" | tr -d '\r')
+if [[ "$actual" != "$expected" ]]; then
+  echo "FAIL: VBScript printed:"; echo "$actual"; echo "expected:"; echo "$expected"; exit 1
+fi
+echo "ok: VBScript reads and sets properties by name; Load without a picture raises the error"
+
+# Wine's ATL host: Load shapes the host's top-level window.
+make_figure "$e2e_work/figure.bmp"
+title="Cutshape ATL host"
+start_program atl.out "$probe" "$(windows_path "$e2e_work/figure.bmp")" "$title"
+if ! check_shape "$title" atl.out "$started" "$e2e_work/figure.bmp" 0xFFFFFF; then
+  echo "FAIL: the ATL host's window is not in the picture's outline"; cat "$e2e_work/atl.out"; exit 1
+fi
+echo "ok: in the ATL host, Load shaped the top-level window to the picture's figure"

@@ -1,0 +1,389 @@
+#include "control/interfaces.h"
+#include "control/region_builder.h"
+#include "core/region_check.h"
+#include "runtime/picture.h"
+#include "runtime/screen.h"
+#include "tests/control/control_harness.h"
+#include "tests/support/picture_files.h"
+#include "tests/support/reference_region.h"
+#include "tests/support/windows_pictures.h"
+#include "win/region.h"
+
+#include <gtest/gtest.h>
+#include <olectl.h>
+
+namespace cutshape {
+namespace {
+
+using namespace testing;
+constexpr HRESULT kNoPictureSet = static_cast<HRESULT>(0x800403E9);
+
+class CutshapeControl : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr))); }
+    void TearDown() override { ::OleUninitialize(); }
+
+    runtime::Picture pictureFile(const std::wstring& name, const Image& image) {
+        return runtime::loadPicture(folder_.write(name, writeBmp24(image)).wstring());
+    }
+
+    static runtime::FormDesign formDesign() {
+        return runtime::FormDesign{L"Cutshape test form", 4800, 3600, 2, true};
+    }
+
+    // The window's region as rectangles; empty when it has none.
+    static core::Rects windowRegion(HWND window) {
+        win::UniqueRegion region = win::createEmptyRegion();
+        if (::GetWindowRgn(window, region.get()) == ERROR)
+            return {};
+        return win::regionRects(region.get());
+    }
+
+    static SIZE windowSize(HWND window) {
+        RECT rect{};
+        ::GetWindowRect(window, &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    }
+
+    TempFolder folder_;
+};
+
+std::string figureMismatch(const core::Rects& rects, const Image& image, core::Color mask) {
+    return test::regionMismatch(
+        rects, test::referenceFigure(image.view(), image.width(), image.height(), mask));
+}
+
+TEST_F(CutshapeControl, NewInstanceStartsZeroedAndKeepsItsSize) {
+    HostedControl hosted(formDesign(), true);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kMaskColor).result.get()->lVal, 0);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kShowPicture).result.get()->boolVal, VARIANT_FALSE);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kAutomaticMaskColor).result.get()->boolVal,
+              VARIANT_FALSE);
+    const Call picture = get(hosted.control.get(), dispid::kPicture);
+    ASSERT_EQ(picture.status, S_OK);
+    EXPECT_EQ(picture.result.get()->vt, VT_DISPATCH);
+
+    const auto object = win::ComPtr<IDispatch>(hosted.control).query<IOleObject>();
+    SIZEL size{5000, 7000};
+    ASSERT_EQ(object->SetExtent(DVASPECT_CONTENT, &size), S_OK);
+    ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, 953); // 540 twips, the creation size, whatever it was given
+    EXPECT_EQ(size.cy, 953);
+    DWORD misc = 0;
+    ASSERT_EQ(object->GetMiscStatus(DVASPECT_CONTENT, &misc), S_OK);
+    EXPECT_EQ(misc, 132497u);
+}
+
+TEST_F(CutshapeControl, NamesMapToTheFixedDispatchIdentifiers) {
+    HostedControl hosted(formDesign(), true);
+    const std::pair<const wchar_t*, DISPID> members[] = {
+        {L"Picture", dispid::kPicture},
+        {L"Load", dispid::kLoad},
+        {L"Restore", dispid::kRestore},
+        {L"Move", dispid::kMove},
+        {L"Refresh", dispid::kRefresh},
+        {L"About", dispid::kAbout},
+        {L"MaskColor", dispid::kMaskColor},
+        {L"ShowPicture", dispid::kShowPicture},
+        {L"AutomaticMaskColor", dispid::kAutomaticMaskColor},
+    };
+    for (const auto& [name, expected] : members) {
+        DISPID id = 0;
+        auto* names = const_cast<LPOLESTR>(name);
+        ASSERT_EQ(hosted.control->GetIDsOfNames(IID_NULL, &names, 1, 0, &id), S_OK) << name;
+        EXPECT_EQ(id, expected) << name;
+    }
+}
+
+TEST_F(CutshapeControl, LoadWithoutAnyPictureRaisesNoPictureSetAndChangesNothing) {
+    HostedControl hosted(formDesign(), true);
+    const SIZE before = windowSize(hosted.form->hwnd());
+    for (const bool leftOut : {true, false}) {
+        const Call load = leftOut ? call(hosted.control.get(), dispid::kLoad)
+                                  : call(hosted.control.get(), dispid::kLoad, {missingArgument()});
+        ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(load.exception.scode, kNoPictureSet);
+        EXPECT_EQ(load.source(), L"Cutshape");
+        EXPECT_EQ(load.description(), L"No Picture Set.");
+    }
+    // Through the interface: the status code with the same error information attached.
+    const auto dual = win::ComPtr<IDispatch>(hosted.control).query<_Cutshape>();
+    EXPECT_EQ(dual->Load(nullptr), kNoPictureSet);
+    win::ComPtr<IErrorInfo> info;
+    ASSERT_EQ(::GetErrorInfo(0, info.put()), S_OK);
+    BSTR description = nullptr;
+    info->GetDescription(&description);
+    EXPECT_STREQ(description, L"No Picture Set.");
+    ::SysFreeString(description);
+    const auto errors = win::ComPtr<IDispatch>(hosted.control).query<ISupportErrorInfo>();
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(kCutshapeInterface), S_OK);
+
+    EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, before.cx);
+    EXPECT_TRUE(windowRegion(hosted.form->hwnd()).empty());
+}
+
+TEST_F(CutshapeControl, LoadShapesTheFormToThePictureFigure) {
+    HostedControl hosted(formDesign(), true);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    const Image image = makeFigure(120, 90);
+    const runtime::Picture picture = pictureFile(L"f.bmp", image);
+    const Call load =
+        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())});
+    ASSERT_EQ(load.status, S_OK) << std::string(load.description().begin(),
+                                                load.description().end());
+    const SIZE size = windowSize(hosted.form->hwnd());
+    EXPECT_EQ(size.cx, 120);
+    EXPECT_EQ(size.cy, 90);
+    const core::Rects region = windowRegion(hosted.form->hwnd());
+    EXPECT_EQ(figureMismatch(region, image, 0x00FFFFFF), "");
+    EXPECT_EQ(core::canonicalBandsFault(region), "");
+    // ShowPicture is False: the form's own picture is not touched.
+    EXPECT_TRUE(hosted.form->picture().isNothing());
+}
+
+TEST_F(CutshapeControl, RestoreGivesRememberedSizeAndFullRectangle) {
+    runtime::FormDesign design = formDesign();
+    HostedControl hosted(design, true);
+    const SIZE designed = windowSize(hosted.form->hwnd());
+    put(hosted.control.get(), dispid::kShowPicture, variantOfBool(true));
+    put(hosted.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true));
+    const Image first = makeFigure(100, 80);
+    const Image second = makeFigure(140, 60, 0x0000FF00, 0x00000000);
+    const runtime::Picture firstPicture = pictureFile(L"a.bmp", first);
+    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad, {variantOf(firstPicture.dispatch().get())})
+                  .status,
+              S_OK);
+    EXPECT_TRUE(hosted.form->picture() == firstPicture); // shared, not copied
+    const runtime::Picture secondPicture = pictureFile(L"b.bmp", second);
+    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad, {variantOf(secondPicture.dispatch().get())})
+                  .status,
+              S_OK);
+    EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), second, 0x0000FF00), "");
+
+    for (int round = 0; round < 2; ++round) { // a second restore ends as the first
+        ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
+        const SIZE restored = windowSize(hosted.form->hwnd());
+        EXPECT_EQ(restored.cx, designed.cx);
+        EXPECT_EQ(restored.cy, designed.cy);
+        EXPECT_EQ(windowRegion(hosted.form->hwnd()),
+                  (core::Rects{{0, 0, designed.cx, designed.cy}}));
+        EXPECT_TRUE(hosted.form->picture().isEmpty());
+    }
+    // The staged picture survives the restore: Load without an argument shapes to it again.
+    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad).status, S_OK);
+    EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), second, 0x0000FF00), "");
+}
+
+TEST_F(CutshapeControl, RestoreBeforeAnyLoadKeepsTheFormAndGivesFullRectangle) {
+    HostedControl hosted(formDesign(), true);
+    const SIZE designed = windowSize(hosted.form->hwnd());
+    ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
+    EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, designed.cx);
+    EXPECT_EQ(windowRegion(hosted.form->hwnd()), (core::Rects{{0, 0, designed.cx, designed.cy}}));
+}
+
+TEST_F(CutshapeControl, PictureIsAssignedByReferenceOnly) {
+    HostedControl hosted(formDesign(), true);
+    const runtime::Picture picture = pictureFile(L"p.bmp", makeFigure(20, 20));
+    ASSERT_EQ(putRef(hosted.control.get(), dispid::kPicture, picture.dispatch().get()).status,
+              S_OK);
+    const Call read = get(hosted.control.get(), dispid::kPicture);
+    ASSERT_EQ(read.result.get()->vt, VT_DISPATCH);
+    EXPECT_TRUE(runtime::Picture::fromObject(read.result.get()->pdispVal) == picture);
+    EXPECT_NE(
+        put(hosted.control.get(), dispid::kPicture, variantOf(picture.dispatch().get())).status,
+        S_OK);
+    // An object that is not a picture is refused and the old picture stays.
+    const Call wrong =
+        putRef(hosted.control.get(), dispid::kPicture, static_cast<IDispatch*>(hosted.form.get()));
+    EXPECT_NE(wrong.status, S_OK);
+    EXPECT_TRUE(runtime::Picture::fromObject(
+                    get(hosted.control.get(), dispid::kPicture).result.get()->pdispVal) == picture);
+}
+
+TEST_F(CutshapeControl, WrongArgumentsAreDispatchErrorsNotCrashes) {
+    HostedControl hosted(formDesign(), true);
+    BSTR text = ::SysAllocString(L"not a colour");
+    EXPECT_EQ(put(hosted.control.get(), dispid::kMaskColor, variantOf(text)).status,
+              DISP_E_TYPEMISMATCH);
+    ::SysFreeString(text);
+    EXPECT_EQ(call(hosted.control.get(), dispid::kLoad, {variantOf(LONG{5})}).status,
+              DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {missingArgument(), missingArgument()}).status,
+        DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(hosted.control.get(), dispid::kRestore, {variantOf(LONG{1})}).status,
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(call(hosted.control.get(), 12345).status, DISP_E_MEMBERNOTFOUND);
+    const auto dual = win::ComPtr<IDispatch>(hosted.control).query<_Cutshape>();
+    EXPECT_EQ(dual->get_MaskColor(nullptr), E_POINTER);
+    EXPECT_EQ(dual->get_ShowPicture(nullptr), E_POINTER);
+    EXPECT_EQ(dual->get_Picture(nullptr), E_POINTER);
+}
+
+TEST_F(CutshapeControl, EarlierIdentifiersAnswerWithCurrentInterfaces) {
+    HostedControl hosted(formDesign(), true);
+    win::ComPtr<IUnknown> current;
+    win::ComPtr<IUnknown> earlier;
+    ASSERT_EQ(hosted.control->QueryInterface(kCutshapeInterface, current.putVoid()), S_OK);
+    ASSERT_EQ(hosted.control->QueryInterface(kEarlierCutshapeInterface, earlier.putVoid()), S_OK);
+    EXPECT_EQ(current.get(), earlier.get());
+
+    const auto container =
+        win::ComPtr<IDispatch>(hosted.control).query<IConnectionPointContainer>();
+    for (const IID& events : {kEventInterface, kEarlierEventInterface}) {
+        win::ComPtr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(events, point.put()), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(static_cast<IDispatch*>(hosted.form.get()), &cookie), S_OK);
+        EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    }
+    win::ComPtr<IConnectionPoint> none;
+    EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, none.put()), CONNECT_E_NOCONNECTION);
+}
+
+TEST_F(CutshapeControl, ServerUnloadsOnlyWithoutObjectsOrLocks) {
+    ControlLibrary& library = ControlLibrary::instance();
+    ASSERT_EQ(library.canUnloadNow(), S_OK);
+    {
+        const win::ComPtr<IUnknown> control = library.create();
+        EXPECT_EQ(library.canUnloadNow(), S_FALSE);
+    }
+    EXPECT_EQ(library.canUnloadNow(), S_OK);
+    const win::ComPtr<IClassFactory> factory = library.factory();
+    factory->LockServer(TRUE);
+    EXPECT_EQ(library.canUnloadNow(), S_FALSE);
+    factory->LockServer(FALSE);
+    EXPECT_EQ(library.canUnloadNow(), S_OK);
+}
+
+TEST_F(CutshapeControl, DesignModeMakesTheFormBorderlessAndKeepsTaskbarSetting) {
+    runtime::FormDesign design = formDesign();
+    design.showInTaskbar = false;
+    HostedControl hosted(design, false);
+    const auto object = win::ComPtr<IDispatch>(hosted.control).query<IOleInPlaceObject>();
+    HWND face = nullptr;
+    ASSERT_EQ(object->GetWindow(&face), S_OK);
+    hosted.form->show();
+    ::RedrawWindow(face, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); // runs Paint
+    EXPECT_EQ(::GetWindowLongPtrW(hosted.form->hwnd(), GWL_STYLE) & WS_CAPTION, 0);
+    EXPECT_NE(::GetWindowLongPtrW(hosted.form->hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+}
+
+// ---- persistence ----
+
+win::ComPtr<runtime::PropertyBag> savedBag(IDispatch* control, bool saveAll) {
+    auto bag = win::makeCom<runtime::PropertyBag>();
+    const auto persist = win::ComPtr<IDispatch>(control).query<IPersistPropertyBag>();
+    EXPECT_EQ(persist->Save(bag.get(), TRUE, saveAll ? TRUE : FALSE), S_OK);
+    return bag;
+}
+
+TEST_F(CutshapeControl, NewInstanceSavesOnlyWhatDiffersFromTheDefaults) {
+    HostedControl hosted(formDesign(), false);
+    const auto bag = savedBag(hosted.control.get(), false);
+    ASSERT_TRUE(bag->find(L"ShowPicture"));
+    EXPECT_EQ(bag->find(L"ShowPicture")->boolVal, VARIANT_FALSE);
+    ASSERT_TRUE(bag->find(L"AutomaticMaskColor"));
+    EXPECT_EQ(bag->find(L"AutomaticMaskColor")->boolVal, VARIANT_FALSE);
+    EXPECT_FALSE(bag->contains(L"MaskColor"));
+    EXPECT_FALSE(bag->contains(L"Picture"));
+}
+
+TEST_F(CutshapeControl, StoredSetWithoutKeysGivesTheDefaults) {
+    auto empty = win::makeCom<runtime::PropertyBag>();
+    HostedControl hosted(formDesign(), true, empty.get());
+    EXPECT_EQ(get(hosted.control.get(), dispid::kMaskColor).result.get()->lVal, 0);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kShowPicture).result.get()->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kAutomaticMaskColor).result.get()->boolVal,
+              VARIANT_TRUE);
+    const Call picture = get(hosted.control.get(), dispid::kPicture);
+    ASSERT_EQ(picture.result.get()->vt, VT_DISPATCH);
+    ASSERT_NE(picture.result.get()->pdispVal, nullptr); // an empty picture object
+    EXPECT_TRUE(runtime::Picture::fromObject(picture.result.get()->pdispVal).isEmpty());
+    // The empty picture counts as none: Load raises instead of sizing the form to nothing.
+    const SIZE before = windowSize(hosted.form->hwnd());
+    EXPECT_EQ(call(hosted.control.get(), dispid::kLoad).exception.scode, kNoPictureSet);
+    EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, before.cx);
+}
+
+TEST_F(CutshapeControl, StoredValuesAreConvertedAndRoundTrip) {
+    auto stored = win::makeCom<runtime::PropertyBag>();
+    VARIANT value;
+    value.vt = VT_I4;
+    value.lVal = 255;
+    stored->set(L"maskcolor", value); // keys are case-insensitive
+    value.vt = VT_I2;
+    value.iVal = 1;
+    stored->set(L"ShowPicture", value);
+    // Larger than the smallest window a captioned form may have.
+    const runtime::Picture picture = pictureFile(L"stored.bmp", makeFigure(230, 120));
+    stored->set(L"Picture", variantOf(picture.dispatch().get()));
+    HostedControl first(formDesign(), true, stored.get());
+    EXPECT_EQ(get(first.control.get(), dispid::kMaskColor).result.get()->lVal, 255);
+    EXPECT_EQ(get(first.control.get(), dispid::kShowPicture).result.get()->boolVal, VARIANT_TRUE);
+
+    const auto saved = savedBag(first.control.get(), true);
+    HostedControl second(formDesign(), true, saved.get());
+    EXPECT_EQ(get(second.control.get(), dispid::kMaskColor).result.get()->lVal, 255);
+    EXPECT_EQ(get(second.control.get(), dispid::kShowPicture).result.get()->boolVal, VARIANT_TRUE);
+    EXPECT_EQ(get(second.control.get(), dispid::kAutomaticMaskColor).result.get()->boolVal,
+              VARIANT_TRUE);
+    EXPECT_TRUE(runtime::Picture::fromObject(
+                    get(second.control.get(), dispid::kPicture).result.get()->pdispVal) == picture);
+    // Load without an argument shapes the form to the stored picture.
+    EXPECT_EQ(call(second.control.get(), dispid::kLoad).status, S_OK);
+    EXPECT_EQ(windowSize(second.form->hwnd()).cx, 230);
+}
+
+TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
+    auto stored = win::makeCom<runtime::PropertyBag>();
+    BSTR text = ::SysAllocString(L"not a picture");
+    stored->set(L"Picture", variantOf(text));
+    try {
+        HostedControl hosted(formDesign(), true, stored.get());
+        FAIL() << "a text was accepted as the stored picture";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.number(), STD_CTL_SCODE(13));
+    }
+    auto colour = win::makeCom<runtime::PropertyBag>();
+    colour->set(L"MaskColor", variantOf(text));
+    EXPECT_THROW(HostedControl(formDesign(), true, colour.get()), win::Error);
+    ::SysFreeString(text);
+}
+
+TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
+    HostedControl first(formDesign(), true);
+    const runtime::Picture picture = pictureFile(L"s.bmp", makeFigure(25, 15));
+    putRef(first.control.get(), dispid::kPicture, picture.dispatch().get());
+    put(first.control.get(), dispid::kMaskColor, variantOf(LONG{0x123456}));
+    put(first.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true));
+    win::ComPtr<IStream> stream;
+    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    ASSERT_EQ(
+        win::ComPtr<IDispatch>(first.control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
+        S_OK);
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+
+    HostedControl second(formDesign(), true);
+    ASSERT_EQ(
+        win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(stream.get()),
+        S_OK);
+    EXPECT_EQ(get(second.control.get(), dispid::kMaskColor).result.get()->lVal, 0x123456);
+    EXPECT_EQ(get(second.control.get(), dispid::kAutomaticMaskColor).result.get()->boolVal,
+              VARIANT_TRUE);
+    const runtime::Picture loaded = runtime::Picture::fromObject(
+        get(second.control.get(), dispid::kPicture).result.get()->pdispVal);
+    EXPECT_EQ(loaded.sizePixels(96, 96).cx, 25);
+    // Garbage is refused with an error, not read as state.
+    win::ComPtr<IStream> garbage;
+    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, garbage.put()), S_OK);
+    garbage->Write("garbage!", 8, nullptr);
+    garbage->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    EXPECT_NE(
+        win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(garbage.get()),
+        S_OK);
+}
+
+} // namespace
+} // namespace cutshape

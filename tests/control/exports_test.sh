@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Checks the export table of Cutshape.ocx: the name the table gives the library and the four
+# entry points at ordinals 1 to 4.
+#   exports_test.sh <objdump> <Cutshape.ocx>
+# Exit 77 (skipped) when the library has not been built (the 32-bit build folder unknown).
+set -euo pipefail
+objdump=$1 library=$2
+if [[ ! -f "$library" ]]; then
+  echo "skipped: $library has not been built"
+  exit 77
+fi
+table=$("$objdump" -p "$library")
+status=0
+grep -q '^Name .*Cutshape\.ocx$' <<<"$table" || { echo "export table does not name Cutshape.ocx"; status=1; }
+# objdump lists each name as "[<ordinal - base>] <name>" under the ordinal/name table.
+base=$(sed -n 's/^Ordinal Base\s*\([0-9]*\)$/\1/p' <<<"$table")
+[[ -n "$base" ]] || { echo "no export table"; exit 1; }
+actual=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$table" |
+  sed -n 's/^\s*\[\s*\([0-9]*\)\] \(.*\)$/\1 \2/p' |
+  while read -r index name; do echo "$((index + base)) $name"; done)
+expected=$'1 DllCanUnloadNow\n2 DllGetClassObject\n3 DllRegisterServer\n4 DllUnregisterServer'
+if [[ "$actual" != "$expected" ]]; then
+  echo "exports differ:"; diff <(echo "$expected") <(echo "$actual") || true; status=1
+fi
+exit $status

@@ -1,0 +1,139 @@
+// Hosts the Cutshape control on a form of the project's own runtime, the way a program
+// does: the control is created from the library's class factory, sited on the form and
+// called late-bound by dispatch identifier. A left-button press on the form calls Move.
+//
+//   control_host <Cutshape.ocx> <picture> [--title T] [--show-picture] [--mask auto|0xBBGGRR]
+//
+// Prints "shaped <width> <height>" once the form is shown in the picture's outline.
+
+#include "runtime/control_site.h"
+#include "runtime/form.h"
+#include "runtime/picture.h"
+#include "win/com_error.h"
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+using namespace cutshape;
+
+constexpr CLSID kCutshapeClsid = {
+    0x1CD0A9FA, 0x0E57, 0x487D, {0xAF, 0x64, 0x51, 0x0C, 0x36, 0xE1, 0xCD, 0x92}};
+constexpr DISPID kLoad = 0x60030007;
+constexpr DISPID kMove = 0x6003000B;
+constexpr DISPID kMaskColor = 0x6803000F;
+constexpr DISPID kShowPicture = 0x6803000E;
+constexpr DISPID kAutomaticMaskColor = 0x6803000D;
+
+void invoke(IDispatch* control, DISPID id, WORD flags, VARIANT* argument) {
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS parameters{argument, flags == DISPATCH_PROPERTYPUT ? &named : nullptr,
+                          argument ? 1u : 0u, flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
+    EXCEPINFO exception{};
+    const HRESULT status = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                           nullptr, &exception, nullptr);
+    if (status == DISP_E_EXCEPTION) {
+        win::Error error(exception.scode,
+                         exception.bstrDescription ? exception.bstrDescription : L"",
+                         exception.bstrSource ? exception.bstrSource : L"");
+        ::SysFreeString(exception.bstrDescription);
+        ::SysFreeString(exception.bstrSource);
+        ::SysFreeString(exception.bstrHelpFile);
+        throw error;
+    }
+    win::check(status, L"Invoke");
+}
+
+win::ComPtr<IUnknown> createControl(const std::wstring& library) {
+    const HMODULE module = ::LoadLibraryW(library.c_str());
+    if (!module)
+        win::throwLastError((L"LoadLibrary " + library).c_str());
+    const auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(module, "DllGetClassObject")));
+    if (!getClassObject)
+        throw win::Error(E_FAIL, L"The library exports no DllGetClassObject.");
+    win::ComPtr<IClassFactory> factory;
+    win::check(getClassObject(kCutshapeClsid, IID_IClassFactory, factory.putVoid()),
+               L"DllGetClassObject");
+    win::ComPtr<IUnknown> control;
+    win::check(factory->CreateInstance(nullptr, IID_IUnknown, control.putVoid()),
+               L"CreateInstance");
+    return control;
+}
+
+int run(int argc, wchar_t** argv) {
+    if (argc < 3)
+        throw win::Error(E_INVALIDARG, L"usage: control_host <Cutshape.ocx> <picture> "
+                                       L"[--title T] [--show-picture] [--mask auto|0xBBGGRR]");
+    std::wstring title = L"Cutshape host";
+    bool showPicture = false;
+    std::wstring mask = L"auto";
+    for (int i = 3; i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        if (arg == L"--title" && i + 1 < argc)
+            title = argv[++i];
+        else if (arg == L"--show-picture")
+            showPicture = true;
+        else if (arg == L"--mask" && i + 1 < argc)
+            mask = argv[++i];
+    }
+
+    auto form = win::makeCom<runtime::Form>(runtime::FormDesign{title, 6000, 4500, 2, true});
+    const auto site = runtime::ControlSite::host(form, createControl(argv[1]),
+                                                 {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
+    const win::ComPtr<IDispatch> control = site->control();
+
+    VARIANT value;
+    value.vt = VT_BOOL;
+    value.boolVal = showPicture ? VARIANT_TRUE : VARIANT_FALSE;
+    invoke(control.get(), kShowPicture, DISPATCH_PROPERTYPUT, &value);
+    value.boolVal = mask == L"auto" ? VARIANT_TRUE : VARIANT_FALSE;
+    invoke(control.get(), kAutomaticMaskColor, DISPATCH_PROPERTYPUT, &value);
+    if (mask != L"auto") {
+        value.vt = VT_I4;
+        value.lVal = static_cast<LONG>(std::wcstoul(mask.c_str(), nullptr, 0));
+        invoke(control.get(), kMaskColor, DISPATCH_PROPERTYPUT, &value);
+    }
+
+    const runtime::Picture picture = runtime::loadPicture(argv[2]);
+    value.vt = VT_DISPATCH;
+    value.pdispVal = picture.dispatch().get();
+    invoke(control.get(), kLoad, DISPATCH_METHOD, &value);
+
+    form->onMouseDown([&](int button, int, float, float) {
+        if (button == 1)
+            invoke(control.get(), kMove, DISPATCH_METHOD, nullptr);
+    });
+    form->onUnload([] { ::PostQuitMessage(0); });
+    form->show();
+    RECT rect{};
+    ::GetWindowRect(form->hwnd(), &rect);
+    std::printf("shaped %ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
+    std::fflush(stdout);
+
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    site->close();
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    ::OleInitialize(nullptr);
+    int status = 0;
+    try {
+        status = run(argc, argv);
+    } catch (const win::Error& error) {
+        std::fwprintf(stderr, L"control_host: %ls (0x%08lX)\n", error.description().c_str(),
+                      static_cast<unsigned long>(error.number()));
+        status = 1;
+    }
+    ::OleUninitialize();
+    return status;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The COM boundary: turns the exception in flight into an HRESULT and sets the thread's
+// error information (description, source, interface), so that no exception crosses a COM
+// method and dispatch callers receive the number, source and description.
+
+#include <windows.h>
+
+namespace cutshape::win {
+
+// Call only from a catch block. `source` names the object when the error names none.
+HRESULT toComError(REFIID iid, const wchar_t* source) noexcept;
+
+// Sets the thread's error information without an exception.
+void setErrorInfo(REFIID iid, const wchar_t* source, const wchar_t* description) noexcept;
+
+} // namespace cutshape::win
+
+namespace cutshape::win {
+
+// The caller's side of the boundary: throws Error for a failed call, with the description
+// and source the callee left in the thread's error information, if any.
+void checkWithErrorInfo(HRESULT result, const wchar_t* context);
+
+} // namespace cutshape::win
