@@ -141,6 +141,16 @@ TEST_F(CutshapeControl, LoadShapesTheFormToThePictureFigure) {
     EXPECT_TRUE(hosted.form->picture().isNothing());
 }
 
+TEST_F(CutshapeControl, LoadWithoutAnySiteRaisesAClearErrorInsteadOfCrashing) {
+    const auto control = ControlLibrary::instance().create().query<IDispatch>();
+    const runtime::Picture picture = pictureFile(L"nosite.bmp", makeFigure(40, 30));
+    const Call load = call(control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())});
+    ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(load.exception.scode, STD_CTL_SCODE(398));
+    EXPECT_NE(load.description().find(L"Client site not available"), std::wstring::npos);
+    EXPECT_EQ(call(control.get(), dispid::kRestore).exception.scode, STD_CTL_SCODE(398));
+}
+
 TEST_F(CutshapeControl, RestoreGivesRememberedSizeAndFullRectangle) {
     runtime::FormDesign design = formDesign();
     HostedControl hosted(design, true);

@@ -1,0 +1,179 @@
+#include "control/shaping.h"
+#include "runtime/screen.h"
+#include "tests/support/picture_files.h"
+#include "tests/support/windows_pictures.h"
+#include "win/region.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace cutshape {
+namespace {
+
+using control::HostForm;
+using control::Shaper;
+
+// A form that records every member the control uses, backed by a real hidden window so
+// that the installed region can be read back.
+struct FormLog {
+    std::vector<std::string> calls;
+    runtime::Picture picture;
+    float widthTwips = 4800;
+    float heightTwips = 3600;
+    bool showInTaskbar = true;
+    std::int32_t borderStyle = 2;
+    bool failWidth = false;
+    HWND window = nullptr;
+};
+
+class RecordingForm final : public HostForm {
+public:
+    explicit RecordingForm(FormLog& log) : log_(log) {}
+    void setPicture(const runtime::Picture& picture) override {
+        log_.calls.push_back("Picture=");
+        log_.picture = picture;
+    }
+    float width() override { return record("Width", log_.widthTwips); }
+    float height() override { return record("Height", log_.heightTwips); }
+    void setWidth(float twips) override {
+        log_.calls.push_back("Width=" + std::to_string(static_cast<int>(twips)));
+        if (log_.failWidth)
+            throw win::Error(E_FAIL, L"the form refuses its new width");
+        log_.widthTwips = twips;
+    }
+    void setHeight(float twips) override {
+        log_.calls.push_back("Height=" + std::to_string(static_cast<int>(twips)));
+        log_.heightTwips = twips;
+    }
+    HWND hwnd() override { return record("hwnd", log_.window); }
+    void refresh() override { log_.calls.push_back("Refresh"); }
+    void setBorderStyle(std::int32_t style) override {
+        log_.calls.push_back("BorderStyle=" + std::to_string(style));
+        log_.borderStyle = style;
+    }
+    bool showInTaskbar() override { return record("ShowInTaskbar", log_.showInTaskbar); }
+    void setShowInTaskbar(bool show) override {
+        log_.calls.push_back(std::string("ShowInTaskbar=") + (show ? "True" : "False"));
+        log_.showInTaskbar = show;
+    }
+
+private:
+    template <class T>
+    T record(const char* name, T value) {
+        log_.calls.push_back(name);
+        return value;
+    }
+    FormLog& log_;
+};
+
+class ShapingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+        window_.reset(::CreateWindowExW(0, L"STATIC", L"form", WS_POPUP, 0, 0, 320, 240, nullptr,
+                                        nullptr, nullptr, nullptr));
+        log_.window = window_.get();
+    }
+    void TearDown() override {
+        window_.reset();
+        ::CoUninitialize();
+    }
+
+    Shaper makeShaper() {
+        return Shaper([this] { return std::make_unique<RecordingForm>(log_); });
+    }
+    runtime::Picture picture(const std::wstring& name, int width, int height) {
+        return runtime::loadPicture(
+            folder_.write(name, testing::writeBmp24(testing::makeFigure(width, height))).wstring());
+    }
+    core::Rects windowRegion() {
+        win::UniqueRegion region = win::createEmptyRegion();
+        ::GetWindowRgn(window_.get(), region.get());
+        return win::regionRects(region.get());
+    }
+
+    FormLog log_;
+    win::UniqueWindow window_;
+    testing::TempFolder folder_;
+};
+
+TEST_F(ShapingTest, LoadRemembersTheFormSizeOnceThenSizesAndShapesIt) {
+    Shaper shaper = makeShaper();
+    shaper.load(picture(L"a.bmp", 40, 30));
+    const float tppX = runtime::Screen::twipsPerPixelX();
+    const float tppY = runtime::Screen::twipsPerPixelY();
+    const std::vector<std::string> expected = {
+        "Width", "Height", "Width=" + std::to_string(static_cast<int>(40 * tppX)),
+        "Height=" + std::to_string(static_cast<int>(30 * tppY)), "hwnd"};
+    EXPECT_EQ(log_.calls, expected); // ShowPicture is False: the picture is not touched
+    EXPECT_EQ(shaper.savedParentSize().cx, 4800);
+
+    log_.calls.clear();
+    shaper.setShowPicture(VARIANT_TRUE);
+    const runtime::Picture second = picture(L"b.bmp", 50, 20);
+    shaper.load(second);
+    ASSERT_FALSE(log_.calls.empty());
+    EXPECT_EQ(log_.calls.front(), "Picture=");
+    EXPECT_TRUE(log_.picture == second);
+    EXPECT_EQ(shaper.savedParentSize().cx, 4800); // still the size from before the first
+    EXPECT_EQ(shaper.savedParentSize().cy, 3600);
+}
+
+TEST_F(ShapingTest, LoadWithoutPictureTouchesNothing) {
+    Shaper shaper = makeShaper();
+    try {
+        shaper.load(runtime::Picture());
+        FAIL() << "Load without a picture succeeded";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.number(), control::kNoPictureSetError);
+        EXPECT_EQ(error.source(), L"Cutshape");
+    }
+    EXPECT_TRUE(log_.calls.empty());
+}
+
+TEST_F(ShapingTest, FailedRestoreStillPutsThePictureBackAndEndsRestoreMode) {
+    Shaper shaper = makeShaper();
+    shaper.setMaskColor(0x00FFFFFF);
+    const runtime::Picture kept = picture(L"k.bmp", 60, 40);
+    shaper.load(kept);
+    const core::Rects shaped = windowRegion();
+
+    log_.failWidth = true;
+    EXPECT_THROW(shaper.restore(), win::Error);
+    EXPECT_TRUE(shaper.picture() == kept);
+
+    // Not left in restore mode: the next load cuts the mask colour again, not black.
+    log_.failWidth = false;
+    shaper.load(runtime::Picture());
+    EXPECT_EQ(windowRegion(), shaped);
+}
+
+TEST_F(ShapingTest, RestoreSizesToTheRememberedFormAndEmptiesItsPicture) {
+    Shaper shaper = makeShaper();
+    shaper.setShowPicture(VARIANT_TRUE);
+    shaper.load(picture(L"r.bmp", 60, 40));
+    log_.calls.clear();
+    shaper.restore();
+    EXPECT_TRUE(log_.picture.isEmpty());
+    EXPECT_FLOAT_EQ(log_.widthTwips, shaper.staging().width());
+    EXPECT_EQ(shaper.staging().widthPx(),
+              static_cast<int>(4800 / runtime::Screen::twipsPerPixelX() + 0.5f));
+    EXPECT_EQ(windowRegion(),
+              (core::Rects{{0, 0, shaper.staging().widthPx(), shaper.staging().heightPx()}}));
+}
+
+TEST_F(ShapingTest, PaintMakesTheFormBorderlessAndKeepsItsTaskbarSetting) {
+    Shaper shaper = makeShaper();
+    log_.showInTaskbar = false;
+    shaper.paint();
+    const std::vector<std::string> expected = {"ShowInTaskbar", "BorderStyle=0",
+                                               "ShowInTaskbar=False"};
+    EXPECT_EQ(log_.calls, expected);
+    log_.calls.clear();
+    shaper.refresh();
+    EXPECT_EQ(log_.calls, std::vector<std::string>{"Refresh"});
+}
+
+} // namespace
+} // namespace cutshape
