@@ -1,5 +1,6 @@
 #include "control/cutshape_control.h"
 
+#include "control/about/about_dialog.h"
 #include "control/compatibility_map.h"
 #include "control/persistence.h"
 #include "control/server.h"
@@ -256,7 +257,8 @@ HRESULT Control::Refresh() noexcept try {
 }
 
 HRESULT Control::About() noexcept try {
-    throw win::Error(E_NOTIMPL, L"The About box is not available in this build.");
+    about::showAboutDialog(moduleHandle());
+    return S_OK;
 } catch (...) {
     return fail();
 }

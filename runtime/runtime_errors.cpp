@@ -32,6 +32,10 @@ win::Error typeMismatchError() {
     return win::Error(STD_CTL_SCODE(13), L"Type mismatch");
 }
 
+win::Error invalidArgumentError() {
+    return win::Error(CTL_E_ILLEGALFUNCTIONCALL, L"Invalid procedure call or argument");
+}
+
 win::Error arithmeticError(const core::ArithmeticError& fault) {
     if (fault.fault() == core::ArithmeticFault::DivisionByZero)
         return divisionByZeroError();

@@ -15,6 +15,8 @@ win::Error outOfMemoryError(std::wstring_view detail);
 win::Error overflowError();
 win::Error divisionByZeroError();
 win::Error typeMismatchError();
+// Error 5, "Invalid procedure call or argument".
+win::Error invalidArgumentError();
 
 // The runtime's error for an arithmetic fault of the size computation.
 win::Error arithmeticError(const core::ArithmeticError& fault);

@@ -33,6 +33,9 @@ inline void closeHandle(HANDLE handle) noexcept {
 inline void destroyWindow(HWND window) noexcept {
     ::DestroyWindow(window);
 }
+inline void destroyIcon(HICON icon) noexcept {
+    ::DestroyIcon(icon);
+}
 
 using UniqueRegion = Unique<NullHandleTraits<HRGN, deleteGdiObject>>;
 using UniqueBitmap = Unique<NullHandleTraits<HBITMAP, deleteGdiObject>>;
@@ -41,6 +44,9 @@ using UniqueMemoryDc = Unique<NullHandleTraits<HDC, deleteDc>>; // from CreateCo
 using UniqueRegistryKey = Unique<NullHandleTraits<HKEY, closeRegistryKey>>;
 using UniqueGlobal = Unique<NullHandleTraits<HGLOBAL, freeGlobal>>;
 using UniqueWindow = Unique<NullHandleTraits<HWND, destroyWindow>>;
+using UniqueFont = Unique<NullHandleTraits<HFONT, deleteGdiObject>>;
+using UniqueIcon = Unique<NullHandleTraits<HICON, destroyIcon>>; // not for LR_SHARED icons
+using UniqueHandle = Unique<NullHandleTraits<HANDLE, closeHandle>>; // processes, threads
 
 struct FileHandleTraits {
     using Handle = HANDLE;
@@ -48,6 +54,13 @@ struct FileHandleTraits {
     static void close(HANDLE handle) noexcept { ::CloseHandle(handle); }
 };
 using UniqueFile = Unique<FileHandleTraits>;
+
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) noexcept { ::FindClose(handle); }
+};
+using UniqueFind = Unique<FindHandleTraits>; // from FindFirstFile
 
 // A device context from GetDC, given back with ReleaseDC to the window it came from.
 class UniqueWindowDc {
