@@ -1,6 +1,7 @@
 // The picture writers are checked against decoders written here from the file formats, not
 // against the writers' own helpers, so a misunderstanding of a format cannot cancel out.
 
+#include "tests/support/picture_decoders.h"
 #include "tests/support/picture_files.h"
 
 #include <algorithm>
@@ -342,143 +343,6 @@ TEST(Bmp8Test, RunLengthEncodingCompressesRuns) {
 
 // ---- GIF --------------------------------------------------------------------------------
 
-struct DecodedGif {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::vector<Color> palette; // the whole global table
-    std::optional<std::uint8_t> transparentIndex;
-    std::vector<std::uint8_t> indices;
-    int maxCodeSize = 0;
-    int clearCodes = 0;
-};
-
-// A strict decoder: the code width must grow exactly when the table fills, the data must end
-// with the end code, and nothing but the final byte's padding may follow it.
-DecodedGif decodeGif(const Bytes& file) {
-    DecodedGif gif;
-    std::size_t at = 0;
-    const auto byte = [&]() { return file.at(at++); };
-    const auto word = [&]() {
-        const std::uint32_t v = u16At(file, at);
-        at += 2;
-        return v;
-    };
-    if (std::string(file.begin(), file.begin() + 6) != "GIF89a")
-        throw std::runtime_error("no GIF89a signature");
-    at = 6;
-    gif.width = static_cast<std::int32_t>(word());
-    gif.height = static_cast<std::int32_t>(word());
-    const std::uint8_t screenFlags = byte();
-    byte(); // background
-    byte(); // aspect
-    if ((screenFlags & 0x80) == 0)
-        throw std::runtime_error("no global colour table");
-    const std::size_t tableSize = std::size_t{2} << (screenFlags & 7);
-    for (std::size_t i = 0; i < tableSize; ++i) {
-        const Color r = byte();
-        const Color g = byte();
-        const Color b = byte();
-        gif.palette.push_back(r | g << 8 | b << 16);
-    }
-    std::uint8_t block = byte();
-    while (block == 0x21) {
-        const std::uint8_t label = byte();
-        const std::uint8_t size = byte();
-        if (label != 0xF9 || size != 4)
-            throw std::runtime_error("unexpected extension");
-        const std::uint8_t flags = byte();
-        word();
-        const std::uint8_t index = byte();
-        if ((flags & 1) != 0)
-            gif.transparentIndex = index;
-        if (byte() != 0)
-            throw std::runtime_error("extension not terminated");
-        block = byte();
-    }
-    if (block != 0x2C)
-        throw std::runtime_error("no image descriptor");
-    if (word() != 0 || word() != 0)
-        throw std::runtime_error("image not at the origin");
-    if (static_cast<std::int32_t>(word()) != gif.width ||
-        static_cast<std::int32_t>(word()) != gif.height)
-        throw std::runtime_error("image size differs from the screen");
-    if (byte() != 0)
-        throw std::runtime_error("local table or interlace");
-    const int minCodeSize = byte();
-    if (minCodeSize < 2 || minCodeSize > 8)
-        throw std::runtime_error("bad minimum code size");
-
-    Bytes data;
-    for (std::uint8_t size = byte(); size != 0; size = byte()) {
-        for (int i = 0; i < size; ++i)
-            data.push_back(byte());
-    }
-    if (byte() != 0x3B || at != file.size())
-        throw std::runtime_error("no trailer at the end");
-
-    std::size_t bitPos = 0;
-    const auto readCode = [&](int width) {
-        std::uint32_t code = 0;
-        for (int i = 0; i < width; ++i, ++bitPos) {
-            if (bitPos / 8 >= data.size())
-                throw std::runtime_error("data ended without an end code");
-            code |= static_cast<std::uint32_t>((data[bitPos / 8] >> (bitPos % 8)) & 1) << i;
-        }
-        return code;
-    };
-    const std::uint32_t clearCode = 1u << minCodeSize;
-    const std::uint32_t endCode = clearCode + 1;
-    std::vector<Bytes> table;
-    int codeSize = 0;
-    std::optional<std::uint32_t> previous;
-    const auto reset = [&]() {
-        table.assign(clearCode + 2, Bytes{});
-        for (std::uint32_t i = 0; i < clearCode; ++i)
-            table[i] = Bytes{static_cast<std::uint8_t>(i)};
-        codeSize = minCodeSize + 1;
-        previous.reset();
-    };
-    reset();
-    if (readCode(codeSize) != clearCode)
-        throw std::runtime_error("data does not start with a clear code");
-    ++gif.clearCodes;
-    while (true) {
-        gif.maxCodeSize = std::max(gif.maxCodeSize, codeSize);
-        const std::uint32_t code = readCode(codeSize);
-        if (code == clearCode) {
-            reset();
-            ++gif.clearCodes;
-            continue;
-        }
-        if (code == endCode)
-            break;
-        Bytes entry;
-        if (code < table.size() && !(code >= clearCode && code <= endCode)) {
-            entry = table[code];
-            if (previous) {
-                Bytes added = table[*previous];
-                added.push_back(entry[0]);
-                table.push_back(added);
-            }
-        } else if (code == table.size() && previous) {
-            entry = table[*previous];
-            entry.push_back(entry[0]);
-            table.push_back(entry);
-        } else {
-            throw std::runtime_error("code " + std::to_string(code) + " not in the table");
-        }
-        if (table.size() == (std::size_t{1} << codeSize) && codeSize < 12)
-            ++codeSize;
-        if (table.size() > 4096)
-            throw std::runtime_error("table overflow");
-        gif.indices.insert(gif.indices.end(), entry.begin(), entry.end());
-        previous = code;
-    }
-    if ((bitPos + 7) / 8 != data.size())
-        throw std::runtime_error("data continues after the end code");
-    return gif;
-}
-
 void expectGifRoundTrip(const Image& image) {
     const IndexedImage indexed = indexImage(image);
     const Bytes file = writeGif(image);
@@ -610,6 +474,62 @@ TEST(IcoTest, NoTransparentColourLeavesTheMaskClear) {
     EXPECT_TRUE(std::all_of(file.begin() + static_cast<std::ptrdiff_t>(maskAt), file.end(),
                             [](std::uint8_t b) { return b == 0; }));
     EXPECT_THROW(writeIco(Image(257, 16)), std::invalid_argument);
+}
+
+// ---- CUR --------------------------------------------------------------------------------
+
+TEST(CurTest, HeaderFieldsAndHotSpot) {
+    const Image cursor = makeFigure(32, 32, 0x00FFFFFF, 0x00008000);
+    const Bytes file = writeCur(cursor, 12, 1, Color{0x00FFFFFF});
+    const std::size_t xorSize = 32 * 16; // 4 bits a pixel
+    const std::size_t andSize = 32 * 4;
+    ASSERT_EQ(file.size(), 6u + 16 + 40 + 16 * 4 + xorSize + andSize);
+    EXPECT_EQ(u16At(file, 2), 2u); // cursor
+    EXPECT_EQ(file[8], 16);        // colours
+    EXPECT_EQ(u16At(file, 10), 12u);
+    EXPECT_EQ(u16At(file, 12), 1u);
+    EXPECT_EQ(u32At(file, 14), file.size() - 22);
+    EXPECT_EQ(i32At(file, 30), 64); // colour rows plus mask rows
+    EXPECT_EQ(u16At(file, 36), 4u);
+    EXPECT_EQ(u32At(file, 42), xorSize + andSize);
+    EXPECT_EQ(u32At(file, 54), 16u); // colours used
+}
+
+TEST(CurTest, DecodesToTheImageWithTheMaskWhereTransparent) {
+    for (const std::int32_t side : {1, 7, 32, 45}) {
+        const Image image =
+            makeNoise(side, side, 7,
+                      {0x00FFFFFF, 0x000000FF, 0x00FF0000, 0x00C0C0C0, 0x00000000, 0x00808000});
+        const DecodedCursor cursor = decodeCur(writeCur(image, 0, side - 1, Color{0x00FFFFFF}));
+        ASSERT_EQ(cursor.width, side);
+        ASSERT_EQ(cursor.height, side);
+        EXPECT_EQ(cursor.hotSpotY, side - 1);
+        ASSERT_EQ(cursor.palette.size(), 16u);
+        for (std::int32_t y = 0; y < side; ++y) {
+            for (std::int32_t x = 0; x < side; ++x) {
+                const auto i = static_cast<std::size_t>(y * side + x);
+                const bool transparent = image.get(x, y) == 0x00FFFFFFu;
+                ASSERT_EQ(cursor.mask[i], transparent) << side << ": " << x << ',' << y;
+                ASSERT_EQ(cursor.palette[cursor.indices[i]], transparent ? 0u : image.get(x, y))
+                    << side << ": " << x << ',' << y;
+            }
+        }
+    }
+}
+
+TEST(CurTest, RejectsWhatItCannotStore) {
+    EXPECT_THROW(writeCur(makeNoise(8, 8, 1, manyColours(17)), 0, 0), std::invalid_argument);
+    EXPECT_THROW(writeCur(Image(8, 8), 8, 0), std::invalid_argument);
+    EXPECT_THROW(writeCur(Image(8, 8), 0, -1), std::invalid_argument);
+    EXPECT_THROW(writeCur(Image(257, 8), 0, 0), std::invalid_argument);
+    // Sixteen opaque colours fit; a seventeenth, transparent, colour needs black in the
+    // palette, which leaves no room. (manyColours starts with black: skip it.)
+    const std::vector<Color> colours = manyColours(18);
+    const std::vector<Color> sixteen(colours.begin() + 1, colours.begin() + 17);
+    EXPECT_NO_THROW(writeCur(makeNoise(16, 16, 3, sixteen), 0, 0));
+    const std::vector<Color> seventeen(colours.begin() + 1, colours.end());
+    const Image image = makeNoise(16, 16, 3, seventeen);
+    EXPECT_THROW(writeCur(image, 0, 0, seventeen.back()), std::invalid_argument);
 }
 
 // ---- generators -------------------------------------------------------------------------
