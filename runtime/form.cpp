@@ -83,8 +83,16 @@ Form::Form(const FormDesign& design) {
         win::throwLastError(L"Creating a form window");
     setBorderStyle(hwnd(), design.borderStyle);
     setShowInTaskbar(hwnd(), design.showInTaskbar);
+    LONG_PTR styles = ::GetWindowLongPtrW(hwnd(), GWL_STYLE) | WS_CLIPCHILDREN;
+    if (!design.minButton)
+        styles &= ~static_cast<LONG_PTR>(WS_MINIMIZEBOX);
+    if (!design.maxButton)
+        styles &= ~static_cast<LONG_PTR>(WS_MAXIMIZEBOX);
+    ::SetWindowLongPtrW(hwnd(), GWL_STYLE, styles);
     setOuterWidthTwips(hwnd(), design.widthTwips);
     setOuterHeightTwips(hwnd(), design.heightTwips);
+    if (design.clientWidthTwips >= 0 && design.clientHeightTwips >= 0)
+        setClientSizeTwips(hwnd(), design.clientWidthTwips, design.clientHeightTwips);
 }
 
 Form::~Form() {
@@ -225,6 +233,9 @@ LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT Form::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (filter_)
+        if (const std::optional<LRESULT> result = filter_(message, wParam, lParam))
+            return *result;
     switch (message) {
     case WM_ERASEBKGND: {
         const auto dc = reinterpret_cast<HDC>(wParam);

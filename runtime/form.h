@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <oaidl.h>
+#include <optional>
 #include <string>
 
 namespace cutshape::runtime {
@@ -19,6 +20,11 @@ struct FormDesign {
     float heightTwips = 3600;
     std::int32_t borderStyle = 2;
     bool showInTaskbar = true;
+    // The client area's size; when given it wins over the outer width and height.
+    float clientWidthTwips = -1;
+    float clientHeightTwips = -1;
+    bool minButton = true;
+    bool maxButton = true;
 };
 
 class Form final : public win::ComObject<Form, IDispatch> {
@@ -34,6 +40,10 @@ public:
     void setPicture(Picture picture);
     void show();
     void onMouseDown(MouseDown handler) { mouseDown_ = std::move(handler); }
+    // Sees every message before the form does; a value it returns is the message's result.
+    // The container uses it for its controls' notifications, colours and cursors.
+    using MessageFilter = std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)>;
+    void onMessage(MessageFilter filter) { filter_ = std::move(filter); }
     // Called once when the window closes.
     void onUnload(std::function<void()> handler) { unload_ = std::move(handler); }
 
@@ -53,6 +63,7 @@ private:
     win::UniqueWindow window_;
     Picture picture_;
     MouseDown mouseDown_;
+    MessageFilter filter_;
     std::function<void()> unload_;
 };
 

@@ -101,11 +101,15 @@ Picture loadPicture(std::wstring_view path) {
     if (path.empty())
         return emptyPicture();
     const std::wstring fullPath(path);
-    const std::vector<std::uint8_t> bytes = readPictureFile(fullPath);
+    return pictureFromBytes(readPictureFile(fullPath), fullPath);
+}
+
+Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what) {
+    const std::wstring name(what);
     try {
         core::inspectPictureFile(bytes);
     } catch (const core::PictureFileError& fault) {
-        const std::wstring detail = fullPath + L": " + widen(fault.what());
+        const std::wstring detail = name + L": " + widen(fault.what());
         if (fault.kind() == core::PictureFileError::Kind::TooLarge)
             throw outOfMemoryError(detail);
         throw invalidPictureError(detail);
@@ -113,7 +117,7 @@ Picture loadPicture(std::wstring_view path) {
 
     win::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!memory)
-        throw outOfMemoryError(L"no memory for " + fullPath);
+        throw outOfMemoryError(L"no memory for " + name);
     void* target = ::GlobalLock(memory.get());
     std::memcpy(target, bytes.data(), bytes.size());
     ::GlobalUnlock(memory.get());
@@ -127,9 +131,9 @@ Picture loadPicture(std::wstring_view path) {
     const HRESULT result = ::OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE,
                                             IID_IPicture, picture.putVoid());
     if (result == E_OUTOFMEMORY)
-        throw outOfMemoryError(fullPath);
+        throw outOfMemoryError(name);
     if (FAILED(result) || !picture)
-        throw invalidPictureError(fullPath);
+        throw invalidPictureError(name);
     return Picture(std::move(picture));
 }
 

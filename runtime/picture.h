@@ -6,6 +6,7 @@
 
 #include <ocidl.h>
 #include <olectl.h>
+#include <span>
 #include <string_view>
 
 namespace cutshape::runtime {
@@ -39,7 +40,7 @@ public:
 
 private:
     explicit Picture(win::ComPtr<IPicture> picture) noexcept : picture_(std::move(picture)) {}
-    friend Picture loadPicture(std::wstring_view path);
+    friend Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what);
     friend Picture emptyPicture();
 
     win::ComPtr<IPicture> picture_;
@@ -49,6 +50,9 @@ private:
 // empty picture. Throws the runtime's errors: file not found, invalid picture (empty,
 // damaged, truncated or foreign files), out of memory (sizes that cannot be held).
 Picture loadPicture(std::wstring_view path);
+
+// A picture object from the bytes of a picture file; `what` names them in errors.
+Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what);
 
 // A new picture object of type none: size 0, draws nothing.
 Picture emptyPicture();

@@ -53,6 +53,15 @@ void setOuterHeightTwips(HWND window, float twips) {
     resize(window, outerSize(window).cx, pixels(twips, Screen::twipsPerPixelY()));
 }
 
+void setClientSizeTwips(HWND window, float widthTwips, float heightTwips) {
+    RECT rect{0, 0, pixels(widthTwips, Screen::twipsPerPixelX()),
+              pixels(heightTwips, Screen::twipsPerPixelY())};
+    const auto styles = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
+    const auto exStyles = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE));
+    ::AdjustWindowRectEx(&rect, styles, FALSE, exStyles);
+    resize(window, rect.right - rect.left, rect.bottom - rect.top);
+}
+
 std::int32_t borderStyle(HWND window) noexcept {
     const LONG_PTR styles = ::GetWindowLongPtrW(window, GWL_STYLE);
     if ((styles & kFrameStyles) == 0)

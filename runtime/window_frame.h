@@ -13,6 +13,9 @@ float outerHeightTwips(HWND window);
 void setOuterWidthTwips(HWND window, float twips);
 void setOuterHeightTwips(HWND window, float twips);
 
+// Sizes the window so that its client area has the given size in twips.
+void setClientSizeTwips(HWND window, float widthTwips, float heightTwips);
+
 std::int32_t borderStyle(HWND window) noexcept;
 // Throws the runtime's invalid-property-value error for styles other than 0, 1 and 2.
 void setBorderStyle(HWND window, std::int32_t style);

@@ -45,7 +45,7 @@ using UniqueRegistryKey = Unique<NullHandleTraits<HKEY, closeRegistryKey>>;
 using UniqueGlobal = Unique<NullHandleTraits<HGLOBAL, freeGlobal>>;
 using UniqueWindow = Unique<NullHandleTraits<HWND, destroyWindow>>;
 using UniqueFont = Unique<NullHandleTraits<HFONT, deleteGdiObject>>;
-using UniqueIcon = Unique<NullHandleTraits<HICON, destroyIcon>>; // not for LR_SHARED icons
+using UniqueIcon = Unique<NullHandleTraits<HICON, destroyIcon>>;    // not for LR_SHARED icons
 using UniqueHandle = Unique<NullHandleTraits<HANDLE, closeHandle>>; // processes, threads
 
 struct FileHandleTraits {

@@ -1,0 +1,98 @@
+#include "runtime/activex_control.h"
+
+#include "runtime/bundled_files.h"
+#include "runtime/picture.h"
+#include "runtime/text.h"
+
+#include <cstdio>
+#include <iterator>
+#include <olectl.h>
+
+namespace cutshape::runtime {
+namespace {
+
+constexpr HRESULT kCannotCreateObject = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 429);
+
+GUID guidFrom(const std::string& text) {
+    GUID guid{};
+    std::wstring wide = widen(text);
+    win::check(::CLSIDFromString(wide.data(), &guid), (L"Reading the identifier " + wide).c_str());
+    return guid;
+}
+
+} // namespace
+
+win::ComPtr<IUnknown> createActiveX(const ControlDescription& description) {
+    CLSID classId{};
+    HRESULT status = description.classId.empty()
+                         ? ::CLSIDFromProgID(widen(description.className).c_str(), &classId)
+                         : ::CLSIDFromString(widen(description.classId).data(), &classId);
+    win::ComPtr<IUnknown> control;
+    if (SUCCEEDED(status))
+        status = ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                    control.putVoid());
+    if (FAILED(status)) {
+        wchar_t code[16];
+        std::swprintf(code, std::size(code), L"0x%08lX", static_cast<unsigned long>(status));
+        const std::wstring reason = win::systemMessage(status);
+        throw win::Error(kCannotCreateObject,
+                         L"The ActiveX control " + widen(description.name) + L" (" +
+                             widen(description.className) + L" " + widen(description.classId) +
+                             L", library " + widen(description.libraryFile) +
+                             L") cannot be created: " +
+                             (reason.empty() ? std::wstring(L"error") : reason) + L" " + code);
+    }
+    return control;
+}
+
+win::ComPtr<PropertyBag> storedProperties(const ControlDescription& description) {
+    win::ComPtr<PropertyBag> bag = win::makeCom<PropertyBag>();
+    for (const StoredProperty& property : description.stored) {
+        win::Variant value;
+        VARIANT& v = *value.get();
+        switch (property.type) {
+        case StoredType::Integer16:
+            v.vt = VT_I2;
+            v.iVal = static_cast<SHORT>(property.integer);
+            break;
+        case StoredType::Integer32:
+            v.vt = VT_I4;
+            v.lVal = property.integer;
+            break;
+        case StoredType::Single:
+            v.vt = VT_R4;
+            v.fltVal = property.single;
+            break;
+        case StoredType::Boolean:
+            v.vt = VT_BOOL;
+            v.boolVal = property.integer ? VARIANT_TRUE : VARIANT_FALSE;
+            break;
+        case StoredType::String:
+            v.vt = VT_BSTR;
+            v.bstrVal = ::SysAllocString(widen(property.text).c_str());
+            break;
+        case StoredType::Picture: {
+            const Picture picture =
+                pictureFromBytes(bundledFile(property.text), widen(property.text));
+            v.vt = VT_DISPATCH;
+            v.pdispVal = picture.dispatch().release();
+            break;
+        }
+        }
+        bag->set(widen(property.name), v);
+    }
+    return bag;
+}
+
+win::ComPtr<IDispatch> automationInterface(const ControlDescription& description,
+                                           const win::ComPtr<IUnknown>& control) {
+    if (!description.defaultInterfaceId.empty()) {
+        win::ComPtr<IDispatch> earlier;
+        const GUID id = guidFrom(description.defaultInterfaceId);
+        if (SUCCEEDED(control->QueryInterface(id, earlier.putVoid())) && earlier)
+            return earlier;
+    }
+    return control.query<IDispatch>();
+}
+
+} // namespace cutshape::runtime

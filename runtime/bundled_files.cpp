@@ -1,0 +1,25 @@
+#include "runtime/bundled_files.h"
+
+#include "runtime/runtime_errors.h"
+#include "runtime/text.h"
+
+#include <string>
+#include <windows.h>
+
+namespace cutshape::runtime {
+
+std::span<const std::uint8_t> bundledFile(std::string_view name) {
+    const std::wstring resourceName = widen(name);
+    const HMODULE program = ::GetModuleHandleW(nullptr);
+    HRSRC resource = ::FindResourceW(program, resourceName.c_str(), MAKEINTRESOURCEW(10));
+    if (!resource)
+        throw fileNotFoundError(L"bundled file " + resourceName);
+    // Resources stay mapped for the program's lifetime; there is nothing to free.
+    const HGLOBAL loaded = ::LoadResource(program, resource);
+    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+    if (!bytes)
+        win::throwLastError((L"Loading bundled file " + resourceName).c_str());
+    return {static_cast<const std::uint8_t*>(bytes), ::SizeofResource(program, resource)};
+}
+
+} // namespace cutshape::runtime

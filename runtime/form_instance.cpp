@@ -1,0 +1,206 @@
+#include "runtime/form_instance.h"
+
+#include "core/twips.h"
+#include "runtime/activex_control.h"
+#include "runtime/bundled_files.h"
+#include "runtime/common_dialog.h"
+#include "runtime/cursor_file.h"
+#include "runtime/screen.h"
+#include "runtime/text.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace cutshape::runtime {
+namespace {
+
+// Child window identifiers start above IDOK and IDCANCEL, which the dialog keys send.
+constexpr int kFirstControlId = 100;
+
+FormDesign designOf(const FormDescription& description) {
+    FormDesign design;
+    design.caption = widen(description.caption);
+    design.borderStyle = description.borderStyle;
+    design.showInTaskbar = description.showInTaskbar;
+    design.clientWidthTwips = description.client.width;
+    design.clientHeightTwips = description.client.height;
+    design.minButton = description.minButton;
+    design.maxButton = description.maxButton;
+    return design;
+}
+
+RECT pixelRect(const TwipsRect& twips) {
+    const auto px = [](float value, float perPixel) {
+        return static_cast<LONG>(core::twipsToPixels(value, perPixel));
+    };
+    const float x = Screen::twipsPerPixelX();
+    const float y = Screen::twipsPerPixelY();
+    const LONG left = px(twips.left, x);
+    const LONG top = px(twips.top, y);
+    return RECT{left, top, left + px(twips.width, x), top + px(twips.height, y)};
+}
+
+} // namespace
+
+FormInstance::FormInstance(FormDescription description, EventHandlers handlers,
+                           std::function<void(const win::Error&)> unhandled)
+    : description_(std::move(description)), handlers_(std::move(handlers)),
+      unhandled_(std::move(unhandled)) {}
+
+FormInstance::~FormInstance() {
+    unloaded_ = nullptr;
+    unload();
+}
+
+void FormInstance::raise(std::string_view object, std::string_view event,
+                         const EventArguments& arguments) {
+    std::string name(object);
+    name += '_';
+    name += event;
+    const auto handler = handlers_.find(name);
+    if (handler != handlers_.end())
+        handler->second(*this, arguments);
+}
+
+void FormInstance::raiseFromWindow(std::string_view object, std::string_view event,
+                                   const EventArguments& arguments) noexcept {
+    try {
+        raise(object, event, arguments);
+    } catch (const win::Error& error) {
+        unhandled_(error);
+    } catch (const std::exception& error) {
+        unhandled_(win::Error(E_FAIL, widen(error.what())));
+    } catch (...) {
+        unhandled_(win::Error(E_UNEXPECTED, L"An unknown failure"));
+    }
+}
+
+void FormInstance::load() {
+    if (form_ || closed_)
+        return;
+    form_ = win::makeCom<Form>(designOf(description_));
+    form_->onMouseDown([this](int button, int shift, float x, float y) {
+        raiseFromWindow("Form", "MouseDown", EventArguments{button, shift, x, y});
+    });
+    form_->onMessage([this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return filter(message, wParam, lParam);
+    });
+    form_->onUnload([this] { released(); });
+    loadControls();
+    raise("Form", "Load");
+}
+
+void FormInstance::loadControls() {
+    tips_ = std::make_unique<ToolTips>(form_->hwnd());
+    // Creation order is the tab order: controls with a tab index first, by that index.
+    std::vector<const ControlDescription*> order;
+    for (const ControlDescription& control : description_.controls)
+        order.push_back(&control);
+    std::stable_sort(order.begin(), order.end(), [](const auto* a, const auto* b) {
+        return a->tabIndex.value_or(0x7FFF) < b->tabIndex.value_or(0x7FFF);
+    });
+    int id = kFirstControlId;
+    for (const ControlDescription* control : order) {
+        if (control->kind == ControlKind::ActiveX &&
+            control->className == CommonDialog::kClassName) {
+            // The runtime's own file dialog: invisible, nothing stored, no site needed.
+            activeX_.push_back(
+                {control->name, nullptr, win::makeCom<CommonDialog>().query<IDispatch>()});
+            continue;
+        }
+        if (control->kind == ControlKind::ActiveX) {
+            const win::ComPtr<IUnknown> instance = createActiveX(*control);
+            const win::ComPtr<PropertyBag> stored = storedProperties(*control);
+            ControlSite::Placement placement{widen(control->name), true,
+                                             pixelRect(control->position.value_or(TwipsRect{}))};
+            win::ComPtr<ControlSite> site =
+                ControlSite::host(form_, instance, placement, stored.get());
+            activeX_.push_back({control->name, site, automationInterface(*control, instance)});
+            continue;
+        }
+        IntrinsicControl created = createIntrinsicControl(form_->hwnd(), *control, id++);
+        if (!control->toolTip.empty())
+            tips_->add(created.window, widen(control->toolTip));
+        if (!control->mouseIconFile.empty()) {
+            cursors_.push_back(cursorFromFile(bundledFile(control->mouseIconFile)));
+            created.cursor = cursors_.back().get();
+        }
+        intrinsic_.push_back(std::move(created));
+    }
+}
+
+void FormInstance::show() {
+    load();
+    if (!form_)
+        return;
+    form_->show();
+    if (HWND first = ::GetNextDlgTabItem(form_->hwnd(), nullptr, FALSE))
+        ::SetFocus(first);
+}
+
+void FormInstance::unload() {
+    if (form_ && form_->hwnd())
+        ::DestroyWindow(form_->hwnd()); // WM_DESTROY releases the controls
+    else
+        released();
+}
+
+void FormInstance::released() noexcept {
+    if (closed_)
+        return;
+    closed_ = true;
+    for (SitedControl& control : activeX_) {
+        control.automation.reset();
+        if (control.site)
+            control.site->close();
+    }
+    activeX_.clear();
+    if (unloaded_)
+        unloaded_();
+}
+
+DispatchObject FormInstance::control(std::string_view controlName) {
+    load();
+    for (const SitedControl& control : activeX_)
+        if (control.name == controlName)
+            return DispatchObject(control.automation);
+    throw win::Error(DISP_E_UNKNOWNNAME,
+                     L"The form has no ActiveX control " + widen(controlName) + L".");
+}
+
+std::optional<LRESULT> FormInstance::filter(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        // BN_CLICKED and STN_CLICKED are both 0: a click on a button, label or image.
+        if (HIWORD(wParam) == 0 && lParam)
+            for (const IntrinsicControl& control : intrinsic_)
+                if (control.window == reinterpret_cast<HWND>(lParam)) {
+                    raiseFromWindow(control.name, "Click", {});
+                    return 0;
+                }
+        return std::nullopt;
+    case WM_CTLCOLORSTATIC:
+        // Labels draw in the runtime's default colours: button text on the button face.
+        for (const IntrinsicControl& control : intrinsic_)
+            if (control.kind == ControlKind::Label &&
+                control.window == reinterpret_cast<HWND>(lParam)) {
+                const auto dc = reinterpret_cast<HDC>(wParam);
+                ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+                ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            }
+        return std::nullopt;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT)
+            for (const IntrinsicControl& control : intrinsic_)
+                if (control.cursor && control.window == reinterpret_cast<HWND>(wParam)) {
+                    ::SetCursor(control.cursor);
+                    return TRUE;
+                }
+        return std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace cutshape::runtime

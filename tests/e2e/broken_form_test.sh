@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The runtime's report of a malformed form description: a message box naming the file, the
+# line and the mistake, and a non-zero exit code.
+#   broken_form_test.sh <broken_form_probe.exe> <window_texts.exe>
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  exec "$here/../../tools/wine-session.sh" "$0" "$@"
+fi
+program=$1
+window_texts=$2
+source "$here/e2e_lib.sh"
+source "$here/demo_lib.sh"
+
+fail() { echo "FAIL: $*"; exit 1; }
+title=$(basename "$program" .exe)
+start_program probe.out "$program"
+pid=$started
+box=$(wait_window "$title" "$pid") || fail "no report titled $title"
+text=$(message_text "$title")
+[[ "$text" == "Error 321: broken.form:5: unknown form keyword 'colour'" ]] ||
+  fail "the report says '$text'"
+keys_to "$box" Return
+wait_exit "$pid" || fail "the program did not end after the report"
+[[ $exit_code -ne 0 ]] || fail "the program ended with exit code 0"
+echo "ok: '$text', exit code $exit_code"

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# CutEARTH end to end: it opens in the outline of Earth.gif (the figure computed here from
+# the picture file by ImageMagick and the X server's shape), "&Restore" gives back the
+# rectangle from before the first shaping, "&Earth" shapes again, the access keys and Tab
+# work, a left drag moves the window and a right one does not, and the close image ends the
+# program with exit code 0.
+#   earth_test.sh <CutEARTH.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe>
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  exec "$here/../../tools/wine-session.sh" "$0" "$@"
+fi
+program=$1
+xshape=$3
+window_texts=$4
+source "$here/e2e_lib.sh"
+source "$here/demo_lib.sh"
+register_control "$2"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# The figure: Earth.gif beside the program, as a 24-bit BMP for the comparison.
+convert "$(dirname "$program")/Earth.gif" -type TrueColor BMP3:"$e2e_work/earth.bmp"
+read -r picture_width picture_height < <(identify -format '%w %h\n' "$e2e_work/earth.bmp")
+# The form's client area by design: 4680 x 3180 twips, 312 x 212 pixels at 96 dpi, no border.
+design_width=312
+design_height=212
+
+start_program earth.out "$program"
+pid=$started
+id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
+
+expect_shaped() { # <what>
+  sleep 0.3
+  geometry "$id"
+  [[ $WIDTH -eq $picture_width && $HEIGHT -eq $picture_height ]] ||
+    fail "$1: the window is ${WIDTH}x${HEIGHT}, not the picture's ${picture_width}x${picture_height}"
+  "$xshape" compare "$id" "$e2e_work/earth.bmp" auto || fail "$1: the shape is not the figure"
+  echo "ok: $1"
+}
+
+expect_rectangle() { # <what>
+  sleep 0.3
+  geometry "$id"
+  [[ $WIDTH -eq $design_width && $HEIGHT -eq $design_height ]] ||
+    fail "$1: the window is ${WIDTH}x${HEIGHT}, not ${design_width}x${design_height}"
+  [[ "$(shape_rects "$id")" == "0 0 $design_width $design_height" ]] ||
+    fail "$1: the shape is not the full rectangle: $(shape_rects "$id" | head -3 | tr '\n' ';')"
+  echo "ok: $1"
+}
+
+expect_shaped "opens in the outline of Earth.gif"
+
+# Buttons by pixel: cmdEarth at (2520, 765) twips, cmdRestore at (2520, 1305), 52 x 33 pixels.
+click_at "$id" 194 67
+expect_shaped "&Earth on the shaped window shapes it the same"
+click_at "$id" 194 103
+expect_rectangle "&Restore gives the size from before the first shaping and a full rectangle"
+click_at "$id" 194 103
+expect_rectangle "&Restore twice ends as once"
+click_at "$id" 194 67
+expect_shaped "&Earth shapes again"
+click_at "$id" 194 67
+expect_shaped "&Earth twice ends as once"
+
+keys_to "$id" alt+r
+expect_rectangle "Alt+R restores"
+keys_to "$id" alt+e
+expect_shaped "Alt+E shapes"
+# Alt+R leaves the focus on &Restore; Tab moves it to &Earth, whose Space press shapes.
+keys_to "$id" alt+r
+expect_rectangle "Alt+R restores again"
+keys_to "$id" Tab space
+expect_shaped "Tab moves the focus from &Restore to &Earth"
+
+# A press on the globe left of the buttons (picture pixel 60, 130).
+geometry "$id"
+x0=$X y0=$Y
+xdotool mousemove $((x0 + 60)) $((y0 + 130)) mousedown 3 mousemove $((x0 + 90)) $((y0 + 160)) \
+  mouseup 3
+sleep 0.3
+geometry "$id"
+[[ $X -eq $x0 && $Y -eq $y0 ]] || fail "a right-button drag moved the window to $X,$Y"
+echo "ok: a right-button drag leaves the window where it is"
+xdotool mousemove $((x0 + 60)) $((y0 + 130)) mousedown 1 mousemove $((x0 + 80)) $((y0 + 150)) \
+  mousemove $((x0 + 100)) $((y0 + 170)) mouseup 1
+sleep 0.3
+geometry "$id"
+[[ $X -eq $((x0 + 40)) && $Y -eq $((y0 + 40)) ]] ||
+  fail "a left-button drag moved the window from $x0,$y0 to $X,$Y, not by +40,+40"
+echo "ok: a left-button drag moves the window"
+
+# The close image at (2460, 405) twips: pixel (164, 27), 14 x 15.
+click_at "$id" 171 34
+wait_exit "$pid" || fail "the close image did not end the program"
+[[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
+echo "ok: the close image ends the program with exit code 0"

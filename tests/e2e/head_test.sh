@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# CutHEAD end to end: it opens in the outline of the head picture stored in its form (the
+# figure computed here from the same picture file), cancelling the file dialog changes
+# nothing, picking a BMP, a GIF, a JPEG and an ICO file reshapes the window to each, and the
+# close image ends the program with exit code 0.
+#   head_test.sh <CutHEAD.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe> <head.bmp>
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  exec "$here/../../tools/wine-session.sh" "$0" "$@"
+fi
+program=$1
+xshape=$3
+window_texts=$4
+head_picture=$5
+source "$here/e2e_lib.sh"
+source "$here/demo_lib.sh"
+register_control "$2"
+
+fail() { echo "FAIL: $*"; exit 1; }
+dialog_title="Select an image with a solid background color"
+
+# Pictures to pick, and each one's figure as a 24-bit BMP decoded by ImageMagick. Each has
+# a block under the select image, pixel (130, 35) to (154, 58), so it can be clicked again.
+make_pick() { # <output> <size> <disc colour> <disc centre and edge point>
+  convert -size "$2" xc:white +antialias -fill "$3" -draw "circle $4" \
+    -fill '#204020' -draw 'rectangle 120,24 167,71' -alpha off -type TrueColor "$1"
+}
+make_pick "$e2e_work/figure.bmp" 211x157 '#1E5AC8' '70,80 70,10'
+make_pick "$e2e_work/figure.gif" 190x120 '#F08C14' '60,60 60,5'
+make_pick "$e2e_work/figure.ico" 176x96 '#C81E5A' '50,50 50,10'
+# JPEG: flat colours on 8-pixel blocks without chroma subsampling decode exactly everywhere.
+convert -size 176x128 xc:white -fill '#1E5AC8' -draw 'rectangle 16,16 119,111' \
+  -fill '#204020' -draw 'rectangle 120,24 167,71' -sampling-factor 1x1 -quality 100 \
+  "$e2e_work/figure.jpg"
+for kind in gif jpg ico; do
+  convert "$e2e_work/figure.$kind" -alpha off -type TrueColor BMP3:"$e2e_work/figure-$kind.bmp"
+done
+
+start_program head.out "$program"
+pid=$started
+id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
+
+expect_shape() { # <picture.bmp> <what>
+  sleep 0.3
+  local width height
+  read -r width height < <(identify -format '%w %h\n' "$1")
+  geometry "$id"
+  [[ $WIDTH -eq $width && $HEIGHT -eq $height ]] ||
+    fail "$2: the window is ${WIDTH}x${HEIGHT}, not ${width}x${height}"
+  "$xshape" compare "$id" "$1" auto || fail "$2: the shape is not the picture's figure"
+  echo "ok: $2"
+}
+
+# imgSelect at (1950, 525) twips: pixel (130, 35), 25 x 24. The dialog opens on a click.
+open_dialog() {
+  click_at "$id" 142 47
+  dialog=$(wait_window "$dialog_title" "$pid") || fail "no dialog titled '$dialog_title'"
+}
+
+pick() { # <file>
+  open_dialog
+  keys_to "$dialog" ctrl+a
+  xdotool type --delay 5 "$(windows_path "$1")"
+  xdotool key Return
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name "^$dialog_title\$" >/dev/null 2>&1 || break
+    sleep 0.05
+  done
+}
+
+expect_shape "$head_picture" "opens in the outline of the head stored in the form"
+
+geometry "$id"
+x0=$X y0=$Y
+open_dialog
+keys_to "$dialog" Escape
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "cancelling the dialog ended the program"
+expect_shape "$head_picture" "cancelling the dialog keeps the head's outline"
+geometry "$id"
+[[ $X -eq $x0 && $Y -eq $y0 ]] || fail "cancelling the dialog moved the window to $X,$Y"
+
+pick "$e2e_work/figure.bmp"
+expect_shape "$e2e_work/figure.bmp" "picking a BMP file reshapes the window"
+pick "$e2e_work/figure.bmp"
+expect_shape "$e2e_work/figure.bmp" "picking the same file again gives the same outline"
+pick "$e2e_work/figure.gif"
+expect_shape "$e2e_work/figure-gif.bmp" "picking a GIF file reshapes the window"
+pick "$e2e_work/figure.jpg"
+expect_shape "$e2e_work/figure-jpg.bmp" "picking a JPEG file reshapes the window"
+pick "$e2e_work/figure.ico"
+expect_shape "$e2e_work/figure-ico.bmp" "picking an ICO file reshapes the window"
+
+# Back to a picture on which the close image lies, the head picture file; imgClose at
+# (2415, 150) twips: pixel (161, 10).
+pick "$head_picture"
+expect_shape "$head_picture" "picking the head picture file gives the head's outline"
+click_at "$id" 168 17
+wait_exit "$pid" || fail "the close image did not end the program"
+[[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
+echo "ok: the close image ends the program with exit code 0"

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# CutHOLE end to end: it opens in the outline of Hole.bmp (figure computed here from the
+# picture), a press inside the hole reaches the window beneath, "Hold Form" stops dragging
+# and "Move Form" restores it, each with the message "Try to move the Hole!" titled CutHOLE,
+# and the close image ends the program with exit code 0.
+#   hole_test.sh <CutHOLE.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe>
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  exec "$here/../../tools/wine-session.sh" "$0" "$@"
+fi
+program=$1
+xshape=$3
+window_texts=$4
+source "$here/e2e_lib.sh"
+source "$here/demo_lib.sh"
+register_control "$2"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+picture="$e2e_work/hole.bmp"
+convert "$(dirname "$program")/Hole.bmp" -type TrueColor BMP3:"$picture"
+# The hole: pixels of the background colour that a flood fill from the corner cannot reach.
+background=$(convert "$picture" -format '%[pixel:p{0,0}]' info:)
+read -r hole_w hole_h hole_x hole_y < <(
+  convert "$picture" -fill magenta -draw 'color 0,0 floodfill' \
+    -fill black +opaque "$background" -fill white -opaque "$background" \
+    -format '%@\n' info: | tr 'x+' '  ')
+[[ -n "$hole_w" && $hole_w -gt 4 && $hole_h -gt 4 ]] || fail "Hole.bmp has no enclosed hole"
+hole_cx=$((hole_x + hole_w / 2))
+hole_cy=$((hole_y + hole_h / 2))
+[[ "$(convert "$picture" -format "%[pixel:p{$hole_cx,$hole_cy}]" info:)" == "$background" ]] ||
+  fail "the hole's centre $hole_cx,$hole_cy is not of the background colour"
+
+# A point on the figure away from the images: three pixels into the figure left of the hole,
+# found in the picture.
+drag_x=$hole_x
+while [[ "$(convert "$picture" -format "%[pixel:p{$drag_x,$hole_cy}]" info:)" == "$background" ]]; do
+  drag_x=$((drag_x - 1))
+done
+drag_x=$((drag_x - 3))
+
+# A window beneath that reports the presses it receives.
+xev -geometry 400x400+0+0 -event button >"$e2e_work/xev.out" 2>&1 &
+e2e_pids+=($!)
+for _ in $(seq 1 100); do grep -q . "$e2e_work/xev.out" 2>/dev/null && break; sleep 0.05; done
+
+start_program hole.out "$program"
+pid=$started
+id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
+sleep 0.3
+"$xshape" compare "$id" "$picture" auto || fail "the window's shape is not the figure of Hole.bmp"
+echo "ok: opens in the outline of Hole.bmp"
+
+geometry "$id"
+xdotool windowmove "$(xdotool search --name '^Event Tester$' | head -n1)" "$X" "$Y"
+xdotool windowraise "$id"
+sleep 0.3
+: >"$e2e_work/xev.out"
+click_at "$id" "$hole_cx" "$hole_cy"
+sleep 0.3
+grep -q ButtonPress "$e2e_work/xev.out" || fail "a press inside the hole did not reach the window beneath"
+echo "ok: a press inside the hole at $hole_cx,$hole_cy reaches the window beneath"
+: >"$e2e_work/xev.out"
+click_at "$id" "$drag_x" "$hole_cy"
+sleep 0.3
+! grep -q ButtonPress "$e2e_work/xev.out" || fail "a press on the figure reached the window beneath"
+echo "ok: a press on the figure beside the hole does not reach the window beneath"
+
+drags() { # <expected dx> <what>
+  geometry "$id"
+  local x0=$X y0=$Y
+  xdotool mousemove $((x0 + drag_x)) $((y0 + hole_cy)) mousedown 1 \
+    mousemove $((x0 + drag_x + 10)) $((y0 + hole_cy + 10)) \
+    mousemove $((x0 + drag_x + 20)) $((y0 + hole_cy + 20)) mouseup 1
+  sleep 0.3
+  geometry "$id"
+  [[ $X -eq $((x0 + $1)) && $Y -eq $((y0 + $1)) ]] ||
+    fail "$2: the window went from $x0,$y0 to $X,$Y"
+  echo "ok: $2"
+}
+
+expect_message() { # <what>
+  local box text
+  box=$(wait_window CutHOLE "$pid") || fail "$1: no message box titled CutHOLE"
+  text=$(message_text CutHOLE)
+  [[ "$text" == "Try to move the Hole!" ]] || fail "$1: the message says '$text'"
+  keys_to "$box" Return
+  for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name '^CutHOLE$' >/dev/null 2>&1 || break
+    sleep 0.05
+  done
+  echo "ok: $1 shows 'Try to move the Hole!' titled CutHOLE"
+}
+
+drags 20 "a left drag moves the window at start"
+# imgStop at (1470, 795) twips: pixel (98, 53), 21 x 22; imgPlay at (195, 810): (13, 54).
+click_at "$id" 108 64
+expect_message "Hold Form"
+drags 0 "after Hold Form a left drag leaves the window where it is"
+click_at "$id" 108 64
+expect_message "Hold Form again"
+drags 0 "Hold Form twice keeps the window held"
+click_at "$id" 25 66
+expect_message "Move Form"
+drags 20 "after Move Form a left drag moves the window again"
+
+# imgClose at (900, 195) twips: pixel (60, 13), 14 x 15.
+click_at "$id" 67 20
+wait_exit "$pid" || fail "the close image did not end the program"
+[[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
+echo "ok: the close image ends the program with exit code 0"

@@ -1,0 +1,170 @@
+#include "runtime/form_description.h"
+
+#include <gtest/gtest.h>
+
+namespace cutshape::runtime {
+namespace {
+
+constexpr const char* kForm = R"(# a comment line
+form frmTest
+  caption       "Form \"1\""   # trailing comment
+  border-style  0
+  client        0 0 4680 3180
+  min-box       no
+  taskbar       no
+
+control Ctl1 activex
+  class              {1CD0A9FA-0E57-487D-AF64-510C36E1CD92}
+  default-interface  {2991EEC6-B7E8-40E7-9E07-0245B4B3007A}
+  class-name         "CutshapeCtrl.Cutshape"
+  library            "Cutshape.ocx"
+  position           915 1185 540 540
+  stored             _extentx i4 953
+  stored             picture picture file:head.bmp
+  stored             ShowPicture bool no
+
+control cmdGo button
+  position   2520 765 780 495
+  caption    "&Go"
+  tip        "Go there"
+  tab-index  1
+
+control imgX image
+  position   2460 405 210 225
+  picture    file:close.bmp
+  pointer    custom file:hand.cur
+)";
+
+// Parses `text` and returns the error's line and problem; fails the test if none is raised.
+std::pair<int, std::string> errorOf(const std::string& text) {
+    try {
+        parseFormDescription(text, "test.form");
+    } catch (const FormDescriptionError& error) {
+        EXPECT_EQ(error.file(), "test.form");
+        EXPECT_EQ(std::string(error.what()),
+                  "test.form:" + std::to_string(error.line()) + ": " + error.problem());
+        return {error.line(), error.problem()};
+    }
+    ADD_FAILURE() << "no error for:\n" << text;
+    return {0, ""};
+}
+
+TEST(FormDescription, ReadsFormControlsAndStoredValues) {
+    const FormDescription form = parseFormDescription(kForm, "test.form");
+    EXPECT_EQ(form.name, "frmTest");
+    EXPECT_EQ(form.caption, "Form \"1\"");
+    EXPECT_EQ(form.borderStyle, 0);
+    EXPECT_EQ(form.client.width, 4680);
+    EXPECT_EQ(form.client.height, 3180);
+    EXPECT_FALSE(form.minButton);
+    EXPECT_TRUE(form.maxButton);
+    EXPECT_FALSE(form.showInTaskbar);
+    ASSERT_EQ(form.controls.size(), 3u);
+
+    const ControlDescription& control = *form.find("Ctl1");
+    EXPECT_EQ(control.kind, ControlKind::ActiveX);
+    EXPECT_EQ(control.classId, "{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}");
+    EXPECT_EQ(control.defaultInterfaceId, "{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}");
+    EXPECT_EQ(control.className, "CutshapeCtrl.Cutshape");
+    EXPECT_EQ(control.libraryFile, "Cutshape.ocx");
+    EXPECT_EQ(control.position->left, 915);
+    EXPECT_EQ(control.line, 9);
+    ASSERT_EQ(control.stored.size(), 3u);
+    EXPECT_EQ(control.stored[0].name, "_extentx");
+    EXPECT_EQ(control.stored[0].type, StoredType::Integer32);
+    EXPECT_EQ(control.stored[0].integer, 953);
+    EXPECT_EQ(control.stored[1].type, StoredType::Picture);
+    EXPECT_EQ(control.stored[1].text, "head.bmp");
+    EXPECT_EQ(control.stored[2].type, StoredType::Boolean);
+    EXPECT_EQ(control.stored[2].integer, 0);
+
+    const ControlDescription& button = *form.find("cmdGo");
+    EXPECT_EQ(button.kind, ControlKind::Button);
+    EXPECT_EQ(button.caption, "&Go");
+    EXPECT_EQ(button.toolTip, "Go there");
+    EXPECT_EQ(button.tabIndex, 1);
+
+    const ControlDescription& image = *form.find("imgX");
+    EXPECT_EQ(image.pictureFile, "close.bmp");
+    EXPECT_EQ(image.mousePointer, 99);
+    EXPECT_EQ(image.mouseIconFile, "hand.cur");
+    EXPECT_FALSE(image.tabIndex.has_value());
+}
+
+TEST(FormDescription, NamesTheLineOfAnUnknownKeyword) {
+    EXPECT_EQ(errorOf("form f\n  caption \"a\"\n  colour 3\n"),
+              std::make_pair(3, std::string("unknown form keyword 'colour'")));
+}
+
+TEST(FormDescription, RejectsAnUnclosedQuotedText) {
+    EXPECT_EQ(errorOf("form f\n\n  caption \"abc\n").first, 3);
+}
+
+TEST(FormDescription, RejectsAPositionWithTooFewNumbers) {
+    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 1 2 3\n"),
+              std::make_pair(3, std::string("'position' takes 4 values, found 3")));
+}
+
+TEST(FormDescription, RejectsANumberWithTrailingCharacters) {
+    EXPECT_EQ(errorOf("form f\n  client 0 0 4680x 3180\n").first, 2);
+}
+
+TEST(FormDescription, RejectsAMalformedClassIdentifier) {
+    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  position 0 0 1 1\n"
+                      "  class {1CD0A9FA-0E57-487D-AF64-510C36E1CD9}\n")
+                  .first,
+              4);
+}
+
+TEST(FormDescription, RejectsAnUnknownStoredType) {
+    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  position 0 0 1 1\n"
+                      "  stored size i8 4\n")
+                  .first,
+              5);
+}
+
+TEST(FormDescription, RejectsAStoredIntegerOutOfRange) {
+    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  position 0 0 1 1\n"
+                      "  stored small i2 40000\n")
+                  .first,
+              5);
+}
+
+TEST(FormDescription, RejectsANameUsedTwice) {
+    EXPECT_EQ(errorOf("form f\ncontrol a label\n  position 0 0 1 1\ncontrol a image\n"),
+              std::make_pair(4, std::string("the name 'a' is used twice")));
+}
+
+TEST(FormDescription, ReportsAControlWithoutPositionAtItsFirstLine) {
+    EXPECT_EQ(errorOf("form f\ncontrol a label\n  caption \"x\"\ncontrol b label\n"
+                      "  position 0 0 1 1\n"),
+              std::make_pair(2, std::string("control 'a' has no position")));
+    EXPECT_EQ(errorOf("form f\ncontrol a label\n  caption \"x\"\n").first, 2);
+}
+
+TEST(FormDescription, RejectsAKeywordOfAnotherControlKind) {
+    EXPECT_EQ(errorOf("form f\ncontrol i image\n  tab-index 1\n").first, 3);
+    EXPECT_EQ(errorOf("form f\ncontrol b button\n  stored x i4 1\n").first, 3);
+}
+
+TEST(FormDescription, RejectsLinesBeforeTheFormLine) {
+    EXPECT_EQ(errorOf("# first\ncaption \"a\"\nform f\n").first, 2);
+    EXPECT_EQ(errorOf("control a label\n").first, 1);
+}
+
+TEST(FormDescription, RejectsADescriptionWithoutForm) {
+    EXPECT_EQ(errorOf("# only a comment\n\n"),
+              std::make_pair(3, std::string("the description has no form line")));
+}
+
+TEST(FormDescription, RejectsAFileValueWithoutName) {
+    EXPECT_EQ(errorOf("form f\ncontrol i image\n  picture file:\n").first, 3);
+}
+
+TEST(FormDescription, RejectsYesNoMisspelt) {
+    EXPECT_EQ(errorOf("form f\n  taskbar true\n"),
+              std::make_pair(2, std::string("'taskbar' takes yes or no, not 'true'")));
+}
+
+} // namespace
+} // namespace cutshape::runtime
