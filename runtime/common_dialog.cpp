@@ -1,6 +1,7 @@
 #include "runtime/common_dialog.h"
 
 #include "runtime/runtime_errors.h"
+#include "win/com_error.h"
 #include "win/variant.h"
 
 #include <commdlg.h>
@@ -75,18 +76,8 @@ HRESULT CommonDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
         return E_INVALIDARG;
     invoke(id, flags, *parameters, result);
     return S_OK;
-} catch (const win::Error& error) {
-    if (error.number() == DISP_E_MEMBERNOTFOUND || error.number() == DISP_E_BADPARAMCOUNT)
-        return error.number();
-    if (exception) {
-        *exception = EXCEPINFO{};
-        exception->scode = error.number();
-        exception->bstrSource = ::SysAllocString(L"CommonDialog");
-        exception->bstrDescription = ::SysAllocString(error.description().c_str());
-    }
-    return DISP_E_EXCEPTION;
 } catch (...) {
-    return E_OUTOFMEMORY;
+    return win::toDispatchException(exception, L"CommonDialog");
 }
 
 void CommonDialog::invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {

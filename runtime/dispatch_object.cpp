@@ -1,5 +1,7 @@
 #include "runtime/dispatch_object.h"
 
+#include "runtime/late_bound.h"
+
 #include <string>
 
 namespace cutshape::runtime {
@@ -23,38 +25,7 @@ DispatchObject::DispatchObject(win::ComPtr<IDispatch> object) : object_(std::mov
 }
 
 win::Variant DispatchObject::invoke(DISPID id, WORD flags, VARIANT* argument) const {
-    DISPID namedPut = DISPID_PROPERTYPUT;
-    DISPPARAMS parameters{};
-    if (argument) {
-        parameters.rgvarg = argument;
-        parameters.cArgs = 1;
-    }
-    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
-        parameters.rgdispidNamedArgs = &namedPut;
-        parameters.cNamedArgs = 1;
-    }
-    win::Variant result;
-    EXCEPINFO exception{};
-    UINT argumentError = 0;
-    const HRESULT status = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                                           (flags & DISPATCH_PROPERTYGET) ? result.get() : nullptr,
-                                           &exception, &argumentError);
-    if (status == DISP_E_EXCEPTION) {
-        if (exception.pfnDeferredFillIn)
-            exception.pfnDeferredFillIn(&exception);
-        const HRESULT number =
-            exception.scode ? exception.scode
-                            : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
-        std::wstring description = exception.bstrDescription ? exception.bstrDescription : L"";
-        std::wstring source = exception.bstrSource ? exception.bstrSource : L"";
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrSource);
-        ::SysFreeString(exception.bstrHelpFile);
-        throw win::Error(number, std::move(description), std::move(source));
-    }
-    if (FAILED(status))
-        win::check(status, (L"Calling member " + std::to_wstring(id)).c_str());
-    return result;
+    return invokeMember(*object_.get(), id, flags, argument, L"member " + std::to_wstring(id));
 }
 
 void DispatchObject::call(DISPID id) const {

@@ -4,6 +4,7 @@
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 #include "runtime/window_frame.h"
+#include "win/com_error.h"
 #include "win/variant.h"
 
 #include <cwchar>
@@ -145,18 +146,8 @@ HRESULT Form::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters
         return E_INVALIDARG;
     invoke(id, flags, *parameters, result);
     return S_OK;
-} catch (const win::Error& error) {
-    if (error.number() == DISP_E_MEMBERNOTFOUND || error.number() == DISP_E_BADPARAMCOUNT)
-        return error.number();
-    if (exception) {
-        *exception = EXCEPINFO{};
-        exception->scode = error.number();
-        exception->bstrSource = ::SysAllocString(L"Form");
-        exception->bstrDescription = ::SysAllocString(error.description().c_str());
-    }
-    return DISP_E_EXCEPTION;
 } catch (...) {
-    return E_OUTOFMEMORY;
+    return win::toDispatchException(exception, L"Form");
 }
 
 void Form::invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {

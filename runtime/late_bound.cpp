@@ -20,8 +20,8 @@ DISPID LateBound::dispatchId(const wchar_t* name) const {
     return id;
 }
 
-win::Variant LateBound::invoke(const wchar_t* name, WORD flags, VARIANT* argument) const {
-    const DISPID id = dispatchId(name);
+win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* argument,
+                          const std::wstring& member) {
     DISPID namedPut = DISPID_PROPERTYPUT;
     DISPPARAMS parameters{};
     if (argument) {
@@ -35,9 +35,9 @@ win::Variant LateBound::invoke(const wchar_t* name, WORD flags, VARIANT* argumen
     win::Variant result;
     EXCEPINFO exception{};
     UINT argumentError = 0;
-    const HRESULT status = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
-                                           (flags & DISPATCH_PROPERTYGET) ? result.get() : nullptr,
-                                           &exception, &argumentError);
+    const HRESULT status = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                         (flags & DISPATCH_PROPERTYGET) ? result.get() : nullptr,
+                                         &exception, &argumentError);
     if (status == DISP_E_EXCEPTION) {
         if (exception.pfnDeferredFillIn)
             exception.pfnDeferredFillIn(&exception);
@@ -52,8 +52,13 @@ win::Variant LateBound::invoke(const wchar_t* name, WORD flags, VARIANT* argumen
         throw win::Error(number, std::move(description), std::move(source));
     }
     if (FAILED(status))
-        win::check(status, (std::wstring(L"Calling '") + name + L"'").c_str());
+        win::check(status, (L"Calling " + member).c_str());
     return result;
+}
+
+win::Variant LateBound::invoke(const wchar_t* name, WORD flags, VARIANT* argument) const {
+    return invokeMember(*object_.get(), dispatchId(name), flags, argument,
+                        std::wstring(L"'") + name + L"'");
 }
 
 win::Variant LateBound::get(const wchar_t* name) const {

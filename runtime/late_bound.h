@@ -7,7 +7,15 @@
 
 #include <oaidl.h>
 
+#include <string>
+
 namespace cutshape::runtime {
+
+// One IDispatch::Invoke with at most one argument (a property put names it as the value).
+// Throws the object's own error from its EXCEPINFO unchanged, or the failure of the call,
+// naming `member`.
+win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* argument,
+                          const std::wstring& member);
 
 class LateBound {
 public:

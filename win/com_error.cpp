@@ -58,3 +58,26 @@ void checkWithErrorInfo(HRESULT result, const wchar_t* context) {
 }
 
 } // namespace cutshape::win
+
+namespace cutshape::win {
+
+HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source) noexcept {
+    try {
+        throw;
+    } catch (const Error& error) {
+        if (error.number() == DISP_E_MEMBERNOTFOUND || error.number() == DISP_E_BADPARAMCOUNT)
+            return error.number();
+        if (exception) {
+            *exception = EXCEPINFO{};
+            exception->scode = error.number();
+            exception->bstrSource =
+                ::SysAllocString(error.source().empty() ? source : error.source().c_str());
+            exception->bstrDescription = ::SysAllocString(error.description().c_str());
+        }
+        return DISP_E_EXCEPTION;
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+} // namespace cutshape::win

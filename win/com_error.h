@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <oaidl.h>
+
 namespace cutshape::win {
 
 // Call only from a catch block. `source` names the object when the error names none.
@@ -20,5 +22,14 @@ namespace cutshape::win {
 // The caller's side of the boundary: throws Error for a failed call, with the description
 // and source the callee left in the thread's error information, if any.
 void checkWithErrorInfo(HRESULT result, const wchar_t* context);
+
+} // namespace cutshape::win
+
+namespace cutshape::win {
+
+// The boundary of a hand-written IDispatch::Invoke: call only from a catch block. Dispatch
+// failures (unknown member, wrong argument count) are returned as they are; any other error
+// fills `exception` (number, `source`, description) and becomes DISP_E_EXCEPTION.
+HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source) noexcept;
 
 } // namespace cutshape::win
