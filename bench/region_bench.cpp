@@ -67,8 +67,8 @@ void compareBuilders(const testing::TempFolder& folder) {
         win::UniqueRegion fast;
         win::UniqueRegion slow;
         const double fastMs = medianMs(21, [&] { fast = control::buildRegion(box, mask, scan); });
-        const double slowMs = medianMs(
-            c.slowRepeats, [&] { slow = control::buildRegionPerPixel(box, mask, scan); });
+        const double slowMs =
+            medianMs(c.slowRepeats, [&] { slow = control::buildRegionPerPixel(box, mask, scan); });
         const bool identical = win::regionRects(fast.get()) == win::regionRects(slow.get());
         std::printf("%-22s %9lld %9zu %10.3f %10.3f %9.1f %9.0fx %9s\n", c.name,
                     static_cast<long long>(bands.runCount), bands.rects.size(), bandMs, fastMs,

@@ -6,7 +6,6 @@
 #include "win/variant.h"
 
 #include <oaidl.h>
-
 #include <string>
 
 namespace cutshape::runtime {

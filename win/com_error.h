@@ -3,9 +3,8 @@
 // error information (description, source, interface), so that no exception crosses a COM
 // method and dispatch callers receive the number, source and description.
 
-#include <windows.h>
-
 #include <oaidl.h>
+#include <windows.h>
 
 namespace cutshape::win {
 
