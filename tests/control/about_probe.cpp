@@ -12,6 +12,7 @@
 //       prints the screen position "x y" of the middle of child <id>, or of the close box.
 // Exit code 0 on success, 2 when the window is not there, 1 on other errors.
 
+#include "runtime/library_class.h"
 #include "win/com_ptr.h"
 #include "win/error.h"
 
@@ -48,19 +49,7 @@ std::wstring textOf(HWND window) {
 
 int callAbout(const wchar_t* library, int count) {
     win::check(::CoInitialize(nullptr), L"CoInitialize");
-    const HMODULE module = ::LoadLibraryW(library);
-    if (!module)
-        win::throwLastError(L"LoadLibrary");
-    const auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(module, "DllGetClassObject")));
-    if (!getClassObject)
-        throw win::Error(E_FAIL, L"DllGetClassObject is not exported");
-    win::ComPtr<IClassFactory> factory;
-    win::check(getClassObject(kCutshapeClsid, IID_IClassFactory, factory.putVoid()),
-               L"DllGetClassObject");
-    win::ComPtr<IDispatch> control;
-    win::check(factory->CreateInstance(nullptr, IID_IDispatch, control.putVoid()),
-               L"CreateInstance");
+    const auto control = runtime::createFromLibrary(library, kCutshapeClsid).query<IDispatch>();
     for (int call = 1; call <= count; ++call) {
         print(L"calling " + std::to_wstring(call));
         DISPPARAMS none{};

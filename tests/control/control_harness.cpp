@@ -1,5 +1,6 @@
 #include "tests/control/control_harness.h"
 
+#include "runtime/library_class.h"
 #include "win/error.h"
 
 #include <algorithm>
@@ -11,9 +12,7 @@ ControlLibrary::ControlLibrary() {
     std::wstring path = L"Z:" CUTSHAPE_OCX_PATH;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     path_ = path;
-    module_ = ::LoadLibraryW(path_.c_str());
-    if (!module_)
-        win::throwLastError((L"LoadLibrary " + path_).c_str());
+    module_ = runtime::loadServerLibrary(path_);
 }
 
 ControlLibrary& ControlLibrary::instance() {
@@ -28,14 +27,7 @@ HRESULT ControlLibrary::canUnloadNow() const {
 }
 
 win::ComPtr<IClassFactory> ControlLibrary::factory() const {
-    const auto function = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(module_, "DllGetClassObject")));
-    if (!function)
-        throw win::Error(E_FAIL, L"DllGetClassObject is not exported");
-    win::ComPtr<IClassFactory> factory;
-    win::check(function(kCutshapeClsid, IID_IClassFactory, factory.putVoid()),
-               L"DllGetClassObject");
-    return factory;
+    return runtime::classFactoryOf(module_, kCutshapeClsid);
 }
 
 win::ComPtr<IUnknown> ControlLibrary::create() const {

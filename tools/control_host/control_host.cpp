@@ -8,6 +8,7 @@
 
 #include "runtime/control_site.h"
 #include "runtime/form.h"
+#include "runtime/library_class.h"
 #include "runtime/picture.h"
 #include "win/com_error.h"
 
@@ -46,23 +47,6 @@ void invoke(IDispatch* control, DISPID id, WORD flags, VARIANT* argument) {
     win::check(status, L"Invoke");
 }
 
-win::ComPtr<IUnknown> createControl(const std::wstring& library) {
-    const HMODULE module = ::LoadLibraryW(library.c_str());
-    if (!module)
-        win::throwLastError((L"LoadLibrary " + library).c_str());
-    const auto getClassObject = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(module, "DllGetClassObject")));
-    if (!getClassObject)
-        throw win::Error(E_FAIL, L"The library exports no DllGetClassObject.");
-    win::ComPtr<IClassFactory> factory;
-    win::check(getClassObject(kCutshapeClsid, IID_IClassFactory, factory.putVoid()),
-               L"DllGetClassObject");
-    win::ComPtr<IUnknown> control;
-    win::check(factory->CreateInstance(nullptr, IID_IUnknown, control.putVoid()),
-               L"CreateInstance");
-    return control;
-}
-
 int run(int argc, wchar_t** argv) {
     if (argc < 3)
         throw win::Error(E_INVALIDARG, L"usage: control_host <Cutshape.ocx> <picture> "
@@ -81,8 +65,9 @@ int run(int argc, wchar_t** argv) {
     }
 
     auto form = win::makeCom<runtime::Form>(runtime::FormDesign{title, 6000, 4500, 2, true});
-    const auto site = runtime::ControlSite::host(form, createControl(argv[1]),
-                                                 {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
+    const auto site =
+        runtime::ControlSite::host(form, runtime::createFromLibrary(argv[1], kCutshapeClsid),
+                                   {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
 
     VARIANT value;
