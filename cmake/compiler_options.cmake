@@ -9,6 +9,12 @@ target_compile_options(cutshape_options INTERFACE -Wall -Wextra -Wpedantic -Wsha
                                                   -Wno-sign-conversion)
 
 if(WIN32)
+    # The Windows architecture's name as Wine, the registry and the golden files spell it.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(CUTSHAPE_ARCH win64)
+    else()
+        set(CUTSHAPE_ARCH win32)
+    endif()
     # Windows 7 API level, Unicode by default; binaries need no MinGW DLLs and are
     # reproducible (no link time stamp).
     target_compile_definitions(cutshape_options INTERFACE _WIN32_WINNT=0x0601 WINVER=0x0601

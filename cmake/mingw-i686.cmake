@@ -1,4 +1,5 @@
-# Cross build for 32-bit Windows: built and linked at every commit, not runnable here.
+# Cross build for 32-bit Windows; test programs run under Wine's 32-bit loader, emulated by
+# qemu-i386, through tools/wine-exec.sh.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(CUTSHAPE_MINGW_TRIPLE i686-w64-mingw32)
@@ -9,3 +10,4 @@ set(CMAKE_FIND_ROOT_PATH /usr/${CUTSHAPE_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-exec.sh --arch win32)

@@ -47,6 +47,10 @@ struct EarlierInterface {
     const wchar_t* name;
     const wchar_t* marshaler;
 };
+constexpr const wchar_t* kCurrentInterfaceKeys[] = {
+    L"Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}",
+    L"Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}",
+};
 constexpr EarlierInterface kEarlierInterfaces[] = {
     {L"Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}", L"_Cutshape", kAutomationMarshaler},
     {L"Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}", L"__Cutshape", kDispatchMarshaler},
@@ -72,32 +76,45 @@ void checkStatus(LSTATUS status, const wchar_t* context) {
         throw win::Error(HRESULT_FROM_WIN32(status), context);
 }
 
-win::UniqueRegistryKey createKey(const std::wstring& path) {
+// `view` is 0 (the process's own registry view) or KEY_WOW64_32KEY / KEY_WOW64_64KEY.
+win::UniqueRegistryKey createKey(const std::wstring& path, REGSAM view = 0) {
     win::UniqueRegistryKey key;
     checkStatus(::RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.put(), nullptr),
+                                  REG_OPTION_NON_VOLATILE, KEY_WRITE | view, nullptr, key.put(),
+                                  nullptr),
                 L"RegCreateKeyExW");
     return key;
 }
 
 // Creates `path` under HKEY_CLASSES_ROOT and sets its value `name` (null: the default).
-void setString(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
-    win::UniqueRegistryKey key = createKey(path);
+void setString(const std::wstring& path, const wchar_t* name, const std::wstring& value,
+               REGSAM view = 0) {
+    win::UniqueRegistryKey key = createKey(path, view);
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     checkStatus(::RegSetValueExW(key.get(), name, 0, REG_SZ,
                                  reinterpret_cast<const BYTE*>(value.c_str()), bytes),
                 L"RegSetValueExW");
 }
 
-void deleteTree(const wchar_t* path) {
-    const LSTATUS status = ::RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
-    if (status != ERROR_FILE_NOT_FOUND)
-        checkStatus(status, L"RegDeleteTreeW");
-    // RegDeleteTree empties the key; the key itself goes with RegDeleteKey.
-    const LSTATUS keyStatus = ::RegDeleteKeyW(HKEY_CLASSES_ROOT, path);
+// Deletes `path` and everything below it; a missing key counts as deleted.
+void deleteTree(const wchar_t* path, REGSAM view = 0) {
+    win::UniqueRegistryKey key;
+    const LSTATUS openStatus = ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0,
+                                               KEY_READ | KEY_WRITE | DELETE | view, key.put());
+    if (openStatus == ERROR_FILE_NOT_FOUND)
+        return;
+    checkStatus(openStatus, L"RegOpenKeyExW");
+    checkStatus(::RegDeleteTreeW(key.get(), nullptr), L"RegDeleteTreeW");
+    const LSTATUS keyStatus = ::RegDeleteKeyExW(HKEY_CLASSES_ROOT, path, view, 0);
     if (keyStatus != ERROR_FILE_NOT_FOUND)
-        checkStatus(keyStatus, L"RegDeleteKeyW");
+        checkStatus(keyStatus, L"RegDeleteKeyExW");
 }
+
+// Interface keys hold nothing specific to one architecture (the marshalers and the type
+// library are the same), and 32-bit and 64-bit clients each read their own view: they are
+// written to both views, and removed from both by the last unregistration. On a system
+// without WOW64 both flags name the one view.
+constexpr REGSAM kBothViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
 
 void registerClass(const std::wstring& path) {
     const std::wstring classKey = kClassKey;
@@ -125,12 +142,35 @@ void registerTypeLibrary(std::wstring path) {
                L"RegisterTypeLib");
     for (const EarlierInterface& earlier : kEarlierInterfaces) {
         const std::wstring key = earlier.key;
-        setString(key, nullptr, earlier.name);
-        setString(key + L"\\ProxyStubClsid", nullptr, earlier.marshaler);
-        setString(key + L"\\ProxyStubClsid32", nullptr, earlier.marshaler);
-        setString(key + L"\\TypeLib", nullptr, kLibraryId);
-        setString(key + L"\\TypeLib", L"Version", kLibraryVersionKey);
+        for (const REGSAM view : kBothViews) {
+            setString(key, nullptr, earlier.name, view);
+            setString(key + L"\\ProxyStubClsid", nullptr, earlier.marshaler, view);
+            setString(key + L"\\ProxyStubClsid32", nullptr, earlier.marshaler, view);
+            setString(key + L"\\TypeLib", nullptr, kLibraryId, view);
+            setString(key + L"\\TypeLib", L"Version", kLibraryVersionKey, view);
+        }
     }
+}
+
+#if defined(_WIN64)
+constexpr REGSAM kOtherView = KEY_WOW64_32KEY;
+constexpr const wchar_t* kOwnLibraryKey =
+    L"TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1\\0\\win64";
+#else
+constexpr REGSAM kOtherView = KEY_WOW64_64KEY;
+constexpr const wchar_t* kOwnLibraryKey =
+    L"TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1\\0\\win32";
+#endif
+
+// The class key is kept per registry view, but the programmatic identifier, the type
+// library and the interface keys are shared by the 32- and 64-bit views. Whether the other
+// architecture's build is still registered decides whether the shared keys may go. Asked
+// after our own class key is gone: on a system with one view, "the other view" is ours.
+bool otherArchitectureRegistered() {
+    const std::wstring path = std::wstring(kClassKey) + L"\\InprocServer32";
+    win::UniqueRegistryKey key;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | kOtherView, key.put()) ==
+           ERROR_SUCCESS;
 }
 
 void unregisterAll() {
@@ -144,18 +184,31 @@ void unregisterAll() {
                 first = error.number();
         }
     };
-    step([] {
-        const HRESULT result =
-            ::UnRegisterTypeLib(kLibraryGuid, kLibraryMajor, kLibraryMinor, 0, kSysKind);
-        // Already gone: TYPE_E_REGISTRYACCESS or a missing key, depending on the system.
-        if (FAILED(result) && result != TYPE_E_REGISTRYACCESS &&
-            result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) && result != TYPE_E_LIBNOTREGISTERED)
-            throw win::Error(result, L"UnRegisterTypeLib");
-    });
-    for (const EarlierInterface& earlier : kEarlierInterfaces)
-        step([&earlier] { deleteTree(earlier.key); });
     step([] { deleteTree(kClassKey); });
-    step([] { deleteTree(kProgId); });
+    if (otherArchitectureRegistered()) {
+        // Only this architecture's file entry of the type library is ours alone.
+        step([] { deleteTree(kOwnLibraryKey); });
+    } else {
+        step([] {
+            const HRESULT result =
+                ::UnRegisterTypeLib(kLibraryGuid, kLibraryMajor, kLibraryMinor, 0, kSysKind);
+            // Already gone: TYPE_E_REGISTRYACCESS or a missing key, depending on the system.
+            if (FAILED(result) && result != TYPE_E_REGISTRYACCESS &&
+                result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) &&
+                result != TYPE_E_LIBNOTREGISTERED)
+                throw win::Error(result, L"UnRegisterTypeLib");
+        });
+        // The system removes the current interfaces from the view it knows; the other view
+        // may still hold them from the other architecture's registration.
+        for (const wchar_t* key : kCurrentInterfaceKeys)
+            for (const REGSAM view : kBothViews)
+                step([key, view] { deleteTree(key, view); });
+        for (const EarlierInterface& earlier : kEarlierInterfaces)
+            for (const REGSAM view : kBothViews)
+                step([&earlier, view] { deleteTree(earlier.key, view); });
+        for (const REGSAM view : kBothViews)
+            step([view] { deleteTree(kProgId, view); });
+    }
     if (FAILED(first))
         throw win::Error(first, L"Unregistering Cutshape.ocx");
 }

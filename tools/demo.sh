@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Runs a demonstration program under Wine with the control registered in the project-local
-# prefix: CutEARTH by default, DEMO=hole or DEMO=head for the others. On a display it stays
+# prefix: CutEARTH by default, DEMO=hole or DEMO=head for the others; ARCH=win32 runs the
+# 32-bit build (under emulation), ARCH=win64 (the default) the 64-bit one. On a display it stays
 # until it is closed with its close image; without one it runs on a private X server, waits
 # for the shaped window, saves a screenshot and says where.
 #   tools/demo.sh <build folder>
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:-$repo/build}" && pwd)
+arch=${ARCH:-win64}
+case "$arch" in
+  win64 | win32) ;;
+  *) echo "ARCH must be win64 or win32, not '$arch'" >&2; exit 2 ;;
+esac
 case "${DEMO:-earth}" in
-  earth) program="$build/win64/demos/earth/CutEARTH.exe" ;;
-  hole) program="$build/win64/demos/hole/CutHOLE.exe" ;;
-  head) program="$build/win64/demos/head/CutHEAD.exe" ;;
+  earth) program="$build/$arch/demos/earth/CutEARTH.exe" ;;
+  hole) program="$build/$arch/demos/hole/CutHOLE.exe" ;;
+  head) program="$build/$arch/demos/head/CutHEAD.exe" ;;
   *) echo "DEMO must be earth, hole or head, not '$DEMO'" >&2; exit 2 ;;
 esac
-library="$build/win64/control/Cutshape.ocx"
+library="$build/$arch/control/Cutshape.ocx"
 for file in "$program" "$library"; do
   [[ -f "$file" ]] || { echo "$file is missing: run 'make build' first" >&2; exit 1; }
 done
@@ -22,19 +28,20 @@ export CUTSHAPE_DEMO_PROGRAM=$program CUTSHAPE_DEMO_LIBRARY=$library
 if [[ -n "${DISPLAY:-}" && "${CUTSHAPE_DEMO_HEADLESS:-0}" != 1 ]]; then
   echo "Showing $(basename "$program") on $DISPLAY: drag it with the left button, close it" \
     "with its close image."
-  exec "$repo/tools/wine-session.sh" --display-from-user bash -c '
+  exec "$repo/tools/wine-session.sh" --arch "$arch" --display-from-user bash -c '
     set -euo pipefail
-    /usr/lib/wine/wine64 regsvr32 /s "$CUTSHAPE_DEMO_LIBRARY"
-    /usr/lib/wine/wine64 "$CUTSHAPE_DEMO_PROGRAM"
+    "$CUTSHAPE_WINE" "$CUTSHAPE_SYSTEM_DIR\\regsvr32.exe" /s "$CUTSHAPE_DEMO_LIBRARY"
+    "$CUTSHAPE_WINE" "$CUTSHAPE_DEMO_PROGRAM"
   '
 fi
 
 shot="$build/demo-${DEMO:-earth}.png"
+[[ $arch == win64 ]] || shot="$build/demo-${DEMO:-earth}-$arch.png"
 export CUTSHAPE_DEMO_SHOT=$shot
-"$repo/tools/wine-session.sh" bash -c '
+"$repo/tools/wine-session.sh" --arch "$arch" bash -c '
   set -euo pipefail
-  /usr/lib/wine/wine64 regsvr32 /s "$CUTSHAPE_DEMO_LIBRARY"
-  /usr/lib/wine/wine64 "$CUTSHAPE_DEMO_PROGRAM" &
+  "$CUTSHAPE_WINE" "$CUTSHAPE_SYSTEM_DIR\\regsvr32.exe" /s "$CUTSHAPE_DEMO_LIBRARY"
+  "$CUTSHAPE_WINE" "$CUTSHAPE_DEMO_PROGRAM" &
   pid=$!
   trap "kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true" EXIT
   id=
@@ -51,4 +58,4 @@ export CUTSHAPE_DEMO_SHOT=$shot
   import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 40))+$((X > 20 ? X - 20 : 0))+$((Y > 20 ? Y - 20 : 0))" \
     +repage -define png:exclude-chunks=date,time "$CUTSHAPE_DEMO_SHOT"
 '
-echo "No display: $(basename "$program") ran on a private X server. Screenshot: $shot"
+echo "No display: $(basename "$program") ($arch) ran on a private X server. Screenshot: $shot"

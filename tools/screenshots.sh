@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: each demonstration program under Wine on a private X
 # server, saved as docs/screenshots/<program>.png.
-#   tools/screenshots.sh [build folder]
+#   tools/screenshots.sh [build folder]      (ARCH=win32 takes them of the 32-bit build)
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:-$repo/build}" && pwd)
 mkdir -p "$repo/docs/screenshots"
 for demo in earth hole head; do
   DEMO=$demo CUTSHAPE_DEMO_HEADLESS=1 "$repo/tools/demo.sh" "$build" >/dev/null
-  cp "$build/demo-$demo.png" "$repo/docs/screenshots/cut-$demo.png"
+  shot="$build/demo-$demo.png"
+  [[ "${ARCH:-win64}" == win64 ]] || shot="$build/demo-$demo-$ARCH.png"
+  cp "$shot" "$repo/docs/screenshots/cut-$demo.png"
   echo "docs/screenshots/cut-$demo.png"
 done

@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
-# Runs one Windows program under the 64-bit Wine loader. Inside a session (see
-# wine-session.sh) it uses that session; alone it opens a session of its own around the call.
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh" "$0" "$@"
+# Runs one Windows program under Wine: CTest's emulator for the Windows builds.
+#   tools/wine-exec.sh [--arch win64|win32] <program> [args...]
+# Inside a session (see wine-session.sh) it uses that session's loader; alone it opens a
+# session of the given architecture around the call.
+arch=win64
+if [[ "${1:-}" == "--arch" ]]; then
+  arch=$2
+  shift 2
 fi
-exec /usr/lib/wine/wine64 "$@"
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" || -z "${CUTSHAPE_WINE:-}" ]]; then
+  exec "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh" --arch "$arch" "$0" "$@"
+fi
+exec "$CUTSHAPE_WINE" "$@"

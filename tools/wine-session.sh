@@ -3,25 +3,56 @@
 # headless X server and a persistent wineserver, all stopped again (by PID) when the
 # command ends. Used by `make test`, `make bench` and `make demo`.
 #
-#   tools/wine-session.sh [--display-from-user] <command> [args...]
+#   tools/wine-session.sh [--arch win64|win32] [--display-from-user] <command> [args...]
 #
-# Environment: CUTSHAPE_WINE_PREFIX (default build/wine-prefix) chooses the prefix.
+# win64 (the default) runs 64-bit programs with the system's loader in a 64-bit prefix.
+# win32 runs 32-bit programs in a WoW64 prefix: this CPU cannot execute 32-bit code, so the
+# 32-bit loader starts under qemu-i386 user-mode emulation, through a wrapper tree (see
+# tools/wine-wow64.sh). 64-bit programs run in a win32 session too.
+#
+# The command sees:
+#   WINEPREFIX, DISPLAY      the session's prefix and X server
+#   CUTSHAPE_ARCH            win64 or win32
+#   CUTSHAPE_WINE            the loader that starts programs: "$CUTSHAPE_WINE" prog.exe
+#   CUTSHAPE_SYSTEM_DIR      where the architecture's own reg.exe, cscript.exe and
+#                            regedit.exe live (C:\windows\system32 or C:\windows\syswow64)
+#   CUTSHAPE_REGISTRY_VIEW   the architecture's view of HKCR\CLSID: "" or "Wow6432Node\"
+#
+# Environment: CUTSHAPE_WINE_PREFIX chooses the prefix (default build/wine-prefix, or
+# build/wine-prefix-wow64 for win32).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+arch=win64
 use_user_display=0
-if [[ "${1:-}" == "--display-from-user" ]]; then
-  use_user_display=1
-  shift
-fi
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --arch) arch=$2; shift 2 ;;
+    --display-from-user) use_user_display=1; shift ;;
+    *) break ;;
+  esac
+done
 
-export WINEPREFIX=${CUTSHAPE_WINE_PREFIX:-$repo/build/wine-prefix}
+case "$arch" in
+  win64)
+    wine=/usr/lib/wine/wine64
+    default_prefix=$repo/build/wine-prefix
+    export CUTSHAPE_SYSTEM_DIR='C:\windows\system32' CUTSHAPE_REGISTRY_VIEW=''
+    ;;
+  win32)
+    wine=$("$repo/tools/wine-wow64.sh")/lib/wine/wine64
+    default_prefix=$repo/build/wine-prefix-wow64
+    export CUTSHAPE_SYSTEM_DIR='C:\windows\syswow64' CUTSHAPE_REGISTRY_VIEW='Wow6432Node\'
+    ;;
+  *) echo "wine-session: --arch must be win64 or win32, not '$arch'" >&2; exit 2 ;;
+esac
+export CUTSHAPE_ARCH=$arch CUTSHAPE_WINE=$wine
+export WINEPREFIX=${CUTSHAPE_WINE_PREFIX:-$default_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINESERVER=/usr/lib/wine/wineserver64
-export WINELOADER=/usr/lib/wine/wine64
+export WINELOADER=$wine
 export WINEARCH=win64
-wine=/usr/lib/wine/wine64
 
 xvfb_pid=""
 xvfb_dir=""
@@ -63,6 +94,10 @@ if [[ ! -f "$WINEPREFIX/.cutshape-ready" ]]; then
   "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     </dev/null >/dev/null 2>&1
   "$WINESERVER" -w
+  if [[ $arch == win32 && ! -f "$WINEPREFIX/drive_c/windows/syswow64/reg.exe" ]]; then
+    echo "wine-session: the prefix has no 32-bit part; is wine32:i386 installed?" >&2
+    exit 1
+  fi
   touch "$WINEPREFIX/.cutshape-ready"
 fi
 flock -u 9

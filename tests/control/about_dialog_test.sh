@@ -14,7 +14,6 @@ library=$1
 probe=$2
 tracer=$3
 source "$here/../e2e/e2e_lib.sh"
-wine=/usr/lib/wine/wine64
 title="About Cutshape"
 unavailable="La información del sistema no está disponible en este momento"
 tool_key='HKLM\SOFTWARE\Microsoft\Shared Tools\MSInfo'
@@ -23,7 +22,7 @@ folder_key='HKLM\SOFTWARE\Microsoft\Shared Tools Location'
 fail() { echo "FAIL: $*"; exit 1; }
 
 # ---- The registry values the launcher reads: saved now, given back at the end ----
-reg_quiet() { "$wine" reg "$@" </dev/null >/dev/null 2>&1; }
+reg_quiet() { win_reg "$@" </dev/null >/dev/null 2>&1; }
 saved=()
 save_value() { # <key> <name>
   local line
@@ -31,7 +30,7 @@ save_value() { # <key> <name>
     saved+=("$1|$2|nokey||")
     return
   fi
-  line=$("$wine" reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+  line=$(win_reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
          sed -n "s/^    $2    \(REG_[A-Z_]*\)    \(.*\)$/\1|\2/Ip" || true)
   saved+=("$1|$2|${line:-novalue|}")
 }
@@ -121,7 +120,7 @@ owner=$(sed -n 's/^window [0-9A-Fa-f]* owner \([0-9A-Fa-f]*\) .*/\1/p' <<<"$desc
 
 # Expected pixel positions: twips at the prefix's resolution, rounded to nearest.
 dpi=96
-logpixels=$("$wine" reg query 'HKCU\Control Panel\Desktop' /v LogPixels </dev/null 2>/dev/null |
+logpixels=$(win_reg query 'HKCU\Control Panel\Desktop' /v LogPixels </dev/null 2>/dev/null |
             tr -d '\r' | sed -n 's/.*REG_DWORD *0x\([0-9a-fA-F]*\).*/\1/p' || true)
 [[ -n "$logpixels" ]] && dpi=$((16#$logpixels))
 px() { awk -v t="$1" -v d="$dpi" 'BEGIN { v = t * d / 1440; r = int(v + 0.5);

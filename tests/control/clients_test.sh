@@ -11,10 +11,9 @@ library=$1
 probe=$2
 xshape=$3
 source "$here/../e2e/e2e_lib.sh"
-wine=/usr/lib/wine/wine64
 
-"$wine" regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
-unregister() { "$wine" regsvr32 /u /s "$library" || true; e2e_cleanup; }
+win_regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
+unregister() { win_regsvr32 /u /s "$library" || true; e2e_cleanup; }
 trap unregister EXIT
 
 # VBScript: properties by name, and Load without a picture.
@@ -31,7 +30,7 @@ control.Load
 WScript.Echo "load " & Err.Number & "|" & Err.Source & "|" & Err.Description
 VBS
 expected=$'new 0 False False\nset 255 True True\nload -2147220503|Cutshape|No Picture Set.'
-actual=$("$wine" cscript //nologo "$(windows_path "$e2e_work/clients.vbs")" | tr -d '\r')
+actual=$(win_cscript //nologo "$(windows_path "$e2e_work/clients.vbs")" | tr -d '\r')
 if [[ "$actual" != "$expected" ]]; then
   echo "FAIL: VBScript printed:"; echo "$actual"; echo "expected:"; echo "$expected"; exit 1
 fi

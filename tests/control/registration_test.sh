@@ -5,10 +5,10 @@
 #   registration_test.sh <Cutshape.ocx>
 set -uo pipefail
 library=$1
-wine=${WINELOADER:-/usr/lib/wine/wine64}
 if [[ -z "${WINEPREFIX:-}" ]]; then
   exec "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-session.sh" "$0" "$@"
 fi
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/wine_tools.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -24,12 +24,12 @@ path=$("$wine" winepath -w "$library" 2>/dev/null | tr -d '\r')
 value() { # key name
   local args=(/ve)
   [[ -n "$2" ]] && args=(/v "$2")
-  "$wine" reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
+  win_reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
     sed -n 's/^    .*    REG_SZ    \(.*\)$/\1/p; s/^    .*    REG_SZ$//p'
 }
 expect_value() { # key name expected
   local actual
-  if ! "$wine" reg query "$1" >/dev/null 2>&1; then
+  if ! win_reg query "$1" >/dev/null 2>&1; then
     fail "missing key $1"
     return
   fi
@@ -37,22 +37,22 @@ expect_value() { # key name expected
   [[ "$actual" == "$3" ]] || fail "$1 [${2:-(Default)}] is '$actual', expected '$3'"
 }
 expect_key() {
-  "$wine" reg query "$1" >/dev/null 2>&1 || fail "missing key $1"
+  win_reg query "$1" >/dev/null 2>&1 || fail "missing key $1"
 }
 expect_no_key() {
-  ! "$wine" reg query "$1" >/dev/null 2>&1 || fail "key left behind: $1"
+  ! win_reg query "$1" >/dev/null 2>&1 || fail "key left behind: $1"
 }
 export_classes() {
-  "$wine" regedit /e "$(winepath_w "$1")" 'HKEY_CLASSES_ROOT' >/dev/null 2>&1
+  win_regedit /e "$(winepath_w "$1")" 'HKEY_CLASSES_ROOT' >/dev/null 2>&1
   iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | tr -d '\r' >"$1.txt" || cp "$1" "$1.txt"
 }
 winepath_w() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # Start from a clean state (an earlier run may have been interrupted).
-"$wine" regsvr32 /s /u "$library" >/dev/null 2>&1
+win_regsvr32 /s /u "$library" >/dev/null 2>&1
 export_classes "$work/before.reg"
 
-"$wine" regsvr32 /s "$library"
+win_regsvr32 /s "$library"
 status=$?
 [[ $status -eq 0 ]] || fail "regsvr32 returned $status"
 
@@ -76,7 +76,7 @@ expect_value "$lib" "" "Cutshape Ocx"
 # LIBFLAG_FCONTROL; Wine writes the flags in decimal and adds LIBFLAG_FHASDISKIMAGE (8).
 flags=$(value "$lib\\FLAGS" "")
 [[ "$flags" == 2 || "$flags" == 10 ]] || fail "$lib\\FLAGS is '$flags', expected 2 (or 10 from Wine)"
-expect_value "$lib\\0\\win64" "" "$path"
+expect_value "$lib\\0\\$arch" "" "$path"
 # The current interfaces (registered by RegisterTypeLib) and the earlier ones (by us) alike.
 for entry in "{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503} _Cutshape $dual_marshaler" \
              "{2991EEC6-B7E8-40E7-9E07-0245B4B3007A} _Cutshape $dual_marshaler" \
@@ -91,7 +91,7 @@ for entry in "{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503} _Cutshape $dual_marshaler" 
   expect_value "$key\\TypeLib" Version "10.1"
 done
 
-"$wine" regsvr32 /s /u "$library"
+win_regsvr32 /s /u "$library"
 status=$?
 [[ $status -eq 0 ]] || fail "regsvr32 /u returned $status"
 for key in "$class" 'HKCR\CutshapeCtrl.Cutshape' "HKCR\\TypeLib\\$libid" \

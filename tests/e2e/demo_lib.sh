@@ -2,18 +2,16 @@
 # the control registered in the session's prefix for the test's duration, windows found by
 # title, message boxes read and the program's exit code collected.
 
-wine=/usr/lib/wine/wine64
-
 # Registers the control library; it is unregistered when the test ends.
 register_control() { # <Cutshape.ocx>
   registered_library=$1
-  "$wine" regsvr32 /s "$registered_library" || { echo "FAIL: regsvr32 returned $?"; exit 1; }
+  win_regsvr32 /s "$registered_library" || { echo "FAIL: regsvr32 returned $?"; exit 1; }
   trap 'unregister_control; e2e_cleanup' EXIT
 }
 
 unregister_control() {
   if [[ -n "${registered_library:-}" ]]; then
-    "$wine" regsvr32 /s /u "$registered_library" || true
+    win_regsvr32 /s /u "$registered_library" || true
     registered_library=
   fi
 }

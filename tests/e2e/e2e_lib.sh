@@ -2,6 +2,8 @@
 # picture nor the expected figure passes through the project's code), starting a Windows
 # program and finding its window on the private X server, and stopping what was started.
 
+source "$(dirname "${BASH_SOURCE[0]}")/wine_tools.sh"
+
 e2e_work=$(mktemp -d)
 e2e_pids=()
 
@@ -33,7 +35,7 @@ windows_path() { echo "Z:${1//\//\\}"; }
 start_program() { # <log> <program> [args...]
   local log=$1
   shift
-  /usr/lib/wine/wine64 "$@" >"$e2e_work/$log" 2>&1 &
+  "$wine" "$@" >"$e2e_work/$log" 2>&1 &
   started=$!
   e2e_pids+=("$started")
 }

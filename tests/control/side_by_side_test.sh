@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# The 64-bit and the 32-bit control registered side by side in one WoW64 prefix: a 64-bit
+# and a 32-bit client each create their own, and unregistering one architecture (in either
+# order) leaves the other working: the keys both views share (programmatic identifier, type
+# library, interfaces) stay until the last one goes, and then nothing is left.
+# Runs inside a win32 session (tools/wine-session.sh --arch win32).
+#   side_by_side_test.sh <64-bit Cutshape.ocx> <32-bit Cutshape.ocx>
+set -uo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || "${CUTSHAPE_ARCH:-}" != win32 ]]; then
+  exec "$here/../../tools/wine-session.sh" --arch win32 "$0" "$@"
+fi
+source "$here/../e2e/wine_tools.sh"
+library64=$1 library32=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+clsid='{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}'
+libid='{185B4A01-BE83-4047-BDDE-79D9822AE857}'
+interfaces=('{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}' '{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}'
+            '{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}' '{21B76C49-EA1B-4002-9103-23C901FEC2D9}')
+
+# Each architecture's own tools: they see their own view of the registry.
+tool() { # <64|32> <tool.exe> [args...]
+  local dir='C:\windows\system32'
+  [[ $1 == 32 ]] && dir='C:\windows\syswow64'
+  [[ $1 == 64 && $2 == regedit.exe ]] && dir='C:\windows'
+  "$wine" "$dir\\$2" "${@:3}" </dev/null
+}
+has_key() { tool "$1" reg.exe query "$2" >/dev/null 2>&1; }
+expect_key() { has_key "$1" "$2" || fail "$3: missing key $2 (${1}-bit view)"; }
+expect_no_key() { ! has_key "$1" "$2" || fail "$3: key left behind: $2 (${1}-bit view)"; }
+register() { tool "$1" regsvr32.exe /s "$2" || fail "regsvr32 ($1-bit) $2 returned $?"; }
+unregister() { tool "$1" regsvr32.exe /s /u "$2" || fail "regsvr32 /u ($1-bit) $2 returned $?"; }
+
+# A client of the given architecture creates the control by its programmatic identifier.
+cat >"$work/create.vbs" <<'VBS'
+On Error Resume Next
+Set control = CreateObject("CutshapeCtrl.Cutshape")
+If Err.Number <> 0 Then WScript.Echo "error " & Hex(Err.Number) : WScript.Quit 0
+control.MaskColor = 255
+WScript.Echo "created " & control.MaskColor
+VBS
+script=$("$wine" winepath -w "$work/create.vbs" 2>/dev/null | tr -d '\r')
+creates() { # <64|32>
+  local answer
+  answer=$(tool "$1" cscript.exe //nologo "$script" 2>/dev/null | tr -d '\r')
+  [[ "$answer" == "created 255" ]]
+}
+expect_creates() { creates "$1" || fail "$2: a $1-bit client cannot create the control"; }
+expect_cannot_create() { ! creates "$1" || fail "$2: a $1-bit client still creates the control"; }
+
+export_classes() { # <64|32> <file>
+  local path
+  path=$("$wine" winepath -w "$2" 2>/dev/null | tr -d '\r')
+  tool "$1" regedit.exe /e "$path" 'HKEY_CLASSES_ROOT' >/dev/null 2>&1
+  iconv -f UTF-16LE -t UTF-8 "$2" 2>/dev/null | tr -d '\r' >"$2.txt"
+  [[ -s "$2.txt" ]] || fail "could not export HKEY_CLASSES_ROOT ($1-bit view)"
+}
+
+# Keys one architecture's registration must leave while the other's is gone.
+expect_only() { # <64|32 still registered> <context>
+  local kept=$1 gone=32 context=$2 iid
+  [[ $kept == 32 ]] && gone=64
+  expect_key "$kept" "HKCR\\CLSID\\$clsid\\InprocServer32" "$context"
+  expect_no_key "$gone" "HKCR\\CLSID\\$clsid" "$context"
+  expect_key "$kept" 'HKCR\CutshapeCtrl.Cutshape\CLSID' "$context"
+  expect_key 64 "HKCR\\TypeLib\\$libid\\10.1\\0\\win$kept" "$context"
+  expect_no_key 64 "HKCR\\TypeLib\\$libid\\10.1\\0\\win$gone" "$context"
+  for iid in "${interfaces[@]}"; do
+    expect_key "$kept" "HKCR\\Interface\\$iid\\TypeLib" "$context"
+  done
+  expect_creates "$kept" "$context"
+  expect_cannot_create "$gone" "$context"
+}
+
+expect_nothing_left() { # <context>
+  local view
+  for view in 64 32; do
+    export_classes "$view" "$work/after$view.reg"
+    if ! diff -u "$work/before$view.reg.txt" "$work/after$view.reg.txt" >"$work/diff"; then
+      fail "$1: HKEY_CLASSES_ROOT ($view-bit view) differs from before the registrations:"
+      head -30 "$work/diff"
+    fi
+  done
+}
+
+# A clean start, whatever an interrupted run left; each script host registers its own type
+# library the first time it runs, so both run once before the registry is exported.
+tool 32 regsvr32.exe /s /u "$library32"
+tool 64 regsvr32.exe /s /u "$library64"
+creates 64
+creates 32
+export_classes 64 "$work/before64.reg"
+export_classes 32 "$work/before32.reg"
+
+for order in "32 64" "64 32"; do
+  read -r first second <<<"$order"
+  library_of() { [[ $1 == 64 ]] && echo "$library64" || echo "$library32"; }
+  register 64 "$library64"
+  register 32 "$library32"
+  expect_creates 64 "both registered"
+  expect_creates 32 "both registered"
+  expect_key 64 "HKCR\\TypeLib\\$libid\\10.1\\0\\win64" "both registered"
+  expect_key 64 "HKCR\\TypeLib\\$libid\\10.1\\0\\win32" "both registered"
+
+  unregister "$first" "$(library_of "$first")"
+  expect_only "$second" "the $first-bit one unregistered first"
+  unregister "$second" "$(library_of "$second")"
+  expect_cannot_create 64 "both unregistered"
+  expect_cannot_create 32 "both unregistered"
+  expect_nothing_left "the $first-bit one unregistered first, then the $second-bit one"
+  echo "checked: the $first-bit control unregistered first, then the $second-bit one"
+done
+
+if [[ $failures -ne 0 ]]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "side-by-side registrations: each architecture's clients work until their own goes"

@@ -1,0 +1,15 @@
+# The session's Wine loader and the architecture's own system tools (sourced by the shell
+# tests; tools/wine-session.sh sets the variables). A 32-bit check must use the 32-bit
+# reg.exe, regedit.exe and cscript.exe: they see the 32-bit registry view, as 32-bit
+# programs do.
+wine=${CUTSHAPE_WINE:-/usr/lib/wine/wine64}
+arch=${CUTSHAPE_ARCH:-win64}
+system_dir=${CUTSHAPE_SYSTEM_DIR:-'C:\windows\system32'}
+
+win_reg() { "$wine" "$system_dir\\reg.exe" "$@"; }
+# The 64-bit regedit.exe lives in C:\windows, its 32-bit twin in syswow64.
+win_regedit() {
+  if [[ $arch == win32 ]]; then "$wine" "$system_dir\\regedit.exe" "$@"; else "$wine" 'C:\windows\regedit.exe' "$@"; fi
+}
+win_regsvr32() { "$wine" "$system_dir\\regsvr32.exe" "$@"; }
+win_cscript() { "$wine" "$system_dir\\cscript.exe" "$@"; }
