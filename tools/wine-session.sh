@@ -18,8 +18,10 @@
 #                            regedit.exe live (C:\windows\system32 or C:\windows\syswow64)
 #   CUTSHAPE_REGISTRY_VIEW   the architecture's view of HKCR\CLSID: "" or "Wow6432Node\"
 #
-# Environment: CUTSHAPE_WINE_PREFIX chooses the prefix (default build/wine-prefix, or
-# build/wine-prefix-wow64 for win32).
+# Each session works in its own copy of a ready prefix kept between runs, so parallel sessions
+# never share a wineserver or stop each other's programs, and nothing one run registers
+# leaks into the next. CUTSHAPE_WINE_PREFIX chooses the kept prefix (default
+# build/wine-prefix, or build/wine-prefix-wow64 for win32).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -47,7 +49,7 @@ case "$arch" in
   *) echo "wine-session: --arch must be win64 or win32, not '$arch'" >&2; exit 2 ;;
 esac
 export CUTSHAPE_ARCH=$arch CUTSHAPE_WINE=$wine
-export WINEPREFIX=${CUTSHAPE_WINE_PREFIX:-$default_prefix}
+ready_prefix=${CUTSHAPE_WINE_PREFIX:-$default_prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINESERVER=/usr/lib/wine/wineserver64
@@ -56,9 +58,13 @@ export WINEARCH=win64
 
 xvfb_pid=""
 xvfb_dir=""
+session_prefix=""
 cleanup() {
-  "$WINESERVER" -k >/dev/null 2>&1 || true
-  "$WINESERVER" -w >/dev/null 2>&1 || true
+  if [[ -n "$session_prefix" ]]; then
+    WINEPREFIX=$session_prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+    WINEPREFIX=$session_prefix "$WINESERVER" -w >/dev/null 2>&1 || true
+    rm -rf "$session_prefix"
+  fi
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
@@ -81,10 +87,11 @@ if [[ $use_user_display -eq 0 || -z "${DISPLAY:-}" ]]; then
   export DISPLAY=":$(head -n1 "$xvfb_dir/display")"
 fi
 
-# A ready prefix is kept between runs; the stamp says it was set up completely.
-mkdir -p "$(dirname "$WINEPREFIX")"
-exec 9>"$WINEPREFIX.lock"
+# The ready prefix is made once; the stamp says it was set up completely.
+mkdir -p "$(dirname "$ready_prefix")"
+exec 9>"$ready_prefix.lock"
 flock 9
+export WINEPREFIX=$ready_prefix
 if [[ ! -f "$WINEPREFIX/.cutshape-ready" ]]; then
   rm -rf "$WINEPREFIX"
   "$wine" wineboot -i </dev/null >/dev/null 2>&1
@@ -100,7 +107,10 @@ if [[ ! -f "$WINEPREFIX/.cutshape-ready" ]]; then
   fi
   touch "$WINEPREFIX/.cutshape-ready"
 fi
+session_prefix=$(mktemp -d "$ready_prefix.session.XXXXXX")
+cp -a "$ready_prefix/." "$session_prefix/"
 flock -u 9
+export WINEPREFIX=$session_prefix
 
 # A persistent server makes each program start in a fraction of a second; it must not
 # inherit our pipes, or whoever reads them (CTest) would wait for it.

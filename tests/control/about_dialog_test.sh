@@ -101,9 +101,11 @@ wait_log() { # <log> <line>
   done
   return 1
 }
-# The line "returned <n>" must not be in <log> while the dialog is open.
+# The line "returned <n>" must not be in <log> while the dialog is open. Reading the dialog's
+# windows is answered by the thread that runs it: a call that did not wait for its dialog
+# has logged its return by then.
 expect_still_modal() { # <log> <n>
-  sleep 0.5
+  read_window "$title" >/dev/null
   if grep -q "^returned $2 " "$e2e_work/$1"; then
     fail "About returned while its dialog was still open"
   fi
@@ -221,11 +223,14 @@ expect_trace() { # <file> <what>
   done
   fail "$2: the program did not start"
 }
+# No program may start: watched for a second, failing as soon as one leaves its trace.
 expect_no_trace() { # <what>
-  sleep 1
-  if compgen -G "$tools/*.ran" >/dev/null || compgen -G "$tools/with/*.ran" >/dev/null; then
-    fail "$1: a program was started"
-  fi
+  for _ in $(seq 1 20); do
+    if compgen -G "$tools/*.ran" >/dev/null || compgen -G "$tools/with/*.ran" >/dev/null; then
+      fail "$1: a program was started"
+    fi
+    sleep 0.05
+  done
 }
 
 set_value "$tool_key" PATH REG_SZ "$(windows_path "$tools/tracer.exe")"

@@ -29,7 +29,7 @@ x0=$X y0=$Y
 # Press on the ring (figure pixel 80,20 of the picture) and drag by (+60, +45).
 xdotool mousemove $((x0 + 80)) $((y0 + 20)) mousedown 1 \
   mousemove $((x0 + 110)) $((y0 + 40)) mousemove $((x0 + 140)) $((y0 + 65)) mouseup 1
-sleep 0.3
+eventually 10 window_at "$id" $((x0 + 60)) $((y0 + 45)) || true
 eval "$(xdotool getwindowgeometry --shell "$id")"
 if [[ $X -ne $((x0 + 60)) || $Y -ne $((y0 + 45)) ]]; then
   echo "FAIL: dragging moved the form from $x0,$y0 to $X,$Y, not by +60,+45"; exit 1

@@ -28,6 +28,31 @@ make_figure() { # <output.bmp>
     -type TrueColor BMP3:"$1"
 }
 
+# Runs <command> every 50 ms until it succeeds or <seconds> have passed; its status is the
+# last try's. Assertions about windows wait for them this way, never for a fixed time.
+eventually() { # <seconds> <command> [args...]
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    ((SECONDS < deadline)) || { "$@"; return; }
+    sleep 0.05
+  done
+}
+
+# Succeeds once the window's top-left corner is at <x>,<y>.
+window_at() { # <id> <x> <y>
+  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" && [[ $X -eq $2 && $Y -eq $3 ]]
+}
+
+# Succeeds once the window is <width> x <height> and its X shape is the picture's figure.
+shaped_as() { # <id> <picture.bmp> <mask> [width height]
+  if [[ $# -ge 5 ]]; then
+    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || return 1
+    [[ $WIDTH -eq $4 && $HEIGHT -eq $5 ]] || return 1
+  fi
+  "$xshape" compare "$1" "$2" "$3" >/dev/null 2>&1
+}
+
 # The Windows path of a Unix file, on Wine's Z: drive.
 windows_path() { echo "Z:${1//\//\\}"; }
 
@@ -66,9 +91,9 @@ check_shape() { # <title> <log> <pid> <picture.bmp> <mask>
   local id status=2
   for _ in 1 2 3 4 5; do
     id=$(find_window "$1" "$2" "$3") || break
-    sleep 0.2
+    # The shape may still be settling: the last comparison of the deadline reports.
     status=0
-    "$xshape" compare "$id" "$4" "$5" || status=$?
+    eventually 10 shaped_as "$id" "$4" "$5" || { status=0; "$xshape" compare "$id" "$4" "$5" || status=$?; }
     [[ $status -ne 2 ]] && break
   done
   return "$status"

@@ -31,7 +31,7 @@ pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
 expect_shaped() { # <what>
-  sleep 0.3
+  eventually 10 shaped_as "$id" "$e2e_work/earth.bmp" auto "$picture_width" "$picture_height" || true
   geometry "$id"
   [[ $WIDTH -eq $picture_width && $HEIGHT -eq $picture_height ]] ||
     fail "$1: the window is ${WIDTH}x${HEIGHT}, not the picture's ${picture_width}x${picture_height}"
@@ -39,8 +39,9 @@ expect_shaped() { # <what>
   echo "ok: $1"
 }
 
+full_rectangle() { [[ "$(shape_rects "$id")" == "0 0 $design_width $design_height" ]]; }
 expect_rectangle() { # <what>
-  sleep 0.3
+  eventually 10 full_rectangle || true
   geometry "$id"
   [[ $WIDTH -eq $design_width && $HEIGHT -eq $design_height ]] ||
     fail "$1: the window is ${WIDTH}x${HEIGHT}, not ${design_width}x${design_height}"
@@ -73,22 +74,20 @@ expect_rectangle "Alt+R restores again"
 keys_to "$id" Tab space
 expect_shaped "Tab moves the focus from &Restore to &Earth"
 
-# A press on the globe left of the buttons (picture pixel 60, 130).
+# A press on the globe left of the buttons (picture pixel 60, 130): a right-button drag, then
+# a left-button one. Input is handled in order, so once the left drag has moved the window
+# the right one has been handled too: had it moved the window, the end would be off +40,+40.
 geometry "$id"
 x0=$X y0=$Y
 xdotool mousemove $((x0 + 60)) $((y0 + 130)) mousedown 3 mousemove $((x0 + 90)) $((y0 + 160)) \
   mouseup 3
-sleep 0.3
-geometry "$id"
-[[ $X -eq $x0 && $Y -eq $y0 ]] || fail "a right-button drag moved the window to $X,$Y"
-echo "ok: a right-button drag leaves the window where it is"
 xdotool mousemove $((x0 + 60)) $((y0 + 130)) mousedown 1 mousemove $((x0 + 80)) $((y0 + 150)) \
   mousemove $((x0 + 100)) $((y0 + 170)) mouseup 1
-sleep 0.3
+eventually 10 window_at "$id" $((x0 + 40)) $((y0 + 40)) || true
 geometry "$id"
 [[ $X -eq $((x0 + 40)) && $Y -eq $((y0 + 40)) ]] ||
-  fail "a left-button drag moved the window from $x0,$y0 to $X,$Y, not by +40,+40"
-echo "ok: a left-button drag moves the window"
+  fail "a right-button drag then a left-button one moved the window from $x0,$y0 to $X,$Y, not by +40,+40"
+echo "ok: a right-button drag leaves the window where it is; a left-button drag moves it"
 
 # The close image at (2460, 405) twips: pixel (164, 27), 14 x 15.
 click_at "$id" 171 34

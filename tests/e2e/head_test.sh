@@ -42,9 +42,9 @@ pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
 expect_shape() { # <picture.bmp> <what>
-  sleep 0.3
   local width height
   read -r width height < <(identify -format '%w %h\n' "$1")
+  eventually 10 shaped_as "$id" "$1" auto "$width" "$height" || true
   geometry "$id"
   [[ $WIDTH -eq $width && $HEIGHT -eq $height ]] ||
     fail "$2: the window is ${WIDTH}x${HEIGHT}, not ${width}x${height}"
@@ -60,6 +60,9 @@ open_dialog() {
 
 pick() { # <file>
   open_dialog
+  type_into_dialog "$1"
+}
+type_into_dialog() { # <file>
   keys_to "$dialog" ctrl+a
   xdotool type --delay 5 "$(windows_path "$1")"
   xdotool key Return
@@ -75,13 +78,18 @@ geometry "$id"
 x0=$X y0=$Y
 open_dialog
 keys_to "$dialog" Escape
-sleep 0.5
+# Opening the dialog again is handled only after the cancelled handler has returned.
+for _ in $(seq 1 100); do
+  xdotool search --onlyvisible --name "^$dialog_title\$" >/dev/null 2>&1 || break
+  sleep 0.05
+done
+open_dialog
 kill -0 "$pid" 2>/dev/null || fail "cancelling the dialog ended the program"
 expect_shape "$head_picture" "cancelling the dialog keeps the head's outline"
 geometry "$id"
 [[ $X -eq $x0 && $Y -eq $y0 ]] || fail "cancelling the dialog moved the window to $X,$Y"
 
-pick "$e2e_work/figure.bmp"
+type_into_dialog "$e2e_work/figure.bmp"
 expect_shape "$e2e_work/figure.bmp" "picking a BMP file reshapes the window"
 pick "$e2e_work/figure.bmp"
 expect_shape "$e2e_work/figure.bmp" "picking the same file again gives the same outline"

@@ -48,35 +48,45 @@ for _ in $(seq 1 100); do grep -q . "$e2e_work/xev.out" 2>/dev/null && break; sl
 start_program hole.out "$program"
 pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
-sleep 0.3
+eventually 10 shaped_as "$id" "$picture" auto || true
 "$xshape" compare "$id" "$picture" auto || fail "the window's shape is not the figure of Hole.bmp"
 echo "ok: opens in the outline of Hole.bmp"
 
 geometry "$id"
-xdotool windowmove "$(xdotool search --name '^Event Tester$' | head -n1)" "$X" "$Y"
+xev_id=$(xdotool search --name '^Event Tester$' | head -n1)
+xdotool windowmove "$xev_id" "$X" "$Y"
 xdotool windowraise "$id"
-sleep 0.3
+eventually 10 window_at "$xev_id" "$X" "$Y" || fail "the window beneath did not move under the form"
+presses() { grep -c ButtonPress "$e2e_work/xev.out" || true; }
+pressed_once() { [[ $(presses) -ge 1 ]]; }
 : >"$e2e_work/xev.out"
 click_at "$id" "$hole_cx" "$hole_cy"
-sleep 0.3
-grep -q ButtonPress "$e2e_work/xev.out" || fail "a press inside the hole did not reach the window beneath"
+eventually 10 pressed_once || fail "a press inside the hole did not reach the window beneath"
 echo "ok: a press inside the hole at $hole_cx,$hole_cy reaches the window beneath"
+# A press on the figure, then one in the hole: the X server delivers in order, so once the
+# second has arrived beneath, the first would be there too had it gone through.
 : >"$e2e_work/xev.out"
 click_at "$id" "$drag_x" "$hole_cy"
-sleep 0.3
-! grep -q ButtonPress "$e2e_work/xev.out" || fail "a press on the figure reached the window beneath"
+click_at "$id" "$hole_cx" "$hole_cy"
+eventually 10 pressed_once || fail "the press inside the hole did not reach the window beneath"
+[[ $(presses) -eq 1 ]] || fail "a press on the figure reached the window beneath"
 echo "ok: a press on the figure beside the hole does not reach the window beneath"
 
-drags() { # <expected dx> <what>
+# Drags the window by +20,+20 from a point on the figure; expect_moved says where it ended.
+# The form handles input in order: a check that it stayed put runs only after a later
+# click's message box has shown, when the drag has surely been handled.
+drag() {
   geometry "$id"
-  local x0=$X y0=$Y
-  xdotool mousemove $((x0 + drag_x)) $((y0 + hole_cy)) mousedown 1 \
-    mousemove $((x0 + drag_x + 10)) $((y0 + hole_cy + 10)) \
-    mousemove $((x0 + drag_x + 20)) $((y0 + hole_cy + 20)) mouseup 1
-  sleep 0.3
+  drag_x0=$X drag_y0=$Y
+  xdotool mousemove $((X + drag_x)) $((Y + hole_cy)) mousedown 1 \
+    mousemove $((X + drag_x + 10)) $((Y + hole_cy + 10)) \
+    mousemove $((X + drag_x + 20)) $((Y + hole_cy + 20)) mouseup 1
+}
+expect_moved() { # <expected dx> <what>
+  eventually 10 window_at "$id" $((drag_x0 + $1)) $((drag_y0 + $1)) || true
   geometry "$id"
-  [[ $X -eq $((x0 + $1)) && $Y -eq $((y0 + $1)) ]] ||
-    fail "$2: the window went from $x0,$y0 to $X,$Y"
+  [[ $X -eq $((drag_x0 + $1)) && $Y -eq $((drag_y0 + $1)) ]] ||
+    fail "$2: the window went from $drag_x0,$drag_y0 to $X,$Y"
   echo "ok: $2"
 }
 
@@ -93,17 +103,21 @@ expect_message() { # <what>
   echo "ok: $1 shows 'Try to move the Hole!' titled CutHOLE"
 }
 
-drags 20 "a left drag moves the window at start"
+drag
+expect_moved 20 "a left drag moves the window at start"
 # imgStop at (1470, 795) twips: pixel (98, 53), 21 x 22; imgPlay at (195, 810): (13, 54).
 click_at "$id" 108 64
 expect_message "Hold Form"
-drags 0 "after Hold Form a left drag leaves the window where it is"
+drag
 click_at "$id" 108 64
 expect_message "Hold Form again"
-drags 0 "Hold Form twice keeps the window held"
+expect_moved 0 "after Hold Form a left drag leaves the window where it is"
+drag
 click_at "$id" 25 66
 expect_message "Move Form"
-drags 20 "after Move Form a left drag moves the window again"
+expect_moved 0 "Hold Form twice keeps the window held"
+drag
+expect_moved 20 "after Move Form a left drag moves the window again"
 
 # imgClose at (900, 195) twips: pixel (60, 13), 14 x 15.
 click_at "$id" 67 20
