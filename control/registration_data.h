@@ -16,7 +16,6 @@ inline constexpr std::string_view kClassId = "{1CD0A9FA-0E57-487D-AF64-510C36E1C
 inline constexpr std::string_view kClassName = "Cutshape";
 inline constexpr std::string_view kProgId = "CutshapeCtrl.Cutshape";
 inline constexpr std::string_view kLibraryId = "{185B4A01-BE83-4047-BDDE-79D9822AE857}";
-inline constexpr std::string_view kLibraryName = "CutshapeCtrl";
 inline constexpr std::string_view kLibraryDescription = "Cutshape Ocx";
 inline constexpr std::uint16_t kLibraryMajor = 16;
 inline constexpr std::uint16_t kLibraryMinor = 1;
@@ -25,24 +24,22 @@ inline constexpr std::uint16_t kLibraryMinor = 1;
 inline constexpr std::string_view kLibraryVersionKey = "10.1";
 inline constexpr std::string_view kLibraryVersion = "16.1";
 inline constexpr std::string_view kThreadingModel = "Apartment";
-inline constexpr int kToolboxBitmap = 30000;
-// OLEMISC_SETCLIENTSITEFIRST | INVISIBLEATRUNTIME | ACTIVATEWHENVISIBLE | INSIDEOUT |
-// CANTLINKINSIDE | RECOMPOSEONRESIZE, for the content aspect.
-inline constexpr std::uint32_t kMiscStatusContent = 0x20591;
 // Marshalers as the type-library registration chooses them: the automation marshaler for a
 // dual interface, the dispatch marshaler for a pure dispinterface.
 inline constexpr std::string_view kAutomationMarshaler = "{00020424-0000-0000-C000-000000000046}";
 inline constexpr std::string_view kDispatchMarshaler = "{00020420-0000-0000-C000-000000000046}";
 
 // Which part of the registration a row belongs to; the part says in which registry view the
-// row lives and who writes it.
+// row lives and who writes it. For the machine, the system's type-library registration call
+// writes the library's and the current interfaces' keys itself; for one user, and in the
+// installers, they are written from these rows.
 enum class Part {
     Class,           // the class key: one per registry view (32-bit and 64-bit)
     ProgId,          // the programmatic identifier: shared by both views
-    TypeLibrary,     // the library's version key: shared; the type-library call writes it
-    TypeLibraryFile, // its 0\win32 or 0\win64 file entry: one per architecture; idem
-    Interface,       // the current interfaces: written by the type-library call
-    EarlierInterface // the earlier identifiers: written to both views by the control itself
+    TypeLibrary,     // the library's version key: shared by both views
+    TypeLibraryFile, // its 0\win32 or 0\win64 file entry: one per architecture
+    Interface,       // the current interfaces
+    EarlierInterface // the earlier identifiers the compatibility maps answer
 };
 
 // Placeholders in keys and data.
@@ -69,6 +66,8 @@ inline constexpr Row kRows[] = {
     {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\ToolboxBitmap32", "",
      "{library}, 30000"},
     {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\MiscStatus", "", "0"},
+    // 0x20591 for the content aspect: OLEMISC_SETCLIENTSITEFIRST | INVISIBLEATRUNTIME |
+    // ACTIVATEWHENVISIBLE | INSIDEOUT | CANTLINKINSIDE | RECOMPOSEONRESIZE.
     {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\MiscStatus\\1", "", "132497"},
     {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\TypeLib", "", kLibraryId},
     {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\Version", "", kLibraryVersion},
