@@ -54,8 +54,8 @@ demo: build
 
 dist: build
 	rm -rf dist/win64 dist/win32
-	cmake --install $(BUILD)/win64 --prefix dist/win64 --component deliverables --strip
-	cmake --install $(BUILD)/win32 --prefix dist/win32 --component deliverables --strip
+	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win64 --prefix dist/win64 --component deliverables --strip
+	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win32 --prefix dist/win32 --component deliverables --strip
 	@echo "dist/win64 and dist/win32 are ready."
 
 bench: build
