@@ -362,6 +362,25 @@ TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
     ::SysFreeString(text);
 }
 
+// A leak on failed hosting: the control and its site kept each other alive, so the library
+// never answered that it could unload.
+TEST_F(CutshapeControl, FailedHostingLeavesNoObjectAlive) {
+    auto stored = win::makeCom<runtime::PropertyBag>();
+    BSTR text = ::SysAllocString(L"not a picture");
+    stored->set(L"Picture", variantOf(text));
+    ::SysFreeString(text);
+    {
+        const win::ComPtr<IUnknown> control = ControlLibrary::instance().create();
+        const auto form = win::makeCom<runtime::Form>(formDesign());
+        EXPECT_THROW(
+            runtime::ControlSite::host(form, control, {L"Cutshape1", true, RECT{}}, stored.get()),
+            win::Error);
+        control->AddRef();
+        EXPECT_EQ(control->Release(), 1u) << "the failed host still holds the control";
+    }
+    EXPECT_EQ(ControlLibrary::instance().canUnloadNow(), S_OK);
+}
+
 TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
     HostedControl first(formDesign(), true);
     const runtime::Picture picture = pictureFile(L"s.bmp", makeFigure(25, 15));
