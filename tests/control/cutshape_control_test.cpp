@@ -4,6 +4,7 @@
 #include "runtime/picture.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
+#include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
 #include "tests/support/windows_pictures.h"
@@ -190,6 +191,39 @@ TEST_F(CutshapeControl, RestoreBeforeAnyLoadKeepsTheFormAndGivesFullRectangle) {
     ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
     EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, designed.cx);
     EXPECT_EQ(windowRegion(hosted.form->hwnd()), (core::Rects{{0, 0, designed.cx, designed.cy}}));
+}
+
+// A failure reported as success: a picture whose size could not be read shrank the form to
+// nothing and Load answered S_OK.
+TEST_F(CutshapeControl, PictureWhoseSizeCannotBeReadIsAnErrorAndChangesNothing) {
+    constexpr HRESULT kRefused = static_cast<HRESULT>(0x80040777);
+    HostedControl hosted(formDesign(), true);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    const Image image = makeFigure(120, 90);
+    const runtime::Picture shaped = pictureFile(L"shaped.bmp", image);
+    ASSERT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {variantOf(shaped.dispatch().get())}).status,
+        S_OK);
+    const core::Rects region = windowRegion(hosted.form->hwnd());
+
+    for (const bool widthFails : {true, false}) {
+        SCOPED_TRACE(widthFails ? "Width fails" : "Height fails");
+        testing::FakePictureSpec spec;
+        (widthFails ? spec.widthStatus : spec.heightStatus) = kRefused;
+        const auto fake = win::makeCom<testing::FakePicture>(spec);
+        const Call load =
+            call(hosted.control.get(), dispid::kLoad,
+                 {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
+        ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(load.exception.scode, kRefused);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, 120);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cy, 90);
+        EXPECT_EQ(windowRegion(hosted.form->hwnd()), region);
+        // The staged picture is still the last one that could be shaped.
+        EXPECT_TRUE(runtime::Picture::fromObject(
+                        get(hosted.control.get(), dispid::kPicture).result.get()->pdispVal) ==
+                    shaped);
+    }
 }
 
 TEST_F(CutshapeControl, PictureIsAssignedByReferenceOnly) {
