@@ -226,6 +226,54 @@ TEST_F(CutshapeControl, PictureWhoseSizeCannotBeReadIsAnErrorAndChangesNothing) 
     }
 }
 
+// A picture too large to stage (an extreme height from a picture object) was taken on by
+// Load and left Restore to run out of memory with the form still shaped.
+TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
+    HostedControl hosted(formDesign(), true);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    const runtime::Picture shaped = pictureFile(L"shaped.bmp", makeFigure(120, 90));
+    ASSERT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {variantOf(shaped.dispatch().get())}).status,
+        S_OK);
+    const core::Rects region = windowRegion(hosted.form->hwnd());
+
+    const auto himetricX = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiX()); };
+    const auto himetricY = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiY()); };
+    const struct {
+        const char* what;
+        testing::FakePictureSpec spec;
+    } tooLarge[] = {
+        {"the largest height a picture can report", {himetricX(1), 0x7FFFFFFF}},
+        {"the largest width a picture can report", {0x7FFFFFFF, himetricY(1)}},
+        {"a side longer than a window can be", {himetricX(32768), himetricY(1)}},
+        {"more pixels than a staging image may hold", {himetricX(8208), himetricY(8208)}},
+    };
+    for (const auto& each : tooLarge) {
+        SCOPED_TRACE(each.what);
+        const auto fake = win::makeCom<testing::FakePicture>(each.spec);
+        const Call load =
+            call(hosted.control.get(), dispid::kLoad,
+                 {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
+        ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(load.exception.scode, CTL_E_OUTOFMEMORY);
+        EXPECT_EQ(fake->renders(), 0);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, 120);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cy, 90);
+        EXPECT_EQ(windowRegion(hosted.form->hwnd()), region);
+        EXPECT_TRUE(runtime::Picture::fromObject(
+                        get(hosted.control.get(), dispid::kPicture).result.get()->pdispVal) ==
+                    shaped);
+    }
+    // The longest side a window can take is still accepted, and Restore after it works.
+    const auto longest = win::makeCom<testing::FakePicture>(
+        testing::FakePictureSpec{himetricX(1), himetricY(32767)});
+    EXPECT_EQ(call(hosted.control.get(), dispid::kLoad,
+                   {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(longest.get())))})
+                  .status,
+              S_OK);
+    EXPECT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
+}
+
 TEST_F(CutshapeControl, PictureIsAssignedByReferenceOnly) {
     HostedControl hosted(formDesign(), true);
     const runtime::Picture picture = pictureFile(L"p.bmp", makeFigure(20, 20));
