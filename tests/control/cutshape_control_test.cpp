@@ -208,9 +208,9 @@ TEST_F(CutshapeControl, PictureWhoseSizeCannotBeReadIsAnErrorAndChangesNothing) 
 
     for (const bool widthFails : {true, false}) {
         SCOPED_TRACE(widthFails ? "Width fails" : "Height fails");
-        testing::FakePictureSpec spec;
-        (widthFails ? spec.widthStatus : spec.heightStatus) = kRefused;
-        const auto fake = win::makeCom<testing::FakePicture>(spec);
+        testing::FakePictureBehaviour behaviour;
+        (widthFails ? behaviour.widthStatus : behaviour.heightStatus) = kRefused;
+        const auto fake = win::makeCom<testing::FakePicture>(behaviour);
         const Call load =
             call(hosted.control.get(), dispid::kLoad,
                  {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
@@ -241,7 +241,7 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     const auto himetricY = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiY()); };
     const struct {
         const char* what;
-        testing::FakePictureSpec spec;
+        testing::FakePictureBehaviour behaviour;
     } tooLarge[] = {
         {"the largest height a picture can report", {himetricX(1), 0x7FFFFFFF}},
         {"the largest width a picture can report", {0x7FFFFFFF, himetricY(1)}},
@@ -250,7 +250,7 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     };
     for (const auto& each : tooLarge) {
         SCOPED_TRACE(each.what);
-        const auto fake = win::makeCom<testing::FakePicture>(each.spec);
+        const auto fake = win::makeCom<testing::FakePicture>(each.behaviour);
         const Call load =
             call(hosted.control.get(), dispid::kLoad,
                  {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
@@ -266,7 +266,7 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     }
     // The longest side a window can take is still accepted, and Restore after it works.
     const auto longest = win::makeCom<testing::FakePicture>(
-        testing::FakePictureSpec{himetricX(1), himetricY(32767)});
+        testing::FakePictureBehaviour{himetricX(1), himetricY(32767)});
     EXPECT_EQ(call(hosted.control.get(), dispid::kLoad,
                    {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(longest.get())))})
                   .status,

@@ -25,7 +25,7 @@ protected:
     }
 
     static win::ComPtr<FakePicture> fake() {
-        return win::makeCom<FakePicture>(testing::FakePictureSpec{});
+        return win::makeCom<FakePicture>(testing::FakePictureBehaviour{});
     }
     static runtime::Picture pictureOf(const win::ComPtr<FakePicture>& fake) {
         return runtime::Picture::fromObject(static_cast<IPicture*>(fake.get()));

@@ -30,18 +30,18 @@ HRESULT FakePicture::get_Type(SHORT* type) noexcept {
 HRESULT FakePicture::get_Width(OLE_XSIZE_HIMETRIC* width) noexcept {
     if (!width)
         return E_POINTER;
-    if (FAILED(spec_.widthStatus))
-        return spec_.widthStatus;
-    *width = spec_.widthHimetric;
+    if (FAILED(behaviour_.widthStatus))
+        return behaviour_.widthStatus;
+    *width = behaviour_.widthHimetric;
     return S_OK;
 }
 
 HRESULT FakePicture::get_Height(OLE_YSIZE_HIMETRIC* height) noexcept {
     if (!height)
         return E_POINTER;
-    if (FAILED(spec_.heightStatus))
-        return spec_.heightStatus;
-    *height = spec_.heightHimetric;
+    if (FAILED(behaviour_.heightStatus))
+        return behaviour_.heightStatus;
+    *height = behaviour_.heightHimetric;
     return S_OK;
 }
 

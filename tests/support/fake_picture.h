@@ -11,7 +11,7 @@
 
 namespace cutshape::testing {
 
-struct FakePictureSpec {
+struct FakePictureBehaviour {
     OLE_XSIZE_HIMETRIC widthHimetric = 2540; // 96 pixels at 96 dpi
     OLE_YSIZE_HIMETRIC heightHimetric = 2540;
     HRESULT widthStatus = S_OK;  // what get_Width answers
@@ -21,7 +21,7 @@ struct FakePictureSpec {
 class FakePicture final : public win::ComObject<FakePicture, IPicture, IPictureDisp,
                                                 win::Via<IDispatch, IPictureDisp>> {
 public:
-    explicit FakePicture(FakePictureSpec spec) : spec_(spec) {}
+    explicit FakePicture(FakePictureBehaviour behaviour) : behaviour_(behaviour) {}
 
     int renders() const noexcept { return renders_; }
     // The largest image (in pixels, width times height) a Render call drew into.
@@ -58,7 +58,7 @@ public:
                                      UINT*) noexcept override;
 
 private:
-    FakePictureSpec spec_;
+    FakePictureBehaviour behaviour_;
     int renders_ = 0;
     long long largestTargetPx_ = 0;
 };
