@@ -2,8 +2,6 @@
 
 #include "win/handles.h"
 
-#include <algorithm>
-
 namespace cutshape::testing {
 
 HRESULT FakePicture::get_Handle(OLE_HANDLE* handle) noexcept {
@@ -51,11 +49,6 @@ HRESULT FakePicture::Render(HDC dc, LONG x, LONG y, LONG cx, LONG cy, OLE_XPOS_H
     if (!dc)
         return E_INVALIDARG;
     ++renders_;
-    BITMAP target{};
-    if (const HGDIOBJ bitmap = ::GetCurrentObject(dc, OBJ_BITMAP);
-        bitmap && ::GetObjectW(bitmap, sizeof target, &target) == sizeof target)
-        largestTargetPx_ = std::max(largestTargetPx_, static_cast<long long>(target.bmWidth) *
-                                                          static_cast<long long>(target.bmHeight));
     const win::UniqueBrush black(::CreateSolidBrush(RGB(0, 0, 0)));
     const RECT figure{x, y, x + cx, y + cy};
     ::FillRect(dc, &figure, black.get());

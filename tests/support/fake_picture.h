@@ -1,8 +1,7 @@
 #pragma once
 // A picture object of the tests' own (IPicture and IPictureDisp on one object), for what
 // real pictures never do: a size that cannot be read, or sizes no file gives. It draws a
-// black rectangle where a picture would draw itself, and records the largest image it was
-// drawn into.
+// black rectangle where a picture would draw itself and counts how often it was drawn.
 
 #include "win/com_object.h"
 
@@ -24,8 +23,6 @@ public:
     explicit FakePicture(FakePictureBehaviour behaviour) : behaviour_(behaviour) {}
 
     int renders() const noexcept { return renders_; }
-    // The largest image (in pixels, width times height) a Render call drew into.
-    long long largestTargetPx() const noexcept { return largestTargetPx_; }
 
     // IPicture
     HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* handle) noexcept override;
@@ -60,7 +57,6 @@ public:
 private:
     FakePictureBehaviour behaviour_;
     int renders_ = 0;
-    long long largestTargetPx_ = 0;
 };
 
 } // namespace cutshape::testing
