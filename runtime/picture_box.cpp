@@ -104,6 +104,13 @@ void PictureBox::setHeight(float twips) {
            backColor_);
 }
 
+void PictureBox::setPictureAndSize(Picture picture, float widthTwips, float heightTwips) {
+    redraw(pixelsFromTwips(widthTwips, Screen::twipsPerPixelX()),
+           pixelsFromTwips(heightTwips, Screen::twipsPerPixelY()), borderStyle_, picture,
+           backColor_);
+    picture_ = std::move(picture);
+}
+
 void PictureBox::setBackColor(core::Color color) {
     redraw(widthPx_, heightPx_, borderStyle_, picture_, color);
     backColor_ = color;
@@ -122,6 +129,7 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
             throw outOfMemoryError(error.description());
         }
     }();
+    pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
     image.fill(resolveColor(backColor));
     if (clientWidth > 0 && clientHeight > 0)
         picture.renderAtOrigin(image.dc(), picture.sizePixels(Screen::dpiX(), Screen::dpiY()));

@@ -52,6 +52,9 @@ public:
     // pixel size.
     void setWidth(float twips);
     void setHeight(float twips);
+    // Gives the box `picture` at the given outer size whatever AutoSize says: one image,
+    // drawn at the new size only, so nothing depends on the size the box had before.
+    void setPictureAndSize(Picture picture, float widthTwips, float heightTwips);
 
     core::Color backColor() const noexcept { return backColor_; }
     void setBackColor(core::Color color);
@@ -64,6 +67,9 @@ public:
 
     std::int32_t widthPx() const noexcept { return widthPx_; }
     std::int32_t heightPx() const noexcept { return heightPx_; }
+
+    // The pixels of every image the box has drawn so far: what its changes have cost.
+    std::int64_t pixelsDrawn() const noexcept { return pixelsDrawn_; }
 
 private:
     std::int32_t borderPx() const noexcept;
@@ -84,6 +90,7 @@ private:
     std::int32_t heightPx_ = 0;
     core::Color backColor_ = kButtonFaceColor;
     win::DibSurface image_{0, 0};
+    std::int64_t pixelsDrawn_ = 0;
 };
 
 } // namespace cutshape::runtime
