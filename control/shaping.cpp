@@ -61,7 +61,7 @@ void Shaper::applyToParent() {
     form->setWidth(staging_.width());
     form->setHeight(staging_.height());
     const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE, restoring_};
-    win::UniqueRegion region = buildRegion(staging_, mask, scan_);
+    win::UniqueRegion region = regionBuilder_.build(staging_, mask, scan_);
     win::setWindowRegion(form->hwnd(), std::move(region));
 }
 
