@@ -1,5 +1,6 @@
 #include "control/shaping.h"
 
+#include "control/window_region.h"
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "win/window_calls.h"
@@ -62,7 +63,7 @@ void Shaper::applyToParent() {
     form->setHeight(staging_.height());
     const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE, restoring_};
     win::UniqueRegion region = regionBuilder_.build(staging_, mask, scan_);
-    win::setWindowRegion(form->hwnd(), std::move(region));
+    installWindowRegion(form->hwnd(), std::move(region));
 }
 
 void Shaper::restore() {
