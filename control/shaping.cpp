@@ -3,6 +3,7 @@
 #include "control/window_region.h"
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
+#include "runtime/screen.h"
 #include "win/window_calls.h"
 
 namespace cutshape::control {
@@ -37,6 +38,7 @@ void Shaper::initialize(float controlWidthTwips, float controlHeightTwips) {
 }
 
 void Shaper::load(const runtime::Picture& picture) {
+    const runtime::Screen::Operation oneScreenReading;
     if (!picture.isNothing())
         staging_.setPicture(picture);
     // An empty picture object counts as none: there is nothing to shape the form to.
@@ -67,6 +69,7 @@ void Shaper::applyToParent() {
 }
 
 void Shaper::restore() {
+    const runtime::Screen::Operation oneScreenReading;
     restoring_ = true;
     runtime::Picture kept = staging_.picture();
     // The kept picture goes back and restore mode ends even when applying fails.

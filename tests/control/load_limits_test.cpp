@@ -9,6 +9,7 @@
 #include "runtime/control_site.h"
 #include "runtime/form.h"
 #include "runtime/picture.h"
+#include "runtime/screen.h"
 #include "tests/control/control_harness.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
@@ -161,6 +162,53 @@ TEST_F(LoadLimits, OutlineBeyondTheWindowSystemsLimitIsRefusedAndTheWindowKeepsI
     ASSERT_EQ(taken.status, S_OK) << text(taken);
     EXPECT_GT(watch.peakLiveRegions(), 0u);
     EXPECT_EQ(watch.liveRegions(), 0u); // handed to the window
+}
+
+// Every Load rendered the picture twice, each time into a new 32-bit image: a fresh 1080p
+// image cost about 50 ms of page faults here.
+TEST_F(LoadLimits, RepeatedLoadsOfSameSizePicturesCreateNoImagesAndLeaveNothingBehind) {
+    const Image figure = makeFigure(640, 480);
+    const runtime::Picture first = picture(L"first.bmp", figure);
+    const Image other = makeCheckerboard(640, 480, 8); // another picture of the same size
+    const runtime::Picture second = picture(L"second.bmp", other);
+    ASSERT_EQ(load(first).status, S_OK);
+    const core::Rects shaped = windowRegion();
+
+    const DWORD gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    win::GdiWatch watch;
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(load(first).status, S_OK);
+    EXPECT_EQ(watch.dibSectionsCreated(), 0);
+    ASSERT_EQ(load(second).status, S_OK);
+    EXPECT_EQ(figureMismatch(windowRegion(), other), "");
+    ASSERT_EQ(load(first).status, S_OK);
+    EXPECT_EQ(windowRegion(), shaped);
+    EXPECT_EQ(watch.dibSectionsCreated(), 0);
+    EXPECT_EQ(watch.liveSurfaces(), 0u);
+    EXPECT_EQ(watch.liveRegions(), 0u);
+    // Windows counts a process's GDI objects; Wine answers 0, and the watch counts instead.
+    EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiObjects);
+}
+
+// The screen's resolution was asked of the system several times in every Load.
+TEST_F(LoadLimits, LoadAndRestoreReadTheScreenResolutionOnce) {
+    const runtime::Picture shown = picture(L"figure.bmp", makeFigure(200, 150));
+    ASSERT_EQ(load(shown).status, S_OK);
+    for (const int width : {200, 210}) {
+        SCOPED_TRACE(width);
+        const runtime::Picture next = picture(L"next.bmp", makeFigure(width, 150));
+        std::int64_t reads = runtime::Screen::systemReads();
+        ASSERT_EQ(load(next).status, S_OK);
+        EXPECT_EQ(runtime::Screen::systemReads() - reads, 1);
+        reads = runtime::Screen::systemReads();
+        ASSERT_EQ(control_.query<_Cutshape>()->Restore(), S_OK);
+        EXPECT_EQ(runtime::Screen::systemReads() - reads, 1);
+    }
+    // Outside an operation every reading asks the system again: a changed setting shows.
+    const std::int64_t reads = runtime::Screen::systemReads();
+    (void)runtime::Screen::dpiX();
+    (void)runtime::Screen::dpiY();
+    EXPECT_EQ(runtime::Screen::systemReads() - reads, 2);
 }
 
 } // namespace
