@@ -61,7 +61,8 @@ void compareBuilders(const testing::TempFolder& folder) {
     const Case cases[] = {
         {"figure 350x406", testing::makeFigure(350, 406), 5},
         {"figure 1920x1080", testing::makeFigure(1920, 1080), 3},
-        {"text page 1920x1080", testing::makeTextPage(1920, 1080), 1},
+        // The per-pixel build of this page takes minutes under Wine (61 s to 136 s here).
+        {"text page 1920x1080", testing::makeTextPage(1920, 1080), 0},
     };
     std::printf("Full build from the staged picture (mask white), median ms; kept = the "
                 "builder the control keeps,\nfresh = new buffers every build\n");
@@ -81,12 +82,17 @@ void compareBuilders(const testing::TempFolder& folder) {
         win::UniqueRegion slow;
         const double keptMs = medianMs(21, [&] { fast = builder.build(box, mask, scan); });
         const double freshMs = medianMs(9, [&] { fast = control::buildRegion(box, mask, scan); });
+        std::printf("%-22s %8lld %8zu %10.3f %10.3f %10.3f %10.3f", c.name,
+                    static_cast<long long>(bands.runCount), bands.rects.size(), bandMs, regionMs,
+                    keptMs, freshMs);
+        if (c.slowRepeats == 0) {
+            std::printf(" %10s\n", "skipped");
+            continue;
+        }
         const double slowMs =
             medianMs(c.slowRepeats, [&] { slow = control::buildRegionPerPixel(box, mask, scan); });
         const bool identical = win::regionRects(fast.get()) == win::regionRects(slow.get());
-        std::printf("%-22s %8lld %8zu %10.3f %10.3f %10.3f %10.3f %10.1f %7.0fx %9s\n", c.name,
-                    static_cast<long long>(bands.runCount), bands.rects.size(), bandMs, regionMs,
-                    keptMs, freshMs, slowMs, slowMs / keptMs, identical ? "yes" : "NO");
+        std::printf(" %10.1f %7.0fx %9s\n", slowMs, slowMs / keptMs, identical ? "yes" : "NO");
     }
 }
 
