@@ -5,6 +5,7 @@
 #   make dist   fill dist/win64 and dist/win32 with the deliverables
 #   make release  release/: a zip of each dist folder, the two installer packages, SHA256SUMS
 #   make bench  print the region-building benchmarks
+#   make fuzz   run each fuzz target for FUZZ_SECONDS (default 300)
 SHELL := /bin/bash
 BUILD := build
 CONFIG ?= Release
@@ -15,7 +16,7 @@ SESSION := tools/wine-session.sh
 # The version is defined once, by project in CMakeLists.txt.
 VERSION := $(shell grep -m1 '^project' CMakeLists.txt | grep -o 'VERSION [0-9][0-9.]*' | cut -d' ' -f2)
 
-.PHONY: all deps configure build test demo dist release bench clean
+.PHONY: all deps configure build test fuzz demo dist release bench clean
 
 all: build
 
@@ -34,22 +35,40 @@ $(BUILD)/win32/build.ninja: | deps
 	  -DCUTSHAPE_NATIVE_TOOLS_DIR=$(CURDIR)/$(BUILD)/native/tools/xshape \
 	  -DCUTSHAPE_WIN64_BUILD_DIR=$(CURDIR)/$(BUILD)/win64
 
-configure: $(BUILD)/native/build.ninja $(BUILD)/win64/build.ninja $(BUILD)/win32/build.ninja
+# The native code again with address and undefined-behaviour sanitizers, and the fuzz targets.
+$(BUILD)/native-asan/build.ninja: | deps
+	cmake -S . -B $(BUILD)/native-asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DCUTSHAPE_SANITIZE=ON
+
+$(BUILD)/fuzz/build.ninja: | deps
+	cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCUTSHAPE_FUZZ=ON
+
+configure: $(BUILD)/native/build.ninja $(BUILD)/native-asan/build.ninja $(BUILD)/fuzz/build.ninja \
+           $(BUILD)/win64/build.ninja $(BUILD)/win32/build.ninja
 
 build: configure
 	cmake --build $(BUILD)/native -j $(JOBS)
+	cmake --build $(BUILD)/native-asan -j $(JOBS)
+	cmake --build $(BUILD)/fuzz -j $(JOBS)
 	cmake --build $(BUILD)/win64 -j $(JOBS)
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
-# Native tests first, then the whole Windows suite of the 64-bit build, then the whole suite
+# Native tests first (plain, then under sanitizers, then a short run of each fuzzer), then the whole Windows suite of the 64-bit build, then the whole suite
 # of the 32-bit build (run under emulation), each inside a Wine session of its own
 # architecture. Every stage runs; the run fails if any stage failed. Each test runs once.
 test: build
 	@status=0; \
 	ctest --test-dir $(BUILD)/native --output-on-failure || status=1; \
+	ctest --test-dir $(BUILD)/native-asan --output-on-failure || status=1; \
+	tools/fuzz.sh $(BUILD)/fuzz $(FUZZ_SMOKE_SECONDS) || status=1; \
 	$(SESSION) --arch win64 ctest --test-dir $(BUILD)/win64 --output-on-failure || status=1; \
 	$(SESSION) --arch win32 ctest --test-dir $(BUILD)/win32 --output-on-failure || status=1; \
 	exit $$status
+
+FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_SECONDS ?= 300
+fuzz: build
+	tools/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
 DEMO ?= earth
 ARCH ?= win64

@@ -6,7 +6,17 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 add_library(cutshape_options INTERFACE)
 target_include_directories(cutshape_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_options(cutshape_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
-                                                  -Wno-sign-conversion)
+                                                  -Wno-sign-conversion -Werror)
+
+# The native sanitizer configuration: address and undefined-behaviour checks that end the
+# program at the first fault.
+option(CUTSHAPE_SANITIZE "Build with address and undefined-behaviour sanitizers" OFF)
+if(CUTSHAPE_SANITIZE)
+    set(CUTSHAPE_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
+                                 -fno-omit-frame-pointer)
+    target_compile_options(cutshape_options INTERFACE ${CUTSHAPE_SANITIZER_FLAGS})
+    target_link_options(cutshape_options INTERFACE ${CUTSHAPE_SANITIZER_FLAGS})
+endif()
 
 if(WIN32)
     # The Windows architecture's name as Wine, the registry and the golden files spell it.

@@ -2,6 +2,7 @@
 
 #include "control/about/about_dialog.h"
 #include "control/compatibility_map.h"
+#include "control/dispatch_parameters.h"
 #include "control/persistence.h"
 #include "control/server.h"
 #include "runtime/runtime_errors.h"
@@ -28,12 +29,10 @@ float twipsFromHimetric(LONG himetric) noexcept {
     return static_cast<float>(himetric) * kTwipsPerInch / kHimetricPerInch;
 }
 
-// Takes the picture argument of a dispatch call: missing (left out, or the error value
-// that stands for a missing optional argument) gives no picture.
+// Takes the picture argument of a checked dispatch call: missing (left out, or the error
+// value that stands for a missing optional argument) gives no picture.
 runtime::Picture pictureArgument(const VARIANT& argument) {
-    const VARIANT* value = &argument;
-    while (value->vt == (VT_VARIANT | VT_BYREF))
-        value = value->pvarVal;
+    const VARIANT* value = &dereferenced(argument);
     switch (value->vt) {
     case VT_ERROR:
         if (value->scode == DISP_E_PARAMNOTFOUND)
@@ -71,7 +70,7 @@ GUID currentIdentifier(REFIID iid, const wchar_t* map) noexcept {
 } // namespace
 
 Control::Control()
-    : shaper_([this] { return hostFormOf(site_.get()); }),
+    : shaper_([this] { return hostFormOf(site_.get(), windowPictures_); }),
       events_(*identity(), *static_cast<IConnectionPointContainer*>(this)) {
     // Initialize: the control records its creation size, the one it keeps from now on.
     shaper_.initialize(widthTwips_, heightTwips_);
@@ -133,6 +132,8 @@ HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* paramet
                         VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept try {
     if (!parameters)
         return E_INVALIDARG;
+    if (const HRESULT checked = checkParameters(*parameters, argumentError); FAILED(checked))
+        return checked;
     // Load's optional object argument is taken here: the system's dispatcher would hand a
     // missing one on as an error value in place of an interface pointer.
     if (id == kLoadId && (flags & DISPATCH_METHOD))

@@ -143,6 +143,8 @@ private:
     void paintFace(HDC dc, const RECT& bounds);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Pictures given to a bare window as its background; taken off when the control goes.
+    WindowPictures windowPictures_;
     Shaper shaper_;
     EventConnectionPoint events_;
     win::ComPtr<IOleClientSite> site_;

@@ -1,10 +1,8 @@
 #include "control/host_form.h"
 
 #include "runtime/late_bound.h"
-#include "runtime/screen.h"
 #include "runtime/window_frame.h"
 
-#include <commctrl.h>
 #include <olectl.h>
 
 namespace cutshape::control {
@@ -59,55 +57,11 @@ private:
     runtime::LateBound form_;
 };
 
-// The picture a top-level window paints as its background, kept with the window until it
-// is destroyed or given another picture.
-constexpr UINT_PTR kPictureSubclassId = 0x43757473; // "Cuts"
-constexpr const wchar_t* kPictureProperty = L"CutshapeFormPicture";
-
-LRESULT CALLBACK paintPicture(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                              DWORD_PTR data) {
-    auto* picture = reinterpret_cast<runtime::Picture*>(data);
-    switch (message) {
-    case WM_ERASEBKGND: {
-        const LRESULT erased = ::DefSubclassProc(window, message, wParam, lParam);
-        try {
-            picture->renderAtOrigin(
-                reinterpret_cast<HDC>(wParam),
-                picture->sizePixels(runtime::Screen::dpiX(), runtime::Screen::dpiY()));
-        } catch (...) {
-            // A picture that cannot draw leaves the plain background.
-        }
-        return erased ? erased : 1;
-    }
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, paintPicture, id);
-        ::RemovePropW(window, kPictureProperty);
-        delete picture;
-        break;
-    }
-    return ::DefSubclassProc(window, message, wParam, lParam);
-}
-
 class WindowHostForm final : public HostForm {
 public:
-    explicit WindowHostForm(HWND window) : window_(window) {}
+    WindowHostForm(HWND window, WindowPictures& pictures) : window_(window), pictures_(pictures) {}
 
-    void setPicture(const runtime::Picture& picture) override {
-        if (auto* old = static_cast<runtime::Picture*>(::GetPropW(window_, kPictureProperty))) {
-            ::RemoveWindowSubclass(window_, paintPicture, kPictureSubclassId);
-            ::RemovePropW(window_, kPictureProperty);
-            delete old;
-        }
-        if (!picture.isEmpty()) {
-            auto kept = std::make_unique<runtime::Picture>(picture);
-            if (::SetWindowSubclass(window_, paintPicture, kPictureSubclassId,
-                                    reinterpret_cast<DWORD_PTR>(kept.get()))) {
-                ::SetPropW(window_, kPictureProperty, kept.get());
-                (void)kept.release(); // the window owns it until WM_NCDESTROY
-            }
-        }
-        ::InvalidateRect(window_, nullptr, TRUE);
-    }
+    void setPicture(const runtime::Picture& picture) override { pictures_.paint(window_, picture); }
     float width() override { return runtime::outerWidthTwips(window_); }
     float height() override { return runtime::outerHeightTwips(window_); }
     void setWidth(float twips) override { runtime::setOuterWidthTwips(window_, twips); }
@@ -120,6 +74,7 @@ public:
 
 private:
     HWND window_;
+    WindowPictures& pictures_;
 };
 
 win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
@@ -140,11 +95,11 @@ win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
 
 } // namespace
 
-std::unique_ptr<HostForm> windowHostForm(HWND topLevel) {
-    return std::make_unique<WindowHostForm>(topLevel);
+std::unique_ptr<HostForm> windowHostForm(HWND topLevel, WindowPictures& pictures) {
+    return std::make_unique<WindowHostForm>(topLevel, pictures);
 }
 
-std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site) {
+std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures) {
     if (!site)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the control is not placed on a form.");
@@ -160,7 +115,7 @@ std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site) {
     if (!window)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the container offers no form or window.");
-    return windowHostForm(::GetAncestor(window, GA_ROOT));
+    return windowHostForm(::GetAncestor(window, GA_ROOT), pictures);
 }
 
 } // namespace cutshape::control

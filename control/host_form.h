@@ -5,6 +5,7 @@
 // called by member name; a container without one gets its top-level window behind the same
 // members. Every failing access throws the host's own error unchanged.
 
+#include "control/window_picture.h"
 #include "runtime/picture.h"
 
 #include <cstdint>
@@ -30,11 +31,11 @@ public:
 };
 
 // The form of the control's site: the Parent of the site's extended control, else the
-// site's top-level window. Throws the runtime's "client site not available" error when
-// there is no site.
-std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site);
+// site's top-level window, whose background pictures `pictures` keeps. Throws the runtime's
+// "client site not available" error when there is no site.
+std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures);
 
-// A top-level window driven as a form (exposed for tests).
-std::unique_ptr<HostForm> windowHostForm(HWND topLevel);
+// A top-level window driven as a form.
+std::unique_ptr<HostForm> windowHostForm(HWND topLevel, WindowPictures& pictures);
 
 } // namespace cutshape::control

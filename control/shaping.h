@@ -44,7 +44,8 @@ public:
 
     // Properties: plain stores that take effect at the next load or restore.
     const runtime::Picture& picture() const noexcept { return staging_.picture(); }
-    void setPicture(runtime::Picture picture) { staging_.setPicture(std::move(picture)); }
+    // Refuses, before anything changes, a picture too large to stage (out of memory).
+    void setPicture(runtime::Picture picture);
     core::Color maskColor() const noexcept { return maskColor_; }
     void setMaskColor(core::Color color) noexcept { maskColor_ = color; }
     VARIANT_BOOL showPicture() const noexcept { return showPicture_; }
@@ -57,7 +58,9 @@ public:
     SIZE savedParentSize() const noexcept { return SIZE{savedParentWidth_, savedParentHeight_}; }
 
 private:
-    void applyToParent();
+    // `shown` is the picture the form and the staging box take: the staged one when
+    // loading, an empty one when restoring.
+    void applyToParent(const runtime::Picture& shown);
 
     FormProvider parent_;
     runtime::PictureBox staging_;
@@ -70,6 +73,7 @@ private:
     std::int32_t savedParentHeight_ = 0;
     bool restoring_ = false;
     ScanSize scan_;
+    RegionBuilder regionBuilder_;
 };
 
 } // namespace cutshape::control

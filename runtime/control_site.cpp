@@ -78,29 +78,42 @@ win::ComPtr<ControlSite> ControlSite::host(win::ComPtr<Form> form, win::ComPtr<I
                                            Placement placement, IPropertyBag* stored) {
     win::ComPtr<ControlSite> site = win::makeCom<ControlSite>(std::move(form), placement);
     site->control_ = control;
-    const auto object = control.query<IOleObject>();
+    try {
+        site->connect(stored);
+    } catch (...) {
+        // Once the control has its site they hold each other: a failed step must break
+        // that cycle, or the control, its site and the form are never freed.
+        site->close();
+        throw;
+    }
+    return site;
+}
+
+void ControlSite::connect(IPropertyBag* stored) {
+    const auto object = control_.query<IOleObject>();
     DWORD misc = 0;
     object->GetMiscStatus(DVASPECT_CONTENT, &misc);
-    IOleClientSite* clientSite = site.get();
+    IOleClientSite* clientSite = this;
     if (misc & OLEMISC_SETCLIENTSITEFIRST)
         win::checkWithErrorInfo(object->SetClientSite(clientSite), L"SetClientSite");
 
     if (stored) {
-        win::checkWithErrorInfo(control.query<IPersistPropertyBag>()->Load(stored, nullptr),
+        win::checkWithErrorInfo(control_.query<IPersistPropertyBag>()->Load(stored, nullptr),
                                 L"Loading the control's properties");
-    } else if (auto bag = control.tryQuery<IPersistPropertyBag>()) {
+    } else if (auto bag = control_.tryQuery<IPersistPropertyBag>()) {
         win::checkWithErrorInfo(bag->InitNew(), L"Initialising the control");
-    } else if (auto stream = control.tryQuery<IPersistStreamInit>()) {
+    } else if (auto stream = control_.tryQuery<IPersistStreamInit>()) {
         win::checkWithErrorInfo(stream->InitNew(), L"Initialising the control");
     }
     if (!(misc & OLEMISC_SETCLIENTSITEFIRST))
         win::checkWithErrorInfo(object->SetClientSite(clientSite), L"SetClientSite");
 
-    if (!placement.userMode || !(misc & OLEMISC_INVISIBLEATRUNTIME))
+    if (!placement_.userMode || !(misc & OLEMISC_INVISIBLEATRUNTIME)) {
+        RECT position = placement_.positionPx;
         win::checkWithErrorInfo(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0,
-                                               site->form_->hwnd(), &placement.positionPx),
+                                               form_->hwnd(), &position),
                                 L"Activating the control");
-    return site;
+    }
 }
 
 win::ComPtr<IDispatch> ControlSite::control() const {

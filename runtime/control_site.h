@@ -83,6 +83,10 @@ public:
                                      VARIANT* result, EXCEPINFO*, UINT*) noexcept override;
 
 private:
+    // Gives the control its site, its stored properties and its activation; throws the
+    // control's errors.
+    void connect(IPropertyBag* stored);
+
     win::ComPtr<Form> form_;
     Placement placement_;
     win::ComPtr<IUnknown> control_;

@@ -63,15 +63,18 @@ bool Picture::isEmpty() const noexcept {
            type == PICTYPE_UNINITIALIZED;
 }
 
-SIZE Picture::sizeHimetric() const noexcept {
+SIZE Picture::sizeHimetric() const {
+    if (isEmpty())
+        return SIZE{0, 0};
+    // A size that cannot be read is the picture's error, never a picture of no size.
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
-    if (isEmpty() || FAILED(picture_->get_Width(&width)) || FAILED(picture_->get_Height(&height)))
-        return SIZE{0, 0};
+    win::check(picture_->get_Width(&width), L"Reading the picture's width");
+    win::check(picture_->get_Height(&height), L"Reading the picture's height");
     return SIZE{width, height};
 }
 
-SIZE Picture::sizePixels(int dpiX, int dpiY) const noexcept {
+SIZE Picture::sizePixels(int dpiX, int dpiY) const {
     const SIZE himetric = sizeHimetric();
     return SIZE{::MulDiv(himetric.cx, dpiX, kHimetricPerInch),
                 ::MulDiv(himetric.cy, dpiY, kHimetricPerInch)};

@@ -23,10 +23,11 @@ public:
     // Whether the picture draws nothing: no object, or an object of type none.
     bool isEmpty() const noexcept;
 
-    // The picture's natural size in HIMETRIC units (0.01 mm); 0 x 0 when empty.
-    SIZE sizeHimetric() const noexcept;
-    // The picture's natural size in pixels at the given resolution.
-    SIZE sizePixels(int dpiX, int dpiY) const noexcept;
+    // The picture's natural size in HIMETRIC units (0.01 mm); 0 x 0 when empty. Throws the
+    // picture's own error when it cannot tell its size.
+    SIZE sizeHimetric() const;
+    // The picture's natural size in pixels at the given resolution; throws as sizeHimetric.
+    SIZE sizePixels(int dpiX, int dpiY) const;
 
     // Draws the picture at its natural size with its top-left corner at (0, 0).
     void renderAtOrigin(HDC dc, SIZE sizePx) const;

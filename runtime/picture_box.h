@@ -52,6 +52,9 @@ public:
     // pixel size.
     void setWidth(float twips);
     void setHeight(float twips);
+    // Gives the box `picture` at the given outer size whatever AutoSize says: one image,
+    // drawn at the new size only, so nothing depends on the size the box had before.
+    void setPictureAndSize(Picture picture, float widthTwips, float heightTwips);
 
     core::Color backColor() const noexcept { return backColor_; }
     void setBackColor(core::Color color);
@@ -65,10 +68,17 @@ public:
     std::int32_t widthPx() const noexcept { return widthPx_; }
     std::int32_t heightPx() const noexcept { return heightPx_; }
 
+    // The pixels of every image the box has drawn so far: what its changes have cost.
+    std::int64_t pixelsDrawn() const noexcept { return pixelsDrawn_; }
+
 private:
     std::int32_t borderPx() const noexcept;
-    // Draws the box at the given size, border and picture into a new image and takes it
-    // on only when everything succeeded.
+    // Whether the image already shows the box's picture with these settings.
+    bool shows(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
+               core::Color backColor) const noexcept;
+    // Draws the box at the given size, border and picture: into its image when the size of
+    // the image stays, else into a new image taken on only when everything succeeded. A
+    // failed drawing leaves the box and its image as they were.
     void redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
                 const Picture& picture, core::Color backColor);
     std::optional<SIZE> autoSizeFor(const Picture& picture, std::int16_t borderStyle) const;
@@ -84,6 +94,7 @@ private:
     std::int32_t heightPx_ = 0;
     core::Color backColor_ = kButtonFaceColor;
     win::DibSurface image_{0, 0};
+    std::int64_t pixelsDrawn_ = 0;
 };
 
 } // namespace cutshape::runtime

@@ -7,7 +7,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 packages=(
-  cmake ninja-build g++ make pkg-config
+  cmake ninja-build g++ make pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev libpixman-1-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 libwine libwine-dev

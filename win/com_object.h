@@ -24,6 +24,15 @@ public:
     static void release() noexcept { count_.fetch_sub(1, std::memory_order_relaxed); }
     static long count() noexcept { return count_.load(std::memory_order_relaxed); }
 
+    // One lock, held for as long as the holder lives.
+    class Holder {
+    public:
+        Holder() noexcept { acquire(); }
+        Holder(const Holder&) = delete;
+        Holder& operator=(const Holder&) = delete;
+        ~Holder() { release(); }
+    };
+
 private:
     static inline std::atomic<long> count_{0};
 };

@@ -4,6 +4,7 @@
 #include "runtime/picture.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
+#include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
 #include "tests/support/windows_pictures.h"
@@ -192,6 +193,87 @@ TEST_F(CutshapeControl, RestoreBeforeAnyLoadKeepsTheFormAndGivesFullRectangle) {
     EXPECT_EQ(windowRegion(hosted.form->hwnd()), (core::Rects{{0, 0, designed.cx, designed.cy}}));
 }
 
+// A failure reported as success: a picture whose size could not be read shrank the form to
+// nothing and Load answered S_OK.
+TEST_F(CutshapeControl, PictureWhoseSizeCannotBeReadIsAnErrorAndChangesNothing) {
+    constexpr HRESULT kRefused = static_cast<HRESULT>(0x80040777);
+    HostedControl hosted(formDesign(), true);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    const Image image = makeFigure(120, 90);
+    const runtime::Picture shaped = pictureFile(L"shaped.bmp", image);
+    ASSERT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {variantOf(shaped.dispatch().get())}).status,
+        S_OK);
+    const core::Rects region = windowRegion(hosted.form->hwnd());
+
+    for (const bool widthFails : {true, false}) {
+        SCOPED_TRACE(widthFails ? "Width fails" : "Height fails");
+        testing::FakePictureBehaviour behaviour;
+        (widthFails ? behaviour.widthStatus : behaviour.heightStatus) = kRefused;
+        const auto fake = win::makeCom<testing::FakePicture>(behaviour);
+        const Call load =
+            call(hosted.control.get(), dispid::kLoad,
+                 {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
+        ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(load.exception.scode, kRefused);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, 120);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cy, 90);
+        EXPECT_EQ(windowRegion(hosted.form->hwnd()), region);
+        // The staged picture is still the last one that could be shaped.
+        EXPECT_TRUE(runtime::Picture::fromObject(
+                        get(hosted.control.get(), dispid::kPicture).result.get()->pdispVal) ==
+                    shaped);
+    }
+}
+
+// A picture too large to stage (an extreme height from a picture object) was taken on by
+// Load and left Restore to run out of memory with the form still shaped.
+TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
+    HostedControl hosted(formDesign(), true);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    const runtime::Picture shaped = pictureFile(L"shaped.bmp", makeFigure(120, 90));
+    ASSERT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {variantOf(shaped.dispatch().get())}).status,
+        S_OK);
+    const core::Rects region = windowRegion(hosted.form->hwnd());
+
+    const auto himetricX = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiX()); };
+    const auto himetricY = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiY()); };
+    const struct {
+        const char* what;
+        testing::FakePictureBehaviour behaviour;
+    } tooLarge[] = {
+        {"the largest height a picture can report", {himetricX(1), 0x7FFFFFFF}},
+        {"the largest width a picture can report", {0x7FFFFFFF, himetricY(1)}},
+        {"a side longer than a window can be", {himetricX(32768), himetricY(1)}},
+        {"more pixels than a staging image may hold", {himetricX(8208), himetricY(8208)}},
+    };
+    for (const auto& each : tooLarge) {
+        SCOPED_TRACE(each.what);
+        const auto fake = win::makeCom<testing::FakePicture>(each.behaviour);
+        const Call load =
+            call(hosted.control.get(), dispid::kLoad,
+                 {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
+        ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(load.exception.scode, CTL_E_OUTOFMEMORY);
+        EXPECT_EQ(fake->renders(), 0);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, 120);
+        EXPECT_EQ(windowSize(hosted.form->hwnd()).cy, 90);
+        EXPECT_EQ(windowRegion(hosted.form->hwnd()), region);
+        EXPECT_TRUE(runtime::Picture::fromObject(
+                        get(hosted.control.get(), dispid::kPicture).result.get()->pdispVal) ==
+                    shaped);
+    }
+    // The longest side a window can take is still accepted, and Restore after it works.
+    const auto longest = win::makeCom<testing::FakePicture>(
+        testing::FakePictureBehaviour{himetricX(1), himetricY(32767)});
+    EXPECT_EQ(call(hosted.control.get(), dispid::kLoad,
+                   {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(longest.get())))})
+                  .status,
+              S_OK);
+    EXPECT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
+}
+
 TEST_F(CutshapeControl, PictureIsAssignedByReferenceOnly) {
     HostedControl hosted(formDesign(), true);
     const runtime::Picture picture = pictureFile(L"p.bmp", makeFigure(20, 20));
@@ -360,6 +442,25 @@ TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
     colour->set(L"MaskColor", variantOf(text));
     EXPECT_THROW(HostedControl(formDesign(), true, colour.get()), win::Error);
     ::SysFreeString(text);
+}
+
+// A leak on failed hosting: the control and its site kept each other alive, so the library
+// never answered that it could unload.
+TEST_F(CutshapeControl, FailedHostingLeavesNoObjectAlive) {
+    auto stored = win::makeCom<runtime::PropertyBag>();
+    BSTR text = ::SysAllocString(L"not a picture");
+    stored->set(L"Picture", variantOf(text));
+    ::SysFreeString(text);
+    {
+        const win::ComPtr<IUnknown> control = ControlLibrary::instance().create();
+        const auto form = win::makeCom<runtime::Form>(formDesign());
+        EXPECT_THROW(
+            runtime::ControlSite::host(form, control, {L"Cutshape1", true, RECT{}}, stored.get()),
+            win::Error);
+        control->AddRef();
+        EXPECT_EQ(control->Release(), 1u) << "the failed host still holds the control";
+    }
+    EXPECT_EQ(ControlLibrary::instance().canUnloadNow(), S_OK);
 }
 
 TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {

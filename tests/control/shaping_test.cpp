@@ -163,6 +163,37 @@ TEST_F(ShapingTest, RestoreSizesToTheRememberedFormAndEmptiesItsPicture) {
               (core::Rects{{0, 0, shaper.staging().widthPx(), shaper.staging().heightPx()}}));
 }
 
+// Restore's cost grew with the last picture's height: it redrew the staging image at the
+// remembered width times that height before it set the remembered height.
+TEST_F(ShapingTest, RestoreAfterATallNarrowPictureDrawsOnlyTheRememberedSize) {
+    Shaper shaper = makeShaper();
+    shaper.setShowPicture(VARIANT_TRUE);
+    const runtime::Picture tall = picture(L"tall.bmp", 1, 16000);
+    shaper.load(tall);
+    ASSERT_EQ(shaper.staging().heightPx(), 16000);
+
+    const std::int64_t drawnBefore = shaper.staging().pixelsDrawn();
+    shaper.restore();
+    const std::int64_t restoreWork = shaper.staging().pixelsDrawn() - drawnBefore;
+    const std::int32_t rememberedWidthPx = shaper.staging().widthPx();
+    const std::int32_t rememberedHeightPx = shaper.staging().heightPx();
+    EXPECT_EQ(rememberedWidthPx, static_cast<int>(4800 / runtime::Screen::twipsPerPixelX() + 0.5f));
+    EXPECT_EQ(rememberedHeightPx,
+              static_cast<int>(3600 / runtime::Screen::twipsPerPixelY() + 0.5f));
+    // The empty image and the kept picture put back, both at the remembered size.
+    const std::int64_t rememberedArea =
+        static_cast<std::int64_t>(rememberedWidthPx) * rememberedHeightPx;
+    EXPECT_LE(restoreWork, 2 * rememberedArea);
+
+    EXPECT_TRUE(log_.picture.isEmpty());
+    EXPECT_FLOAT_EQ(log_.heightTwips, shaper.staging().height());
+    EXPECT_EQ(windowRegion(), (core::Rects{{0, 0, rememberedWidthPx, rememberedHeightPx}}));
+    EXPECT_TRUE(shaper.picture() == tall);
+    shaper.load(runtime::Picture()); // the kept picture shapes the form again
+    EXPECT_EQ(shaper.staging().heightPx(), 16000);
+    EXPECT_TRUE(log_.picture == tall);
+}
+
 TEST_F(ShapingTest, PaintMakesTheFormBorderlessAndKeepsItsTaskbarSetting) {
     Shaper shaper = makeShaper();
     log_.showInTaskbar = false;

@@ -1,0 +1,25 @@
+#pragma once
+// Runs a program in a child process with a deadline, for cases that may crash or hang: the
+// test sees an exit code or a timeout instead of dying or waiting with the child.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace cutshape::testing {
+
+struct ChildResult {
+    bool timedOut = false;
+    std::uint32_t exitCode = 0; // the process's exit code; for a crash, the exception code
+};
+
+// Starts `program` with `arguments` (one command-line string) and waits at most `deadline`;
+// a child still running then is ended and reported as timed out. Throws win::Error when the
+// program cannot be started.
+ChildResult runChild(const std::wstring& program, const std::wstring& arguments,
+                     std::chrono::milliseconds deadline);
+
+// The full path of a program beside the running one.
+std::wstring besideThisProgram(const std::wstring& fileName);
+
+} // namespace cutshape::testing
