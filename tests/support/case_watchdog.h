@@ -1,0 +1,42 @@
+#pragma once
+// Bounds the cases of a probe in time and names the case that hung or crashed. A probe
+// runs many cases in one process and its parent sees only an exit code and the output, so
+// the probe itself reports which case never returned (and ends at once) or which one
+// raised an exception nothing handled.
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace cutshape::testing {
+
+class CaseWatchdog {
+public:
+    // The exit code of a probe whose case ran longer than its limit.
+    static constexpr unsigned kHangExitCode = 0x4855; // "HU"
+
+    explicit CaseWatchdog(std::chrono::milliseconds limitPerCase);
+    CaseWatchdog(const CaseWatchdog&) = delete;
+    CaseWatchdog& operator=(const CaseWatchdog&) = delete;
+    ~CaseWatchdog();
+
+    // Starts the clock for the case `name`; the next begin() or end() stops it.
+    void begin(std::string name);
+    void end();
+
+private:
+    void watch();
+
+    std::chrono::milliseconds limit_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::string current_;
+    std::chrono::steady_clock::time_point started_;
+    bool running_ = false;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+} // namespace cutshape::testing
