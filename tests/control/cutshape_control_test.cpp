@@ -123,6 +123,34 @@ TEST_F(CutshapeControl, LoadWithoutAnyPictureRaisesNoPictureSetAndChangesNothing
     EXPECT_TRUE(windowRegion(hosted.form->hwnd()).empty());
 }
 
+// Load answered a caller that passed no EXCEPINFO with its error code itself (0x800403E9)
+// instead of DISP_E_EXCEPTION, unlike every other member.
+TEST_F(CutshapeControl, LoadErrorWithoutExceptionInfoIsStillADispatchException) {
+    HostedControl hosted(formDesign(), true);
+    DISPPARAMS none{};
+    EXPECT_EQ(hosted.control->Invoke(dispid::kLoad, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                     &none, nullptr, nullptr, nullptr),
+              DISP_E_EXCEPTION);
+    // The error stays for the caller to read.
+    win::ComPtr<IErrorInfo> info;
+    ASSERT_EQ(::GetErrorInfo(0, info.put()), S_OK);
+    BSTR description = nullptr;
+    info->GetDescription(&description);
+    EXPECT_STREQ(description, L"No Picture Set.");
+    ::SysFreeString(description);
+
+    // Another member's error without an EXCEPINFO: a picture whose size cannot be read.
+    testing::FakePictureBehaviour behaviour;
+    behaviour.widthStatus = E_FAIL;
+    const auto fake = win::makeCom<testing::FakePicture>(behaviour);
+    VARIANT unreadable = variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())));
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS refused{&unreadable, &named, 1, 1};
+    EXPECT_EQ(hosted.control->Invoke(dispid::kPicture, IID_NULL, LOCALE_USER_DEFAULT,
+                                     DISPATCH_PROPERTYPUTREF, &refused, nullptr, nullptr, nullptr),
+              DISP_E_EXCEPTION);
+}
+
 TEST_F(CutshapeControl, LoadShapesTheFormToThePictureFigure) {
     HostedControl hosted(formDesign(), true);
     put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
