@@ -6,6 +6,8 @@
 namespace cutshape::testing {
 namespace {
 
+constexpr auto kLookInterval = std::chrono::seconds(1);
+
 // The case the crash filter names: a copy in static storage, since the filter runs in a
 // thread that may hold any lock. One watchdog per process.
 char crashedCase[512] = "";
@@ -27,46 +29,46 @@ CaseWatchdog::CaseWatchdog(std::chrono::milliseconds limitPerCase)
 
 CaseWatchdog::~CaseWatchdog() {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(stopMutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    stopped_.notify_all();
     thread_.join();
     ::SetUnhandledExceptionFilter(nullptr);
 }
 
-void CaseWatchdog::begin(std::string name) {
+void CaseWatchdog::begin(const std::string& name) {
     std::snprintf(crashedCase, sizeof crashedCase, "%s", name.c_str());
     {
         std::lock_guard lock(mutex_);
-        current_ = std::move(name);
-        started_ = std::chrono::steady_clock::now();
-        running_ = true;
+        current_ = name;
     }
-    changed_.notify_all();
+    sequence_.fetch_add(sequence_.load() % 2 == 0 ? 1 : 2);
 }
 
 void CaseWatchdog::end() {
-    std::lock_guard lock(mutex_);
-    running_ = false;
+    sequence_.fetch_add(1);
 }
 
 void CaseWatchdog::watch() {
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-        if (!running_) {
-            changed_.wait(lock);
+    std::uint64_t seen = sequence_.load();
+    auto seenSince = std::chrono::steady_clock::now();
+    std::unique_lock lock(stopMutex_);
+    while (!stopped_.wait_for(lock, kLookInterval, [this] { return stopping_; })) {
+        const std::uint64_t now = sequence_.load();
+        if (now != seen) {
+            seen = now;
+            seenSince = std::chrono::steady_clock::now();
             continue;
         }
-        const auto deadline = started_ + limit_;
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (now % 2 == 1 && std::chrono::steady_clock::now() - seenSince >= limit_) {
+            std::lock_guard caseLock(mutex_);
             std::fprintf(stderr, "hang: no return within %lld ms from case: %s\n",
                          static_cast<long long>(limit_.count()), current_.c_str());
             std::fflush(stderr);
             // The stuck thread may hold any lock: end without running anything else.
             ::TerminateProcess(::GetCurrentProcess(), kHangExitCode);
         }
-        changed_.wait_until(lock, deadline);
     }
 }
 

@@ -64,9 +64,9 @@ ChildResult runChild(const std::wstring& program, const std::wstring& arguments,
                      std::chrono::milliseconds deadline) {
     const Started child = start(program, arguments, nullptr);
     ChildResult result;
-    const bool timedOut = ::WaitForSingleObject(child.process.get(),
-                                                static_cast<DWORD>(deadline.count())) !=
-                          WAIT_OBJECT_0;
+    const bool timedOut =
+        ::WaitForSingleObject(child.process.get(), static_cast<DWORD>(deadline.count())) !=
+        WAIT_OBJECT_0;
     finish(child.process.get(), timedOut, result);
     return result;
 }
