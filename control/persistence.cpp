@@ -22,6 +22,9 @@ bool readKey(IPropertyBag& bag, IErrorLog* log, const wchar_t* key, VARTYPE type
     if (result == DISP_E_TYPEMISMATCH || result == DISP_E_OVERFLOW)
         throw runtime::typeMismatchError();
     win::check(result, (std::wstring(L"Reading the property '") + key + L"'").c_str());
+    // A bag may hand out a reference; one that cannot be followed is no value of any type.
+    if (!win::isSafeToFollow(*value.get()))
+        throw runtime::typeMismatchError();
     return true;
 }
 

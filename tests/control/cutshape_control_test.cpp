@@ -4,6 +4,7 @@
 #include "runtime/picture.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
+#include "tests/control/verbatim_bag.h"
 #include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
@@ -470,6 +471,44 @@ TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
     colour->set(L"MaskColor", variantOf(text));
     EXPECT_THROW(HostedControl(formDesign(), true, colour.get()), win::Error);
     ::SysFreeString(text);
+}
+
+// A bag that handed out a reference to a reference to nothing crashed the control in the
+// system's conversion; every malformed reference is a stored value of the wrong type.
+TEST_F(CutshapeControl, MalformedReferencesFromABagAreTypeMismatches) {
+    const auto reference = [](VARTYPE type, void* target) {
+        VARIANT value;
+        value.vt = static_cast<VARTYPE>(VT_BYREF | type);
+        value.byref = target;
+        return value;
+    };
+    VARIANT toNothing = reference(VT_DISPATCH, nullptr);
+    VARIANT self = reference(VT_VARIANT, nullptr);
+    self.pvarVal = &self;
+    const VARIANT malformed[] = {reference(VT_VARIANT, &toNothing), reference(VT_I4, nullptr),
+                                 reference(VT_VARIANT, nullptr), self};
+    for (const wchar_t* key : {L"Picture", L"MaskColor", L"AutomaticMaskColor", L"ShowPicture"}) {
+        for (const VARIANT& value : malformed) {
+            SCOPED_TRACE(::testing::Message() << "type " << value.vt);
+            const auto bag = win::makeCom<testing::VerbatimBag>();
+            bag->set(key, value);
+            HostedControl hosted(formDesign(), true);
+            EXPECT_EQ(win::ComPtr<IDispatch>(hosted.control)
+                          .query<IPersistPropertyBag>()
+                          ->Load(bag.get(), nullptr),
+                      STD_CTL_SCODE(13));
+        }
+    }
+    // One level of reference is an ordinary stored value.
+    LONG colour = 255;
+    const auto bag = win::makeCom<testing::VerbatimBag>();
+    bag->set(L"MaskColor", reference(VT_I4, &colour));
+    HostedControl hosted(formDesign(), true);
+    ASSERT_EQ(win::ComPtr<IDispatch>(hosted.control)
+                  .query<IPersistPropertyBag>()
+                  ->Load(bag.get(), nullptr),
+              S_OK);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kMaskColor).result.get()->lVal, 255);
 }
 
 // A leak on failed hosting: the control and its site kept each other alive, so the library
