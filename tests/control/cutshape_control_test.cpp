@@ -563,5 +563,33 @@ TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
         S_OK);
 }
 
+// The stream names the stored picture's class, and loading created whatever class it named
+// (a damaged class identifier gave the standard font, loaded from the picture's bytes).
+TEST_F(CutshapeControl, StreamThatNamesAnotherClassThanAPictureIsAnInvalidPicture) {
+    HostedControl first(formDesign(), true);
+    const runtime::Picture picture = pictureFile(L"c.bmp", makeFigure(25, 15));
+    putRef(first.control.get(), dispid::kPicture, picture.dispatch().get());
+    win::ComPtr<IStream> stream;
+    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    ASSERT_EQ(
+        win::ComPtr<IDispatch>(first.control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
+        S_OK);
+    // After the tag, the version and the picture flag: the picture's class identifier.
+    LARGE_INTEGER classOffset{};
+    classOffset.QuadPart = 7;
+    ASSERT_EQ(stream->Seek(classOffset, STREAM_SEEK_SET, nullptr), S_OK);
+    CLSID stored{};
+    ASSERT_EQ(::ReadClassStm(stream.get(), &stored), S_OK);
+    ASSERT_EQ(stored, CLSID_StdPicture);
+    ASSERT_EQ(stream->Seek(classOffset, STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(::WriteClassStm(stream.get(), CLSID_StdFont), S_OK);
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+
+    HostedControl second(formDesign(), true);
+    EXPECT_EQ(
+        win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(stream.get()),
+        CTL_E_INVALIDPICTURE);
+}
+
 } // namespace
 } // namespace cutshape
