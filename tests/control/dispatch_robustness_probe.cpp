@@ -57,11 +57,13 @@ constexpr WORD kKinds[] = {
     0xFFFF,
 };
 
-// The arguments of one call, in call order, and the dispatch identifiers of the named ones.
+// The arguments of one call, in call order, and the dispatch identifiers of the named ones;
+// a malformed block counts arguments or names without the array behind the count.
 struct Layout {
     std::string name;
     std::vector<VARIANT> arguments;
     std::vector<DISPID> named;
+    bool countsWithoutArrays = false;
 };
 
 std::vector<Layout> layoutsOf(const VariantValues& values) {
@@ -89,6 +91,8 @@ std::vector<Layout> layoutsOf(const VariantValues& values) {
     layouts.push_back(
         {"two put values", {picture, colour}, {DISPID_PROPERTYPUT, DISPID_PROPERTYPUT}});
     layouts.push_back({"put value and argument 0", {picture, colour}, {DISPID_PROPERTYPUT, 0}});
+    layouts.push_back({"named, without the names", {picture}, {DISPID_PROPERTYPUT}, true});
+    layouts.push_back({"counted, without the arguments", {picture, colour}, {}, true});
     return layouts;
 }
 
@@ -202,6 +206,11 @@ void callOnce(IDispatch* control, DISPID id, WORD kind, const Layout& layout, Po
     parameters.cArgs = static_cast<UINT>(arguments.size());
     parameters.rgdispidNamedArgs = named.empty() ? nullptr : named.data();
     parameters.cNamedArgs = static_cast<UINT>(named.size());
+    if (layout.countsWithoutArrays) {
+        if (named.empty())
+            parameters.rgvarg = nullptr;        // arguments counted, none given
+        parameters.rgdispidNamedArgs = nullptr; // names counted, none given
+    }
     win::Variant result;
     EXCEPINFO exception{};
     constexpr UINT kUnset = 0xFFFFFFFF;

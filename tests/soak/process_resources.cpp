@@ -143,8 +143,10 @@ std::string countersFault() {
             regions.emplace_back(::CreateRectRgn(0, 0, i + 1, i + 1));
             brushes.emplace_back(::CreateSolidBrush(RGB(i, 0, 0)));
             events.emplace_back(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-            popups.emplace_back(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                                  nullptr, nullptr, nullptr));
+            // Every other one a message-only window, which no enumeration of the desktop shows.
+            popups.emplace_back(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1,
+                                                  i % 2 ? HWND_MESSAGE : nullptr, nullptr, nullptr,
+                                                  nullptr));
         }
         void* memory =
             ::VirtualAlloc(nullptr, kMemoryBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
