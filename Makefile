@@ -3,6 +3,7 @@
 #   make demo   run CutEARTH under Wine (DEMO=hole or DEMO=head for the others, ARCH=win32
 #               for the 32-bit build; own X server and a screenshot without a display)
 #   make dist   fill dist/win64 and dist/win32 with the deliverables
+#   make release  release/: a zip of each dist folder, the two installer packages, SHA256SUMS
 #   make bench  print the region-building benchmarks
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (default 300)
 SHELL := /bin/bash
@@ -12,7 +13,10 @@ JOBS ?= $(shell nproc)
 CMAKE_COMMON := -G Ninja -DCMAKE_BUILD_TYPE=$(CONFIG) -Wno-dev
 SESSION := tools/wine-session.sh
 
-.PHONY: all deps configure build test fuzz demo dist bench soak clean
+# The version is defined once, by project in CMakeLists.txt.
+VERSION := $(shell grep -m1 '^project' CMakeLists.txt | grep -o 'VERSION [0-9][0-9.]*' | cut -d' ' -f2)
+
+.PHONY: all deps configure build test fuzz demo dist release bench soak clean
 
 all: build
 
@@ -73,9 +77,26 @@ demo: build
 
 dist: build
 	rm -rf dist/win64 dist/win32
-	cmake --install $(BUILD)/win64 --prefix dist/win64 --component deliverables --strip
-	cmake --install $(BUILD)/win32 --prefix dist/win32 --component deliverables --strip
+	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win64 --prefix dist/win64 --component deliverables --strip
+	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win32 --prefix dist/win32 --component deliverables --strip
 	@echo "dist/win64 and dist/win32 are ready."
+
+# Each zip holds one dist folder under the name Cutshape-<version>-<architecture>; the
+# installer packages are the ones the build made (and the tests installed).
+release: dist
+	@[[ -n "$(VERSION)" ]] || { echo "no version in CMakeLists.txt's project()"; exit 1; }
+	rm -rf release $(BUILD)/release
+	mkdir -p release $(BUILD)/release
+	for arch in win64 win32; do \
+	  cp -a dist/$$arch $(BUILD)/release/Cutshape-$(VERSION)-$$arch && \
+	  (cd $(BUILD)/release && zip -q -X -r $(CURDIR)/release/Cutshape-$(VERSION)-$$arch.zip \
+	    Cutshape-$(VERSION)-$$arch) || exit 1; \
+	done
+	cp $(BUILD)/win64/installer/Cutshape-$(VERSION)-x64.msi \
+	   $(BUILD)/win32/installer/Cutshape-$(VERSION)-x86.msi release/
+	cd release && sha256sum Cutshape-$(VERSION)-win64.zip Cutshape-$(VERSION)-win32.zip \
+	  Cutshape-$(VERSION)-x64.msi Cutshape-$(VERSION)-x86.msi >SHA256SUMS
+	@echo "release/ is ready:"; cat release/SHA256SUMS
 
 bench: build
 	$(BUILD)/native/bench/cutshape_core_bench
@@ -91,4 +112,4 @@ soak: build
 	$(SESSION) --arch win32 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win32/tests/soak/cutshape_soak.exe 10000 10000 200'
 
 clean:
-	rm -rf $(BUILD) dist
+	rm -rf $(BUILD) dist release

@@ -1,15 +1,19 @@
-// Times buildBandedRegion on generated pictures against one plain read of the same pixels,
-// for each scanner variant, and the cost per rectangle as the rectangle count grows.
-// Figures are wall-clock milliseconds: the median and the minimum of several repeats.
+// Times the portable core on the benchmark pictures against the least any pass over the
+// pixels costs (a plain read), with its buffers reused as the control keeps them and with
+// buffers fresh from the system, beside pixman's bitmap-to-region call; then each scanner
+// variant, and the cost per rectangle as the rectangle count grows. Figures are wall-clock
+// milliseconds: the median of several repeats (and the minimum). Nothing is asserted.
 
 #include "core/band_builder.h"
 #include "core/run_scanner.h"
 #include "core/run_scanner_detail.h"
+#include "tests/support/picture_files.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,101 +23,45 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#if CUTSHAPE_HAVE_PIXMAN
+#include <bit>
+#include <pixman.h>
+#endif
 
 namespace {
 
 using cutshape::core::BandedRegion;
+using cutshape::core::BandScanner;
 using cutshape::core::Color;
-using cutshape::core::colorFromImageWord;
 using cutshape::core::PixelView;
 using cutshape::core::detail::ScanIsa;
+using cutshape::testing::Image;
+namespace testing = cutshape::testing;
 
-constexpr std::uint32_t kBackgroundWord = 0x00FF00FF; // the mask colour, magenta
-constexpr std::uint32_t kInkWord = 0x00202020;
+constexpr Color kMask = 0x00FFFFFF; // white: the background of every benchmark picture
 
 struct Picture {
     std::string name;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::vector<std::uint32_t> words;
-
-    PixelView view() const { return PixelView{words.data(), width, height, width}; }
-    std::uint32_t& at(std::int32_t x, std::int32_t y) {
-        return words[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                     static_cast<std::size_t>(x)];
-    }
+    Image image;
+    PixelView view() const { return image.view(); }
 };
-
-Picture blankPicture(std::string name, std::int32_t width, std::int32_t height) {
-    Picture p{std::move(name), width, height, {}};
-    p.words.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                   kBackgroundWord);
-    return p;
-}
-
-// A shaded filled ellipse with a wavy outline, as a cut-out photograph would have.
-Picture blob(std::string name, std::int32_t width, std::int32_t height) {
-    Picture p = blankPicture(std::move(name), width, height);
-    const double cx = width / 2.0, cy = height / 2.0, rx = width * 0.42, ry = height * 0.42;
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            const double dx = (x - cx) / rx, dy = (y - cy) / ry;
-            const double wobble = 0.04 * ((x * 7 + y * 3) % 17) / 17.0;
-            if (dx * dx + dy * dy <= 1.0 - wobble)
-                p.at(x, y) = static_cast<std::uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | 0x40);
-        }
-    }
-    return p;
-}
-
-// Lines of small glyph-like marks: each glyph a few strokes in an 8x12 cell.
-Picture textPage(std::int32_t width, std::int32_t height) {
-    Picture p = blankPicture("text page", width, height);
-    std::uint32_t seed = 12345;
-    auto next = [&] {
-        seed = seed * 1664525u + 1013904223u;
-        return seed >> 8;
-    };
-    for (std::int32_t line = 20; line + 12 < height; line += 22) {
-        for (std::int32_t cell = 16; cell + 8 < width - 16; cell += 9) {
-            if (next() % 7 == 0)
-                continue; // a space between words
-            const std::uint32_t strokes = next();
-            for (std::int32_t y = 0; y < 12; ++y) {
-                for (std::int32_t x = 0; x < 8; ++x) {
-                    const bool vertical = (strokes >> (x % 4)) & 1 && (x == 1 || x == 5);
-                    const bool horizontal = (strokes >> (4 + y / 3)) & 1 && (y % 5 == 1);
-                    const bool diagonal = (strokes >> 9) & 1 && x == y * 2 / 3;
-                    if (vertical || horizontal || diagonal)
-                        p.at(cell + x, line + y) = kInkWord;
-                }
-            }
-        }
-    }
-    return p;
-}
-
-Picture checkerboard(std::int32_t width, std::int32_t height) {
-    Picture p = blankPicture("checkerboard", width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = (y & 1); x < width; x += 2)
-            p.at(x, y) = kInkWord;
-    }
-    return p;
-}
 
 struct Timing {
     double medianMs = 0;
     double minMs = 0;
-    double firstMs = 0; // the untimed-looking first run: fresh memory, cold caches
 };
 
-double elapsedMs(std::chrono::steady_clock::time_point start) {
-    const auto stop = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::milli>(stop - start).count();
-}
-
-Timing summarize(std::vector<double> ms) {
+// Runs `action` once untimed (caches, allocator), then `repeats` times under the clock.
+Timing timed(int repeats, const std::function<void()>& action) {
+    action();
+    std::vector<double> ms;
+    for (int i = 0; i < repeats; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        action();
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms.front()};
 }
@@ -124,8 +72,8 @@ void keep(const T& value) {
     asm volatile("" : : "g"(&value) : "memory");
 }
 
-// Sums every word of every row: the least any pass over the pixels must cost. On x86 the sum
-// goes 16 words per step in four independent accumulators, so it runs at memory speed.
+// Sums every word of a row: the least any pass over the pixels must cost. On x86 the sum goes
+// 16 words per step in four independent accumulators, so it runs at memory speed.
 std::uint32_t sumRow(const std::uint32_t* row, std::int32_t width) {
     std::int32_t x = 0;
     std::uint32_t sum = 0;
@@ -150,117 +98,186 @@ std::uint32_t sumRow(const std::uint32_t* row, std::int32_t width) {
     return sum;
 }
 
-Timing timePlainRead(const Picture& p, int repeats) {
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        std::uint32_t sum = 0;
+void plainRead(const PixelView& view) {
+    std::uint32_t sum = 0;
+    for (std::int32_t y = 0; y < view.height; ++y)
+        sum += sumRow(view.row(y), view.width);
+    keep(sum);
+}
+
+#if CUTSHAPE_HAVE_PIXMAN
+// The figure as pixman's 1-bit image: a set bit for every pixel that differs from the mask.
+// pixman's a1 pixels go from the least significant bit up on little-endian machines.
+class OneBitImage {
+public:
+    explicit OneBitImage(const PixelView& view)
+        : view_(view), wordsPerRow_((view.width + 31) / 32),
+          bits_(static_cast<std::size_t>(wordsPerRow_) * static_cast<std::size_t>(view.height)),
+          image_(pixman_image_create_bits(PIXMAN_a1, view.width, view.height, bits_.data(),
+                                          wordsPerRow_ * 4)) {
+        convert();
+    }
+    ~OneBitImage() { pixman_image_unref(image_); }
+    OneBitImage(const OneBitImage&) = delete;
+    OneBitImage& operator=(const OneBitImage&) = delete;
+
+    // Four pixels per compare on x86, so the conversion runs near memory speed.
+    void convert() {
+        static_assert(std::endian::native == std::endian::little);
+        const std::uint32_t maskWord = cutshape::core::imageWordFromColor(kMask);
+        for (std::int32_t y = 0; y < view_.height; ++y) {
+            const std::uint32_t* row = view_.row(y);
+            std::uint32_t* out = bits_.data() + static_cast<std::size_t>(y) * wordsPerRow_;
+            for (std::int32_t word = 0; word < wordsPerRow_; ++word) {
+                const std::int32_t first = word * 32;
+                const std::int32_t end = std::min(32, view_.width - first);
+                std::uint32_t bits = 0;
+                std::int32_t i = 0;
+#if defined(__SSE2__)
+                const __m128i colourBits = _mm_set1_epi32(0x00FFFFFF);
+                const __m128i mask = _mm_set1_epi32(static_cast<int>(maskWord));
+                for (; end - i >= 4; i += 4) {
+                    const __m128i words = _mm_and_si128(
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + first + i)),
+                        colourBits);
+                    const int same =
+                        _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(words, mask)));
+                    bits |= static_cast<std::uint32_t>(~same & 0xF) << i;
+                }
+#endif
+                for (; i < end; ++i)
+                    bits |= static_cast<std::uint32_t>((row[first + i] & 0x00FFFFFFu) != maskWord)
+                            << i;
+                out[word] = bits;
+            }
+        }
+    }
+    // The call alone; returns the number of rectangles.
+    int regionCall() const {
+        pixman_region32_t region;
+        pixman_region32_init_from_image(&region, image_);
+        const int count = pixman_region32_n_rects(&region);
+        pixman_region32_fini(&region);
+        return count;
+    }
+
+private:
+    PixelView view_;
+    std::int32_t wordsPerRow_;
+    std::vector<std::uint32_t> bits_;
+    pixman_image_t* image_;
+};
+#endif
+
+void printPictures(const std::vector<Picture>& pictures) {
+    std::printf("Scan to banded rectangles with the active scanner (%s), median ms (min)\n",
+                cutshape::core::scanRowInstructionSet());
+    std::printf(
+        "core reused: the buffers kept from one scan to the next, as the control keeps "
+        "them;\ncore fresh: new buffers every scan, large blocks fresh from the system\n\n");
+    std::printf("%-20s %8s %8s %16s %16s %16s", "picture", "runs", "rects", "plain read",
+                "core reused", "core fresh");
+#if CUTSHAPE_HAVE_PIXMAN
+    std::printf(" %16s %16s", "pixman call", "pixman + 1-bit");
+#endif
+    std::printf(" %8s", "reused/read");
+#if CUTSHAPE_HAVE_PIXMAN
+    std::printf(" %8s", "pixman/core");
+#endif
+    std::printf("\n");
+    for (const Picture& p : pictures) {
+        const int repeats = p.image.width() > 4000 ? 7 : 21;
         const PixelView view = p.view();
-        for (std::int32_t y = 0; y < view.height; ++y)
-            sum += sumRow(view.row(y), view.width);
-        keep(sum);
-        ms.push_back(elapsedMs(start));
+        const BandedRegion region =
+            cutshape::core::buildBandedRegion(view, view.width, view.height, kMask);
+        BandScanner scanner;
+        const Timing read = timed(repeats, [&] { plainRead(view); });
+        const Timing reused = timed(
+            repeats, [&] { keep(scanner.scan(view, view.width, view.height, kMask).runCount); });
+        const Timing fresh = timed(repeats, [&] {
+            keep(cutshape::core::buildBandedRegion(view, view.width, view.height, kMask));
+        });
+        std::printf("%-20s %8lld %8zu %7.3f (%6.3f) %7.3f (%6.3f) %7.3f (%6.3f)", p.name.c_str(),
+                    static_cast<long long>(region.runCount), region.rects.size(), read.medianMs,
+                    read.minMs, reused.medianMs, reused.minMs, fresh.medianMs, fresh.minMs);
+#if CUTSHAPE_HAVE_PIXMAN
+        OneBitImage oneBit(view);
+        int pixmanRects = 0;
+        const Timing call = timed(repeats, [&] { pixmanRects = oneBit.regionCall(); });
+        const Timing withConversion = timed(repeats, [&] {
+            oneBit.convert();
+            keep(oneBit.regionCall());
+        });
+        std::printf(" %7.3f (%6.3f) %7.3f (%6.3f)", call.medianMs, call.minMs,
+                    withConversion.medianMs, withConversion.minMs);
+#endif
+        std::printf(" %8.2f", reused.medianMs / read.medianMs);
+#if CUTSHAPE_HAVE_PIXMAN
+        std::printf(" %8.2f", call.medianMs / reused.medianMs);
+        if (static_cast<std::size_t>(pixmanRects) != region.rects.size())
+            std::printf("  (pixman: %d rects)", pixmanRects);
+#endif
+        std::printf("\n");
     }
-    return summarize(ms);
 }
 
-// The region of each repeat is freed after its clock stops, and a first build outside the
-// statistics warms caches and allocator, so every counted repeat starts from the same state.
-Timing timeBuild(const Picture& p, ScanIsa isa, int repeats, BandedRegion* result) {
-    const Color mask = colorFromImageWord(kBackgroundWord);
-    const auto firstStart = std::chrono::steady_clock::now();
-    keep(cutshape::core::detail::buildBandedRegionWith(isa, p.view(), p.width, p.height, mask));
-    const double firstMs = elapsedMs(firstStart);
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        BandedRegion region =
-            cutshape::core::detail::buildBandedRegionWith(isa, p.view(), p.width, p.height, mask);
-        keep(region);
-        ms.push_back(elapsedMs(start));
-        if (result != nullptr && i + 1 == repeats)
-            *result = std::move(region);
-    }
-    Timing timing = summarize(ms);
-    timing.firstMs = firstMs;
-    return timing;
-}
-
-std::vector<ScanIsa> supportedIsas() {
+void printVariants(const std::vector<Picture>& pictures) {
     std::vector<ScanIsa> isas;
     for (ScanIsa isa : {ScanIsa::Portable, ScanIsa::Sse2, ScanIsa::Avx2}) {
         if (cutshape::core::detail::scanIsaSupported(isa))
             isas.push_back(isa);
     }
-    return isas;
-}
-
-void printPictures(const std::vector<Picture>& pictures) {
-    const ScanIsa active = cutshape::core::detail::activeScanIsa();
-    std::printf("Regions with the active scanner (%s); ms = median of repeats (min)\n\n",
-                cutshape::core::scanRowInstructionSet());
-    std::printf("%-14s %11s %10s %10s %18s %18s %7s\n", "picture", "size", "runs", "rects",
-                "build ms", "plain read ms", "ratio");
-    for (const Picture& p : pictures) {
-        const int repeats = p.width > 4000 ? 5 : 15;
-        BandedRegion region;
-        const Timing build = timeBuild(p, active, repeats, &region);
-        const Timing read = timePlainRead(p, repeats);
-        char size[32];
-        std::snprintf(size, sizeof size, "%dx%d", p.width, p.height);
-        std::printf("%-14s %11s %10lld %10zu %9.3f (%6.3f) %9.3f (%6.3f) %7.2f\n", p.name.c_str(),
-                    size, static_cast<long long>(region.runCount), region.rects.size(),
-                    build.medianMs, build.minMs, read.medianMs, read.minMs,
-                    build.medianMs / read.medianMs);
-    }
-
-    const std::vector<ScanIsa> isas = supportedIsas();
-    std::printf("\nbuildBandedRegion per scanner variant, median ms\n\n%-14s", "picture");
+    std::printf("\nPer scanner variant, buffers reused, median ms\n\n%-20s", "picture");
     for (ScanIsa isa : isas)
         std::printf(" %10s", cutshape::core::detail::scanIsaName(isa));
     std::printf("\n");
     for (const Picture& p : pictures) {
-        const int repeats = p.width > 4000 ? 5 : 11;
-        std::printf("%-14s", p.name.c_str());
-        for (ScanIsa isa : isas)
-            std::printf(" %10.3f", timeBuild(p, isa, repeats, nullptr).medianMs);
+        const int repeats = p.image.width() > 4000 ? 5 : 11;
+        const PixelView view = p.view();
+        std::printf("%-20s", p.name.c_str());
+        cutshape::core::BandBuilder builder;
+        std::vector<cutshape::core::Interval> runs;
+        for (ScanIsa isa : isas) {
+            const Timing t = timed(repeats, [&] {
+                keep(cutshape::core::detail::scanIntoBands(isa, view, view.width, view.height,
+                                                           kMask, builder, runs));
+            });
+            std::printf(" %10.3f", t.medianMs);
+        }
         std::printf("\n");
     }
 }
 
-void printFlatnessRow(const char* name, const char* size, std::size_t rects, const Timing& t) {
-    const double count = static_cast<double>(rects);
-    std::printf("%-14s %11s %10zu %10.3f %12.2f %12.2f\n", name, size, rects, t.medianMs,
-                t.medianMs * 1e6 / count, t.firstMs * 1e6 / count);
-}
-
-// Time per rectangle at growing rectangle counts: one-pixel checkerboards (one rectangle
-// per figure pixel) and sparse dot grids (wide rows of mask between the dots).
+// Time per rectangle at growing rectangle counts: one-pixel checkerboards (one rectangle per
+// figure pixel) and sparse dot grids (wide rows of mask between the dots).
 void printFlatness() {
-    const ScanIsa active = cutshape::core::detail::activeScanIsa();
-    std::printf("\nTime per rectangle (%s); the last column is the first build, whose output "
-                "lands in memory fresh from the system\n\n%-14s %11s %10s %10s %12s %12s\n",
-                cutshape::core::scanRowInstructionSet(), "picture", "size", "rects", "build ms",
-                "ns per rect", "first, ns");
-    for (std::int32_t side : {45, 142, 448, 1415}) {
-        const Picture p = checkerboard(side, side);
-        BandedRegion region;
-        const Timing t = timeBuild(p, active, 9, &region);
+    std::printf("\nTime per rectangle (%s), median\n\n%-14s %11s %10s %10s %12s %12s\n",
+                cutshape::core::scanRowInstructionSet(), "picture", "size", "rects", "reused ms",
+                "ns per rect", "fresh, ns");
+    auto row = [](const char* name, const Image& image) {
+        const PixelView view = image.view();
+        BandScanner scanner;
+        std::size_t rects = 0;
+        const Timing reused = timed(
+            9, [&] { rects = scanner.scan(view, view.width, view.height, kMask).rects.size(); });
+        const Timing fresh = timed(9, [&] {
+            keep(cutshape::core::buildBandedRegion(view, view.width, view.height, kMask));
+        });
         char size[32];
-        std::snprintf(size, sizeof size, "%dx%d", side, side);
-        printFlatnessRow("checkerboard", size, region.rects.size(), t);
-    }
+        std::snprintf(size, sizeof size, "%dx%d", image.width(), image.height());
+        const double count = static_cast<double>(rects);
+        std::printf("%-14s %11s %10zu %10.3f %12.2f %12.2f\n", name, size, rects, reused.medianMs,
+                    reused.medianMs * 1e6 / count, fresh.medianMs * 1e6 / count);
+    };
+    for (std::int32_t side : {45, 142, 448, 1415})
+        row("checkerboard", testing::makeCheckerboard(side, side));
     for (std::int32_t side : {128, 400, 1265, 4000}) {
-        Picture p = blankPicture("dot grid", side, side);
+        Image grid(side, side, kMask);
         for (std::int32_t y = 0; y < side; y += 2) {
             for (std::int32_t x = (y / 2) % 4; x < side; x += 4)
-                p.at(x, y) = kInkWord;
+                grid.set(x, y, 0x00202020);
         }
-        BandedRegion region;
-        const Timing t = timeBuild(p, active, 9, &region);
-        char size[32];
-        std::snprintf(size, sizeof size, "%dx%d", side, side);
-        printFlatnessRow("dot grid", size, region.rects.size(), t);
+        row("dot grid", grid);
     }
 }
 
@@ -268,19 +285,20 @@ void printFlatness() {
 
 int main() {
 #if defined(__GLIBC__)
-    // glibc hands blocks of more than a few MB straight back to the system, so every repeat
-    // would pay the kernel for zeroed pages again; keep them in the heap so the repeats time the
-    // builder. The first-build column of the last table still shows the fresh-memory cost.
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    std::printf("(glibc heap kept: large blocks are reused between repeats)\n");
+    // glibc would otherwise keep freed large blocks in its heap after the first one; the
+    // Windows heap hands blocks of more than about half a megabyte back to the system, so
+    // here too they come fresh from the system every time, page faults included.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    std::printf("(large blocks come fresh from the system: M_MMAP_THRESHOLD 128 KiB)\n");
 #endif
     std::vector<Picture> pictures;
-    pictures.push_back(blob("smooth 1080p", 1920, 1080));
-    pictures.push_back(textPage(1920, 1080));
-    pictures.push_back(checkerboard(1920, 1080));
-    pictures.push_back(blob("smooth 8K", 7680, 4320));
+    pictures.push_back({"figure 350x406", testing::makeFigure(350, 406)});
+    pictures.push_back({"figure 1920x1080", testing::makeFigure(1920, 1080)});
+    pictures.push_back({"text page 1920x1080", testing::makeTextPage(1920, 1080)});
+    pictures.push_back({"checkerboard 1080p", testing::makeCheckerboard(1920, 1080)});
+    pictures.push_back({"figure 7680x4320", testing::makeFigure(7680, 4320)});
     printPictures(pictures);
+    printVariants(pictures);
     printFlatness();
     return 0;
 }

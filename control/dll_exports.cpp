@@ -1,4 +1,5 @@
-// The four exports of Cutshape.ocx (ordinals in cutshape.def).
+// The exports of Cutshape.ocx (ordinals in cutshape.def): the four of every in-process
+// server, and DllInstall for registering for one user (regsvr32 /n /i:user).
 #include "control/registration.h"
 #include "control/server.h"
 
@@ -24,6 +25,11 @@ HRESULT WINAPI DllRegisterServer() {
 
 HRESULT WINAPI DllUnregisterServer() {
     return cutshape::control::unregisterServer(cutshape::control::moduleHandle());
+}
+
+HRESULT WINAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    return cutshape::control::installServer(cutshape::control::moduleHandle(), install != FALSE,
+                                            commandLine);
 }
 
 } // extern "C"

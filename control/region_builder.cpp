@@ -1,9 +1,9 @@
 #include "control/region_builder.h"
 
-#include "core/band_builder.h"
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
+#include "win/error.h"
 #include "win/region.h"
 
 namespace cutshape::control {
@@ -34,13 +34,23 @@ void prepareForScan(runtime::PictureBox& staging) {
     staging.setAutoSize(true);
 }
 
-win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
-                              ScanSize& scan) {
+win::UniqueRegion RegionBuilder::build(const runtime::PictureBox& staging,
+                                       const core::MaskSettings& mask, ScanSize& scan) {
     measureScan(staging, scan);
     const core::Color maskColor = chooseMask(staging, mask);
-    const core::BandedRegion bands =
-        core::buildBandedRegion(staging.pixels(), scan.scanWidth, scan.scanHeight, maskColor);
-    return win::createRegion(bands.rects);
+    const core::BandScanner::Result bands =
+        scanner_.scan(staging.pixels(), scan.scanWidth, scan.scanHeight, maskColor);
+    try {
+        return win::createRegion(bands.rects);
+    } catch (const win::Error& error) {
+        throw runtime::outOfMemoryError(error.description());
+    }
+}
+
+win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+                              ScanSize& scan) {
+    RegionBuilder builder;
+    return builder.build(staging, mask, scan);
 }
 
 win::UniqueRegion buildRegionPerPixel(const runtime::PictureBox& staging,

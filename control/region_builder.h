@@ -3,6 +3,7 @@
 // one-pixel-high rectangle per horizontal run of pixels that differ from the mask colour.
 // The region's origin is the staged picture's top-left pixel.
 
+#include "core/band_builder.h"
 #include "core/mask_color.h"
 #include "runtime/picture_box.h"
 #include "win/handles.h"
@@ -21,9 +22,21 @@ struct ScanSize {
 // no border, a persistent image, sized to its picture.
 void prepareForScan(runtime::PictureBox& staging);
 
-// Reads the box's image once, bands the runs and creates the region from the bands.
-// Throws the runtime's errors for sizes without a pixel size and when the system cannot
-// create the region; nothing is left allocated then.
+// Reads the box's image once, bands the runs and creates the region from the bands. The
+// builder keeps its buffers for the next build, so a control's repeated builds of large
+// pictures do not pay for fresh memory each time.
+class RegionBuilder {
+public:
+    // Throws the runtime's errors for sizes without a pixel size, and its out-of-memory
+    // error when the system cannot create the region; nothing is left allocated then.
+    win::UniqueRegion build(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+                            ScanSize& scan);
+
+private:
+    core::BandScanner scanner_;
+};
+
+// One build with buffers of its own.
 win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
                               ScanSize& scan);
 

@@ -1,5 +1,6 @@
 #include "control/shaping.h"
 
+#include "control/window_region.h"
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
@@ -59,6 +60,7 @@ void Shaper::setPicture(runtime::Picture picture) {
 }
 
 void Shaper::load(const runtime::Picture& picture) {
+    const runtime::Screen::Operation oneScreenReading;
     if (!picture.isNothing())
         setPicture(picture);
     // An empty picture object counts as none: there is nothing to shape the form to.
@@ -86,11 +88,12 @@ void Shaper::applyToParent(const runtime::Picture& shown) {
     form->setWidth(staging_.width());
     form->setHeight(staging_.height());
     const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE, restoring_};
-    win::UniqueRegion region = buildRegion(staging_, mask, scan_);
-    win::setWindowRegion(form->hwnd(), std::move(region));
+    win::UniqueRegion region = regionBuilder_.build(staging_, mask, scan_);
+    installWindowRegion(form->hwnd(), std::move(region));
 }
 
 void Shaper::restore() {
+    const runtime::Screen::Operation oneScreenReading;
     restoring_ = true;
     runtime::Picture kept = staging_.picture();
     // The kept picture goes back and restore mode ends even when applying fails.

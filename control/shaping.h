@@ -73,6 +73,7 @@ private:
     std::int32_t savedParentHeight_ = 0;
     bool restoring_ = false;
     ScanSize scan_;
+    RegionBuilder regionBuilder_;
 };
 
 } // namespace cutshape::control

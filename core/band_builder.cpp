@@ -37,30 +37,51 @@ void BandBuilder::addRow(std::int32_t y, std::span<const Interval> runs) {
 Rects BandBuilder::takeRects() {
     Rects taken = std::move(rects_);
     rects_ = Rects();
+    clear();
+    return taken;
+}
+
+void BandBuilder::clear() noexcept {
+    rects_.clear();
     bandStart_ = 0;
     bandEnd_ = 0;
-    return taken;
 }
 
 namespace detail {
 
-BandedRegion buildBandedRegionWith(ScanIsa isa, const PixelView& image, std::int32_t scanWidth,
-                                   std::int32_t scanHeight, Color mask) {
-    BandedRegion region;
+std::int64_t scanIntoBands(ScanIsa isa, const PixelView& image, std::int32_t scanWidth,
+                           std::int32_t scanHeight, Color mask, BandBuilder& builder,
+                           std::vector<Interval>& runs) {
+    builder.clear();
+    std::int64_t runCount = 0;
     if (scanWidth <= 0 || scanHeight <= 0)
-        return region;
-    BandBuilder builder;
-    std::vector<Interval> runs;
+        return runCount;
     for (std::int32_t y = 0; y < scanHeight; ++y) {
         scanRowWith(isa, image, y, scanWidth, mask, runs);
-        region.runCount += static_cast<std::int64_t>(runs.size());
+        runCount += static_cast<std::int64_t>(runs.size());
         builder.addRow(y, runs);
     }
+    return runCount;
+}
+
+BandedRegion buildBandedRegionWith(ScanIsa isa, const PixelView& image, std::int32_t scanWidth,
+                                   std::int32_t scanHeight, Color mask) {
+    BandBuilder builder;
+    std::vector<Interval> runs;
+    BandedRegion region;
+    region.runCount = scanIntoBands(isa, image, scanWidth, scanHeight, mask, builder, runs);
     region.rects = builder.takeRects();
     return region;
 }
 
 } // namespace detail
+
+BandScanner::Result BandScanner::scan(const PixelView& image, std::int32_t scanWidth,
+                                      std::int32_t scanHeight, Color mask) {
+    const std::int64_t runCount = detail::scanIntoBands(detail::activeScanIsa(), image, scanWidth,
+                                                        scanHeight, mask, builder_, runs_);
+    return Result{builder_.rects(), runCount};
+}
 
 BandedRegion buildBandedRegion(const PixelView& image, std::int32_t scanWidth,
                                std::int32_t scanHeight, Color mask) {

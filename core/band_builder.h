@@ -28,6 +28,10 @@ public:
 
     // The rectangles built so far; the builder starts over empty.
     Rects takeRects();
+    // The rectangles built so far, kept by the builder.
+    const Rects& rects() const noexcept { return rects_; }
+    // Starts over empty, keeping the memory of the rectangles for the next picture.
+    void clear() noexcept;
 
 private:
     Rects rects_;
@@ -45,5 +49,21 @@ struct BandedRegion {
 // empty region. Time is linear in pixels plus runs.
 BandedRegion buildBandedRegion(const PixelView& image, std::int32_t scanWidth,
                                std::int32_t scanHeight, Color mask);
+
+// buildBandedRegion that keeps its buffers from one picture to the next: memory fresh from
+// the system costs page faults that can take longer than the whole scan.
+class BandScanner {
+public:
+    struct Result {
+        std::span<const Rect> rects; // valid until the next scan
+        std::int64_t runCount = 0;
+    };
+    Result scan(const PixelView& image, std::int32_t scanWidth, std::int32_t scanHeight,
+                Color mask);
+
+private:
+    BandBuilder builder_;
+    std::vector<Interval> runs_;
+};
 
 } // namespace cutshape::core

@@ -26,6 +26,12 @@ ScanIsa activeScanIsa() noexcept;
 void scanRowWith(ScanIsa isa, const PixelView& image, std::int32_t y, std::int32_t scanWidth,
                  Color mask, std::vector<Interval>& runs);
 
+// Scans through the given variant into `builder`, which starts over; returns the number of
+// runs found. `runs` is scratch space.
+std::int64_t scanIntoBands(ScanIsa isa, const PixelView& image, std::int32_t scanWidth,
+                           std::int32_t scanHeight, Color mask, BandBuilder& builder,
+                           std::vector<Interval>& runs);
+
 // buildBandedRegion through the given scanner variant, which must be supported.
 BandedRegion buildBandedRegionWith(ScanIsa isa, const PixelView& image, std::int32_t scanWidth,
                                    std::int32_t scanHeight, Color mask);

@@ -86,22 +86,28 @@ void PictureBox::setBorderStyle(std::int16_t style) {
     borderStyle_ = style;
 }
 
+// The image always shows the box's picture at its size, border and background, so a change
+// that keeps all of them needs no drawing.
+
 void PictureBox::setAutoSize(bool autoSize) {
     if (autoSize) {
-        if (const std::optional<SIZE> size = autoSizeFor(picture_, borderStyle_))
+        if (const std::optional<SIZE> size = autoSizeFor(picture_, borderStyle_);
+            size && !shows(size->cx, size->cy, borderStyle_, backColor_))
             redraw(size->cx, size->cy, borderStyle_, picture_, backColor_);
     }
     autoSize_ = autoSize;
 }
 
 void PictureBox::setWidth(float twips) {
-    redraw(pixelsFromTwips(twips, Screen::twipsPerPixelX()), heightPx_, borderStyle_, picture_,
-           backColor_);
+    const std::int32_t widthPx = pixelsFromTwips(twips, Screen::twipsPerPixelX());
+    if (!shows(widthPx, heightPx_, borderStyle_, backColor_))
+        redraw(widthPx, heightPx_, borderStyle_, picture_, backColor_);
 }
 
 void PictureBox::setHeight(float twips) {
-    redraw(widthPx_, pixelsFromTwips(twips, Screen::twipsPerPixelY()), borderStyle_, picture_,
-           backColor_);
+    const std::int32_t heightPx = pixelsFromTwips(twips, Screen::twipsPerPixelY());
+    if (!shows(widthPx_, heightPx, borderStyle_, backColor_))
+        redraw(widthPx_, heightPx, borderStyle_, picture_, backColor_);
 }
 
 void PictureBox::setPictureAndSize(Picture picture, float widthTwips, float heightTwips) {
@@ -112,8 +118,15 @@ void PictureBox::setPictureAndSize(Picture picture, float widthTwips, float heig
 }
 
 void PictureBox::setBackColor(core::Color color) {
-    redraw(widthPx_, heightPx_, borderStyle_, picture_, color);
+    if (!shows(widthPx_, heightPx_, borderStyle_, color))
+        redraw(widthPx_, heightPx_, borderStyle_, picture_, color);
     backColor_ = color;
+}
+
+bool PictureBox::shows(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
+                       core::Color backColor) const noexcept {
+    return widthPx == widthPx_ && heightPx == heightPx_ && borderStyle == borderStyle_ &&
+           backColor == backColor_;
 }
 
 void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
@@ -122,18 +135,39 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
     const std::int32_t border = borderPxFor(borderStyle);
     const std::int32_t clientWidth = widthPx - 2 * border;
     const std::int32_t clientHeight = heightPx - 2 * border;
-    win::DibSurface image = [&] {
+    const bool hasPixels = clientWidth > 0 && clientHeight > 0;
+    const auto draw = [&](win::DibSurface& image, const Picture& shown, core::Color back) {
+        pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
+        image.fill(resolveColor(back));
+        if (hasPixels)
+            shown.renderAtOrigin(image.dc(), shown.sizePixels(Screen::dpiX(), Screen::dpiY()));
+    };
+    const bool sameImageSize =
+        hasPixels ? image_.width() == clientWidth && image_.height() == clientHeight
+                  : image_.width() == 0;
+    if (sameImageSize) {
+        // A new image of a large picture costs more in fresh memory than the drawing itself.
         try {
-            return win::DibSurface(clientWidth, clientHeight);
-        } catch (const win::Error& error) {
-            throw outOfMemoryError(error.description());
+            draw(image_, picture, backColor);
+        } catch (...) {
+            try {
+                draw(image_, picture_, backColor_); // the image shows the box as it was
+            } catch (...) {
+                // The first error is the one to report.
+            }
+            throw;
         }
-    }();
-    pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
-    image.fill(resolveColor(backColor));
-    if (clientWidth > 0 && clientHeight > 0)
-        picture.renderAtOrigin(image.dc(), picture.sizePixels(Screen::dpiX(), Screen::dpiY()));
-    image_ = std::move(image);
+    } else {
+        win::DibSurface image = [&] {
+            try {
+                return win::DibSurface(clientWidth, clientHeight);
+            } catch (const win::Error& error) {
+                throw outOfMemoryError(error.description());
+            }
+        }();
+        draw(image, picture, backColor);
+        image_ = std::move(image);
+    }
     widthPx_ = widthPx;
     heightPx_ = heightPx;
 }

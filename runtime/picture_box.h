@@ -73,8 +73,12 @@ public:
 
 private:
     std::int32_t borderPx() const noexcept;
-    // Draws the box at the given size, border and picture into a new image and takes it
-    // on only when everything succeeded.
+    // Whether the image already shows the box's picture with these settings.
+    bool shows(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
+               core::Color backColor) const noexcept;
+    // Draws the box at the given size, border and picture: into its image when the size of
+    // the image stays, else into a new image taken on only when everything succeeded. A
+    // failed drawing leaves the box and its image as they were.
     void redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
                 const Picture& picture, core::Color backColor);
     std::optional<SIZE> autoSizeFor(const Picture& picture, std::int16_t borderStyle) const;

@@ -8,19 +8,57 @@ namespace {
 constexpr int kDefaultDpi = 96;
 constexpr float kTwipsPerInch = 1440.0f;
 
-int screenDeviceCaps(int index) noexcept {
-    const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr));
-    const int value = screen ? ::GetDeviceCaps(screen.get(), index) : 0;
-    return value > 0 ? value : kDefaultDpi;
+struct Resolution {
+    int dpiX = kDefaultDpi;
+    int dpiY = kDefaultDpi;
+};
+
+// All on the user-interface thread.
+int operationDepth = 0;
+bool resolutionKept = false;
+Resolution keptResolution;
+std::int64_t systemReadCount = 0;
+
+int positiveOrDefault(int dpi) noexcept {
+    return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+Resolution readResolution() noexcept {
+    if (resolutionKept)
+        return keptResolution;
+    ++systemReadCount;
+    Resolution resolution;
+    if (const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr)); screen) {
+        resolution.dpiX = positiveOrDefault(::GetDeviceCaps(screen.get(), LOGPIXELSX));
+        resolution.dpiY = positiveOrDefault(::GetDeviceCaps(screen.get(), LOGPIXELSY));
+    }
+    if (operationDepth > 0) {
+        keptResolution = resolution;
+        resolutionKept = true;
+    }
+    return resolution;
 }
 
 } // namespace
 
+Screen::Operation::Operation() noexcept {
+    ++operationDepth;
+}
+
+Screen::Operation::~Operation() {
+    if (--operationDepth == 0)
+        resolutionKept = false;
+}
+
+std::int64_t Screen::systemReads() noexcept {
+    return systemReadCount;
+}
+
 int Screen::dpiX() noexcept {
-    return screenDeviceCaps(LOGPIXELSX);
+    return readResolution().dpiX;
 }
 int Screen::dpiY() noexcept {
-    return screenDeviceCaps(LOGPIXELSY);
+    return readResolution().dpiY;
 }
 float Screen::twipsPerPixelX() noexcept {
     return kTwipsPerInch / static_cast<float>(dpiX());

@@ -1,6 +1,8 @@
 #pragma once
 // The screen's resolution as the runtime reports it: twips (1/1440 inch) per pixel.
 
+#include <cstdint>
+
 namespace cutshape::runtime {
 
 class Screen {
@@ -10,6 +12,19 @@ public:
     // 15 at 96 dpi, 12 at 120 dpi, 10 at 144 dpi.
     static float twipsPerPixelX() noexcept;
     static float twipsPerPixelY() noexcept;
+
+    // Within one operation the resolution is asked of the system once: while an Operation
+    // is alive (they nest), the first reading is kept and every later one returns it.
+    class Operation {
+    public:
+        Operation() noexcept;
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+    };
+
+    // How often the resolution has been asked of the system in this module, for tests.
+    static std::int64_t systemReads() noexcept;
 };
 
 } // namespace cutshape::runtime

@@ -30,7 +30,12 @@ int pixels(float twips, float twipsPerPixel) {
     }
 }
 
+// A size the window already has changes nothing; asking anyway costs a round of window
+// messages and, under Wine, the X server.
 void resize(HWND window, int widthPx, int heightPx) {
+    const SIZE current = outerSize(window);
+    if (current.cx == widthPx && current.cy == heightPx)
+        return;
     ::SetWindowPos(window, nullptr, 0, 0, widthPx, heightPx,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

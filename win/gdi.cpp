@@ -1,6 +1,9 @@
 #include "win/gdi.h"
 
 #include "win/error.h"
+#include "win/gdi_watch.h"
+
+#include <utility>
 
 namespace cutshape::win {
 
@@ -8,8 +11,10 @@ DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
     : dc_(::CreateCompatibleDC(nullptr)) {
     if (!dc_)
         throw Error(E_OUTOFMEMORY, L"CreateCompatibleDC: no device context is available.");
-    if (widthPx <= 0 || heightPx <= 0)
+    if (widthPx <= 0 || heightPx <= 0) {
+        GdiWatch::surfaceCreated(dc_.get(), false);
         return; // an empty image: the DC keeps its default bitmap and reads nothing of ours
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = widthPx;
@@ -27,11 +32,45 @@ DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
     width_ = widthPx;
     height_ = heightPx;
     originalBitmap_ = ::SelectObject(dc_.get(), bitmap_.get());
+    GdiWatch::surfaceCreated(dc_.get(), true);
+}
+
+DibSurface::DibSurface(DibSurface&& other) noexcept
+    : dc_(std::move(other.dc_)), bitmap_(std::move(other.bitmap_)),
+      originalBitmap_(std::exchange(other.originalBitmap_, nullptr)),
+      bits_(std::exchange(other.bits_, nullptr)), width_(std::exchange(other.width_, 0)),
+      height_(std::exchange(other.height_, 0)) {}
+
+DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
+    if (this != &other) {
+        destroy();
+        dc_ = std::move(other.dc_);
+        bitmap_ = std::move(other.bitmap_);
+        originalBitmap_ = std::exchange(other.originalBitmap_, nullptr);
+        bits_ = std::exchange(other.bits_, nullptr);
+        width_ = std::exchange(other.width_, 0);
+        height_ = std::exchange(other.height_, 0);
+    }
+    return *this;
 }
 
 DibSurface::~DibSurface() {
-    if (dc_ && originalBitmap_)
+    destroy();
+}
+
+// The bitmap leaves the device context before either is deleted.
+void DibSurface::destroy() noexcept {
+    if (!dc_)
+        return;
+    if (originalBitmap_)
         ::SelectObject(dc_.get(), originalBitmap_);
+    GdiWatch::surfaceGone(dc_.get());
+    dc_.reset();
+    bitmap_.reset();
+    originalBitmap_ = nullptr;
+    bits_ = nullptr;
+    width_ = 0;
+    height_ = 0;
 }
 
 core::PixelView DibSurface::pixels() const noexcept {

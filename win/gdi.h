@@ -14,8 +14,8 @@ class DibSurface {
 public:
     // Throws Error(E_OUTOFMEMORY) when the system cannot allocate the image.
     DibSurface(std::int32_t widthPx, std::int32_t heightPx);
-    DibSurface(DibSurface&&) noexcept = default;
-    DibSurface& operator=(DibSurface&&) noexcept = default;
+    DibSurface(DibSurface&& other) noexcept;
+    DibSurface& operator=(DibSurface&& other) noexcept;
     ~DibSurface();
 
     HDC dc() const noexcept { return dc_.get(); }
@@ -28,6 +28,8 @@ public:
     void fill(COLORREF color) noexcept;
 
 private:
+    void destroy() noexcept;
+
     UniqueMemoryDc dc_;
     UniqueBitmap bitmap_;
     HGDIOBJ originalBitmap_ = nullptr;

@@ -18,6 +18,8 @@ struct NullHandleTraits {
 inline void deleteGdiObject(HGDIOBJ object) noexcept {
     ::DeleteObject(object);
 }
+// DeleteObject, and the end of the region for a GdiWatch that counts it.
+void deleteRegion(HRGN region) noexcept;
 inline void deleteDc(HDC dc) noexcept {
     ::DeleteDC(dc);
 }
@@ -37,7 +39,7 @@ inline void destroyIcon(HICON icon) noexcept {
     ::DestroyIcon(icon);
 }
 
-using UniqueRegion = Unique<NullHandleTraits<HRGN, deleteGdiObject>>;
+using UniqueRegion = Unique<NullHandleTraits<HRGN, deleteRegion>>;
 using UniqueBitmap = Unique<NullHandleTraits<HBITMAP, deleteGdiObject>>;
 using UniqueBrush = Unique<NullHandleTraits<HBRUSH, deleteGdiObject>>;
 using UniqueMemoryDc = Unique<NullHandleTraits<HDC, deleteDc>>; // from CreateCompatibleDC

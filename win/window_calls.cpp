@@ -1,11 +1,13 @@
 #include "win/window_calls.h"
 
+#include "win/gdi_watch.h"
+
 namespace cutshape::win {
 
 bool setWindowRegion(HWND window, UniqueRegion region) noexcept {
     if (!::SetWindowRgn(window, region.get(), TRUE))
         return false;
-    (void)region.release(); // the window owns the region now
+    GdiWatch::regionGone(region.release()); // the window owns the region now
     return true;
 }
 

@@ -56,7 +56,11 @@ finish() {
 }
 trap finish EXIT
 
-set_value() { reg_quiet add "$1" /v "$2" /t "$3" /d "$4" /f || fail "reg add $1 $2"; }
+set_value() { # <key> <name> <type> <data>
+  local output status=0
+  output=$(win_reg add "$1" /v "$2" /t "$3" /d "$4" /f </dev/null 2>&1) || status=$?
+  [[ $status -eq 0 ]] || fail "reg add $1 $2 exited with $status: $(tr -d '\r' <<<"$output")"
+}
 drop_value() { reg_quiet delete "$1" /v "$2" /f || true; }
 
 # ---- Windows ----

@@ -3,9 +3,11 @@
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
 #include "tests/support/windows_pictures.h"
+#include "win/gdi_watch.h"
 #include "win/region.h"
 
 #include <gtest/gtest.h>
+#include <olectl.h>
 
 namespace cutshape {
 namespace {
@@ -75,6 +77,55 @@ TEST_F(RegionBuilder, FastAndPerPixelAgreeOnGeneratedPictures) {
         const core::Rects rects = buildBothWays(box, MaskSettings{c.mask, false, false});
         EXPECT_EQ(mismatchWithFigure(rects, c.image, c.mask), "");
     }
+}
+
+// A 1080p one-pixel checkerboard is over a million rectangles; Windows allows a process
+// 10,000 GDI objects, and the build once held about 16,200 regions alive at once.
+TEST_F(RegionBuilder, MillionRectangleFigureKeepsFewRegionsAliveAndIsExact) {
+    const Image board = testing::makeCheckerboard(1920, 1080);
+    const PictureBox box = stage(L"board.bmp", testing::writeBmp24(board));
+    control::RegionBuilder builder;
+    ScanSize scan;
+    win::GdiWatch watch;
+    const win::UniqueRegion region = builder.build(box, MaskSettings{kWhite}, scan);
+    EXPECT_LE(watch.peakLiveRegions(), 64u);
+    EXPECT_EQ(watch.liveRegions(), 1u);
+    const core::Rects rects = win::regionRects(region.get());
+    EXPECT_EQ(rects.size(), 1920u * 1080u / 2u);
+    EXPECT_EQ(mismatchWithFigure(rects, board, kWhite), "");
+}
+
+// The builder keeps its buffers between builds; nothing of one picture may reach the next.
+TEST_F(RegionBuilder, ReusedBuilderGivesEachPictureItsOwnRegion) {
+    const Image pictures[] = {
+        testing::makeTextPage(300, 200), testing::makeFigure(120, 90), Image(40, 30, kWhite),
+        testing::makeCheckerboard(64, 48, 1, 0, kWhite), testing::makeFigure(120, 90)};
+    control::RegionBuilder builder;
+    int index = 0;
+    for (const Image& image : pictures) {
+        SCOPED_TRACE(index);
+        const PictureBox box =
+            stage(L"p" + std::to_wstring(index++) + L".bmp", testing::writeBmp24(image));
+        ScanSize scan;
+        const win::UniqueRegion region = builder.build(box, MaskSettings{kWhite}, scan);
+        EXPECT_EQ(mismatchWithFigure(win::regionRects(region.get()), image, kWhite), "");
+    }
+}
+
+TEST_F(RegionBuilder, RegionTheSystemCannotCreateIsTheRuntimesOutOfMemoryError) {
+    const PictureBox box = stage(L"t.bmp", testing::writeBmp24(testing::makeTextPage(200, 100)));
+    control::RegionBuilder builder;
+    ScanSize scan;
+    win::GdiWatch watch;
+    watch.failRegionCall(5);
+    try {
+        (void)builder.build(box, MaskSettings{kWhite}, scan);
+        ADD_FAILURE() << "the failing region call went unnoticed";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.number(), CTL_E_OUTOFMEMORY);
+        EXPECT_EQ(error.description().rfind(L"Out of memory: ", 0), 0u) << error.what();
+    }
+    EXPECT_EQ(watch.liveRegions(), 0u);
 }
 
 TEST_F(RegionBuilder, GifAndBmpFilesGiveTheFigure) {

@@ -29,7 +29,12 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
 
     add_test(NAME control_registration
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/registration_test.sh $<TARGET_FILE:cutshape_ocx>)
-    set_tests_properties(control_registration PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+    set_tests_properties(control_registration PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+    # regsvr32 /n /i:user: the user's classes only, removed exactly.
+    add_test(NAME control_per_user_registration
+             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/per_user_registration_test.sh
+                     $<TARGET_FILE:cutshape_ocx>)
+    set_tests_properties(control_per_user_registration PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE)
 endif()
 
 # The 32-bit build's registration beside the 64-bit one's, in the win32 stage's WoW64 prefix.

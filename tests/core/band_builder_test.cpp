@@ -280,6 +280,28 @@ TEST_P(BandedRegionDifferential, MatchesThePerPixelReference) {
     }
 }
 
+// One scanner reused across pictures of changing sizes must leave nothing of a scan in the
+// next: a stale band could absorb the new picture's first rows.
+TEST(BandScanner, ReusedAcrossPicturesMatchesAFreshBuildEachTime) {
+    std::mt19937 random(4242u);
+    BandScanner scanner;
+    for (int trial = 0; trial < 400; ++trial) {
+        const RandomCase c = randomCase(random, trial);
+        SCOPED_TRACE(trial);
+        const BandedRegion fresh =
+            buildBandedRegion(c.image.view(), c.scanWidth, c.scanHeight, c.mask);
+        const BandScanner::Result reused =
+            scanner.scan(c.image.view(), c.scanWidth, c.scanHeight, c.mask);
+        ASSERT_EQ(Rects(reused.rects.begin(), reused.rects.end()), fresh.rects);
+        ASSERT_EQ(reused.runCount, fresh.runCount);
+    }
+    // A picture whose first row equals the last row of the picture before it.
+    const TestImage bar = imageFromRows({"##.."}, kFigure, kMask);
+    (void)scanner.scan(bar.view(), 4, 1, kMask);
+    const BandScanner::Result again = scanner.scan(bar.view(), 4, 1, kMask);
+    EXPECT_EQ(Rects(again.rects.begin(), again.rects.end()), (Rects{{0, 0, 2, 1}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllVariants, BandedRegionDifferential,
                          ::testing::Values(ScanIsa::Portable, ScanIsa::Sse2, ScanIsa::Avx2),
                          [](const ::testing::TestParamInfo<ScanIsa>& param) {

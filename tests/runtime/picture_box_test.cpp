@@ -2,6 +2,8 @@
 #include "runtime/screen.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/windows_pictures.h"
+#include "win/com_object.h"
+#include "win/gdi_watch.h"
 #include "win/registry.h"
 
 #include <cstdio>
@@ -42,6 +44,51 @@ protected:
     testing::TempFolder folder_;
 };
 
+// A picture that reports the size and type of `real` but cannot be drawn.
+class UndrawablePicture final : public win::ComObject<UndrawablePicture, IPicture> {
+public:
+    explicit UndrawablePicture(win::ComPtr<IPicture> real) : real_(std::move(real)) {}
+    HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* handle) noexcept override {
+        return real_->get_Handle(handle);
+    }
+    HRESULT STDMETHODCALLTYPE get_hPal(OLE_HANDLE* palette) noexcept override {
+        return real_->get_hPal(palette);
+    }
+    HRESULT STDMETHODCALLTYPE get_Type(SHORT* type) noexcept override {
+        return real_->get_Type(type);
+    }
+    HRESULT STDMETHODCALLTYPE get_Width(OLE_XSIZE_HIMETRIC* width) noexcept override {
+        return real_->get_Width(width);
+    }
+    HRESULT STDMETHODCALLTYPE get_Height(OLE_YSIZE_HIMETRIC* height) noexcept override {
+        return real_->get_Height(height);
+    }
+    HRESULT STDMETHODCALLTYPE Render(HDC, LONG, LONG, LONG, LONG, OLE_XPOS_HIMETRIC,
+                                     OLE_YPOS_HIMETRIC, OLE_XSIZE_HIMETRIC, OLE_YSIZE_HIMETRIC,
+                                     LPCRECT) noexcept override {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE set_hPal(OLE_HANDLE) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_CurDC(HDC* dc) noexcept override { return real_->get_CurDC(dc); }
+    HRESULT STDMETHODCALLTYPE SelectPicture(HDC, HDC*, OLE_HANDLE*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE get_KeepOriginalFormat(BOOL* keep) noexcept override {
+        return real_->get_KeepOriginalFormat(keep);
+    }
+    HRESULT STDMETHODCALLTYPE put_KeepOriginalFormat(BOOL) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PictureChanged() noexcept override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SaveAsFile(IStream*, BOOL, LONG*) noexcept override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE get_Attributes(DWORD* attributes) noexcept override {
+        return real_->get_Attributes(attributes);
+    }
+
+private:
+    win::ComPtr<IPicture> real_;
+};
+
 HRESULT errorOf(auto&& action) {
     try {
         action();
@@ -77,6 +124,51 @@ TEST_F(PictureBoxTest, ScanSettingsSizeBoxToPictureAndKeepItsPixels) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             ASSERT_EQ(::GetPixel(box.hDC(), x, y), image.get(x, y)) << x << "," << y;
+}
+
+// The box draws a picture of the size it already has into the image it has, instead of a
+// new one: nothing of the earlier picture may show through.
+TEST_F(PictureBoxTest, SameSizePictureIsDrawnIntoTheSameImageOverTheBackground) {
+    PictureBox box = designBox();
+    giveScanSettings(box);
+    box.setPicture(load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF))));
+    Image holed(8, 4, 0x00FFFFFF);
+    holed.fillRect(2, 1, 6, 3, 0x00FF0000);
+    const runtime::Picture gif = load(L"holed.gif", testing::writeGif(holed, 0x00FFFFFFu));
+
+    win::GdiWatch watch;
+    box.setPicture(gif);
+    EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), ::GetSysColor(COLOR_BTNFACE)); // not red
+    EXPECT_EQ(::GetPixel(box.hDC(), 3, 2), 0x00FF0000u);
+    box.setBackColor(0x00123456);
+    EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), 0x00123456u);
+    EXPECT_EQ(::GetPixel(box.hDC(), 3, 2), 0x00FF0000u);
+    box.setAutoSize(true); // already the picture's size
+    box.setWidth(box.width());
+    EXPECT_EQ(watch.dibSectionsCreated(), 0);
+
+    box.setPicture(load(L"wide.bmp", testing::writeBmp24(Image(9, 4, 0x0000FF00))));
+    EXPECT_EQ(watch.dibSectionsCreated(), 1);
+    EXPECT_EQ(::GetPixel(box.hDC(), 8, 3), 0x0000FF00u);
+}
+
+TEST_F(PictureBoxTest, PictureThatCannotBeDrawnLeavesTheBoxAndItsImageAsTheyWere) {
+    PictureBox box = designBox();
+    giveScanSettings(box);
+    const runtime::Picture red = load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF)));
+    box.setPicture(red);
+    for (const int width : {8, 9}) { // into the image it has, and into a new one
+        SCOPED_TRACE(width);
+        const runtime::Picture real =
+            load(L"blue.bmp", testing::writeBmp24(Image(width, 4, 0x00FF0000)));
+        const auto undrawable = win::makeCom<UndrawablePicture>(real.dispatch().query<IPicture>());
+        EXPECT_NE(errorOf([&] { box.setPicture(runtime::Picture::fromObject(undrawable.get())); }),
+                  S_OK);
+        EXPECT_TRUE(box.picture() == red);
+        EXPECT_EQ(box.widthPx(), 8);
+        EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), 0x000000FFu);
+        EXPECT_EQ(::GetPixel(box.hDC(), 7, 3), 0x000000FFu);
+    }
 }
 
 TEST_F(PictureBoxTest, TransparentGifPixelsShowTheBackground) {

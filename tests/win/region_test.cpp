@@ -1,6 +1,9 @@
 #include "core/band_builder.h"
 #include "core/region_check.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/reference_region.h"
+#include "win/error.h"
+#include "win/gdi_watch.h"
 #include "win/region.h"
 #include "win/window_calls.h"
 
@@ -24,12 +27,19 @@ Rects unitedOneByOne(const Rects& rects) {
     return win::regionRects(accumulator.get());
 }
 
+// Every batch size gives the same region as the one-by-one union.
 void expectSameRegion(const Rects& rects) {
-    const win::UniqueRegion region = win::createRegion(rects);
-    ASSERT_TRUE(region);
-    const Rects created = win::regionRects(region.get());
-    EXPECT_EQ(created, unitedOneByOne(rects));
-    EXPECT_EQ(core::canonicalBandsFault(created), "");
+    const Rects expected = unitedOneByOne(rects);
+    for (const std::size_t batchSize :
+         {std::size_t{1}, std::size_t{7}, win::detail::kBatchSize, win::detail::kMaxBatchSize}) {
+        SCOPED_TRACE(batchSize);
+        const win::UniqueRegion region = win::detail::createRegionInBatches(rects, batchSize);
+        ASSERT_TRUE(region);
+        const Rects created = win::regionRects(region.get());
+        EXPECT_EQ(created, expected);
+        EXPECT_EQ(core::canonicalBandsFault(created), "");
+        EXPECT_EQ(win::regionRectCount(region.get()), created.size());
+    }
 }
 
 TEST(CreateRegion, EmptyListGivesEmptyRegion) {
@@ -63,6 +73,55 @@ TEST(CreateRegion, MatchesUnionOfOverlappingUnsortedRects) {
         }
         SCOPED_TRACE(count);
         expectSameRegion(rects);
+    }
+}
+
+// Windows gives a process 10,000 GDI objects by default, and past Wine's handle limit a
+// region came out wrong: a 1080p checkerboard (over a million rectangles) once held about
+// 16,200 regions alive at the same time.
+TEST(CreateRegion, OneMillionRectanglesNeedFewLiveRegionsAndGiveTheExactFigure) {
+    const testing::Image board = testing::makeCheckerboard(1920, 1080);
+    const core::BandedRegion bands =
+        core::buildBandedRegion(board.view(), board.width(), board.height(), 0x00FFFFFF);
+    ASSERT_EQ(bands.rects.size(), 1920u * 1080u / 2u);
+    win::GdiWatch watch;
+    win::UniqueRegion region = win::createRegion(bands.rects);
+    EXPECT_LE(watch.peakLiveRegions(), 64u);
+    EXPECT_EQ(watch.liveRegions(), 1u);
+    const core::Rects created = win::regionRects(region.get());
+    EXPECT_EQ(test::regionMismatch(created, test::referenceFigure(board.view(), board.width(),
+                                                                  board.height(), 0x00FFFFFF)),
+              "");
+    region.reset();
+    EXPECT_EQ(watch.liveRegions(), 0u);
+}
+
+TEST(CreateRegion, FailedCreationOrUnionThrowsAndFreesEveryRegion) {
+    const testing::Image board = testing::makeCheckerboard(200, 150);
+    const core::BandedRegion bands =
+        core::buildBandedRegion(board.view(), board.width(), board.height(), 0x00FFFFFF);
+    std::int64_t callsOfOneBuild = 0;
+    {
+        win::GdiWatch watch;
+        (void)win::createRegion(bands.rects);
+        callsOfOneBuild = watch.regionCalls();
+    }
+    ASSERT_GT(callsOfOneBuild, 8);
+    // The first call, calls in the middle (creations and unions alike) and the last union.
+    for (const std::int64_t failing : {std::int64_t{1}, std::int64_t{2}, callsOfOneBuild / 3,
+                                       callsOfOneBuild / 2, callsOfOneBuild - 1, callsOfOneBuild}) {
+        SCOPED_TRACE(failing);
+        win::GdiWatch watch;
+        watch.failRegionCall(failing);
+        try {
+            (void)win::createRegion(bands.rects);
+            ADD_FAILURE() << "a failing region call went unnoticed";
+        } catch (const win::Error& error) {
+            EXPECT_EQ(error.number(), E_OUTOFMEMORY);
+            EXPECT_NE(error.description().find(L"region"), std::wstring::npos) << error.what();
+        }
+        EXPECT_EQ(watch.regionCalls(), failing); // it stopped at the failing call
+        EXPECT_EQ(watch.liveRegions(), 0u);
     }
 }
 

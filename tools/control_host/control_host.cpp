@@ -1,10 +1,13 @@
 // Hosts the Cutshape control on a form of the project's own runtime, the way a program
 // does: the control is created from the library's class factory, sited on the form and
-// called late-bound by dispatch identifier. A left-button press on the form calls Move.
+// called late-bound by dispatch identifier. A left-button press on the form calls Move; with
+// --then, a right-button press loads the second picture.
 //
 //   control_host <Cutshape.ocx> <picture> [--title T] [--show-picture] [--mask auto|0xBBGGRR]
+//                [--then <picture>]
 //
-// Prints "shaped <width> <height>" once the form is shown in the picture's outline.
+// Prints "shaped <width> <height>" once the form is shown in the picture's outline, and after
+// the second Load "second load: ok" or "second load failed: 0x<number> <description>".
 
 #include "runtime/control_site.h"
 #include "runtime/form.h"
@@ -47,6 +50,23 @@ void invoke(IDispatch* control, DISPID id, WORD flags, VARIANT* argument) {
     win::check(status, L"Invoke");
 }
 
+// A failure is reported, not fatal: the host goes on with the form as the failed Load
+// left it.
+void loadSecond(IDispatch* control, const std::wstring& path) {
+    try {
+        const runtime::Picture picture = runtime::loadPicture(path);
+        VARIANT value;
+        value.vt = VT_DISPATCH;
+        value.pdispVal = picture.dispatch().get();
+        invoke(control, kLoad, DISPATCH_METHOD, &value);
+        std::printf("second load: ok\n");
+    } catch (const win::Error& error) {
+        std::printf("second load failed: 0x%08lX %ls\n", static_cast<unsigned long>(error.number()),
+                    error.description().c_str());
+    }
+    std::fflush(stdout);
+}
+
 int run(int argc, wchar_t** argv) {
     if (argc < 3)
         throw win::Error(E_INVALIDARG, L"usage: control_host <Cutshape.ocx> <picture> "
@@ -54,10 +74,13 @@ int run(int argc, wchar_t** argv) {
     std::wstring title = L"Cutshape host";
     bool showPicture = false;
     std::wstring mask = L"auto";
+    std::wstring secondPicture;
     for (int i = 3; i < argc; ++i) {
         const std::wstring arg = argv[i];
         if (arg == L"--title" && i + 1 < argc)
             title = argv[++i];
+        else if (arg == L"--then" && i + 1 < argc)
+            secondPicture = argv[++i];
         else if (arg == L"--show-picture")
             showPicture = true;
         else if (arg == L"--mask" && i + 1 < argc)
@@ -90,6 +113,8 @@ int run(int argc, wchar_t** argv) {
     form->onMouseDown([&](int button, int, float, float) {
         if (button == 1)
             invoke(control.get(), kMove, DISPATCH_METHOD, nullptr);
+        if (button == 2 && !secondPicture.empty())
+            loadSecond(control.get(), secondPicture);
     });
     form->onUnload([] { ::PostQuitMessage(0); });
     form->show();

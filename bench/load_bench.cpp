@@ -1,0 +1,206 @@
+// Load through IDispatch on a control hosted on a shown form of the project's runtime, the
+// way a program calls it, beside the floor: one IPicture::Render of the same picture into an
+// existing 32-bit image plus the window system's own SetWindowRgn with the same region. The
+// parts of a Load are timed one by one in this process with the same code the control runs:
+// staging (the picture drawn into the staging box), scan (runs and bands), region creation,
+// and SetWindowRgn.
+
+#include "bench/load_bench.h"
+
+#include "control/region_builder.h"
+#include "core/band_builder.h"
+#include "runtime/control_site.h"
+#include "runtime/form.h"
+#include "runtime/library_class.h"
+#include "runtime/picture.h"
+#include "runtime/screen.h"
+#include "tests/support/picture_files.h"
+#include "win/error.h"
+#include "win/gdi.h"
+#include "win/region.h"
+#include "win/window_system.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace cutshape::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr CLSID kCutshapeClsid = {
+    0x1CD0A9FA, 0x0E57, 0x487D, {0xAF, 0x64, 0x51, 0x0C, 0x36, 0xE1, 0xCD, 0x92}};
+constexpr DISPID kLoad = 0x60030007;
+constexpr DISPID kMaskColor = 0x6803000F;
+constexpr DISPID kAutomaticMaskColor = 0x6803000D;
+constexpr core::Color kWhite = 0x00FFFFFF;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+double medianMs(int repeats, const std::function<void()>& action) {
+    std::vector<double> ms;
+    for (int i = 0; i < repeats; ++i) {
+        const auto start = Clock::now();
+        action();
+        ms.push_back(msSince(start));
+    }
+    return median(std::move(ms));
+}
+
+HRESULT invoke(IDispatch* control, DISPID id, WORD flags, VARIANT value) {
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS parameters{&value, put ? &named : nullptr, 1, put ? 1u : 0u};
+    EXCEPINFO exception{};
+    const HRESULT status = control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
+                                           nullptr, &exception, nullptr);
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+    return status == DISP_E_EXCEPTION ? exception.scode : status;
+}
+
+// The benchmark's X screen may be smaller than its pictures, and the window system keeps
+// a window within the screen's size; a program's form fits its screen. So the form is
+// allowed any size here.
+WNDPROC formProc = nullptr;
+LRESULT CALLBACK anySizeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = ::CallWindowProcW(formProc, window, message, wParam, lParam);
+    if (message == WM_GETMINMAXINFO)
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMaxTrackSize = POINT{16384, 16384};
+    return result;
+}
+
+struct Case {
+    const char* name;
+    testing::Image image;
+};
+
+} // namespace
+
+void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libraryPath,
+                    bool skipOverLimit) {
+    const Case cases[] = {
+        {"figure 350x406", testing::makeFigure(350, 406)},
+        {"figure 1920x1080", testing::makeFigure(1920, 1080)},
+        {"text page 1920x1080", testing::makeTextPage(1920, 1080)},
+    };
+    auto form =
+        win::makeCom<runtime::Form>(runtime::FormDesign{L"Load bench", 6000, 4500, 0, true});
+    const auto site =
+        runtime::ControlSite::host(form, runtime::createFromLibrary(libraryPath, kCutshapeClsid),
+                                   {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
+    const win::ComPtr<IDispatch> control = site->control();
+    VARIANT value{};
+    value.vt = VT_BOOL;
+    value.boolVal = VARIANT_FALSE;
+    win::check(invoke(control.get(), kAutomaticMaskColor, DISPATCH_PROPERTYPUT, value),
+               L"AutomaticMaskColor");
+    value.vt = VT_I4;
+    value.lVal = static_cast<LONG>(kWhite);
+    win::check(invoke(control.get(), kMaskColor, DISPATCH_PROPERTYPUT, value), L"MaskColor");
+    const HWND window = form->hwnd();
+    formProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&anySizeProc)));
+    form->show();
+    const std::optional<std::size_t> limit = win::windowRegionRectLimit();
+
+    std::printf("\nLoad through IDispatch on a shown form (%ls), median ms; its parts timed "
+                "alone in this process;\nfloor = one IPicture::Render into an existing 32-bit "
+                "image + SetWindowRgn alone with the same region\n\n",
+                libraryPath.c_str());
+    std::printf("%-20s %8s %9s %9s %9s %9s %9s %10s %9s %9s %9s %9s\n", "picture", "rects",
+                "1st Load", "Load", "staging", "scan", "region", "SetWinRgn", "parts", "render",
+                "floor", "Load/floor");
+    for (const Case& c : cases) {
+        const runtime::Picture picture =
+            runtime::loadPicture(folder.write(L"load.bmp", testing::writeBmp24(c.image)).wstring());
+
+        // The parts, with the buffers and images kept between repeats as the control keeps
+        // them.
+        runtime::PictureBox staging(300, 1110, 1215, 495);
+        control::prepareForScan(staging);
+        const double stagingMs = medianMs(9, [&] {
+            const runtime::Screen::Operation oneScreenReading;
+            staging.setPicture(picture);
+            control::prepareForScan(staging);
+            ::GdiFlush();
+        });
+        core::BandScanner scanner;
+        core::BandScanner::Result bands;
+        const double scanMs = medianMs(21, [&] {
+            bands = scanner.scan(staging.pixels(), c.image.width(), c.image.height(), kWhite);
+        });
+        const double regionMs = medianMs(9, [&] { (void)win::createRegion(bands.rects); });
+        win::DibSurface surface(c.image.width(), c.image.height());
+        const SIZE size{c.image.width(), c.image.height()};
+        const bool overLimit = limit && bands.rects.size() > *limit;
+
+        // Load, the first time for this picture (a new size) and then again.
+        if (overLimit && skipOverLimit) {
+            std::printf("%-20s %8zu   (over the window system's limit: not loaded)\n", c.name,
+                        bands.rects.size());
+            continue;
+        }
+        value.vt = VT_DISPATCH;
+        value.pdispVal = picture.dispatch().get();
+        const auto firstStart = Clock::now();
+        const HRESULT firstStatus = invoke(control.get(), kLoad, DISPATCH_METHOD, value);
+        const double firstMs = msSince(firstStart);
+
+        // Load and its floor in turns, so that both see the same load on the machine.
+        HRESULT status = S_OK;
+        std::vector<double> loads, renders, setRegions;
+        for (int i = 0; i < 15; ++i) {
+            auto start = Clock::now();
+            status = invoke(control.get(), kLoad, DISPATCH_METHOD, value);
+            loads.push_back(msSince(start));
+            start = Clock::now();
+            picture.renderAtOrigin(surface.dc(), size);
+            ::GdiFlush();
+            renders.push_back(msSince(start));
+            if (overLimit)
+                continue;
+            win::UniqueRegion region = win::createRegion(bands.rects);
+            start = Clock::now();
+            ::SetWindowRgn(window, region.get(), TRUE);
+            setRegions.push_back(msSince(start));
+            (void)region.release(); // the window owns it now
+        }
+        const double loadMs = median(loads);
+        const double renderMs = median(renders);
+        const double setRegionMs = overLimit ? -1 : median(setRegions);
+        const double parts = stagingMs + scanMs + regionMs + std::max(setRegionMs, 0.0);
+        const double floor = renderMs + std::max(setRegionMs, 0.0);
+        RECT placed{};
+        ::GetWindowRect(window, &placed);
+        if (placed.right - placed.left != size.cx || placed.bottom - placed.top != size.cy)
+            std::printf("(the form is %ldx%ld, not the picture's size)\n",
+                        placed.right - placed.left, placed.bottom - placed.top);
+        std::printf("%-20s %8zu %9.2f %9.2f %9.2f %9.3f %9.2f", c.name, bands.rects.size(), firstMs,
+                    loadMs, stagingMs, scanMs, regionMs);
+        if (overLimit)
+            std::printf(" %10s", "refused");
+        else
+            std::printf(" %10.2f", setRegionMs);
+        std::printf(" %9.2f %9.2f %9.2f %9.2f", parts, renderMs, floor, loadMs / floor);
+        if (FAILED(firstStatus) || FAILED(status))
+            std::printf("  (Load: 0x%08lX)", static_cast<unsigned long>(status));
+        std::printf("\n");
+    }
+    std::printf("A Load refused for its outline ends before SetWindowRgn; its floor is the "
+                "render alone.\n");
+    site->close();
+}
+
+} // namespace cutshape::bench

@@ -1,0 +1,16 @@
+#pragma once
+// The Load benchmark: Load through IDispatch beside its parts and its floor.
+
+#include "tests/support/windows_pictures.h"
+
+#include <string>
+
+namespace cutshape::bench {
+
+// Hosts the control from `libraryPath` on a shown form and prints the table. With
+// `skipOverLimit`, pictures whose outline is over the window system's region limit are not
+// loaded: a build of the control that does not refuse them would end the program there.
+void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libraryPath,
+                    bool skipOverLimit);
+
+} // namespace cutshape::bench

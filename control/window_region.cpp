@@ -1,0 +1,26 @@
+#include "control/window_region.h"
+
+#include "control/shaping.h"
+#include "win/error.h"
+#include "win/region.h"
+#include "win/window_calls.h"
+#include "win/window_system.h"
+
+namespace cutshape::control {
+
+std::wstring outlineTooComplexText(std::size_t rects, std::size_t limit) {
+    return L"the picture's outline is too complex for this window system: " +
+           std::to_wstring(rects) + L" rectangles, at most " + std::to_wstring(limit);
+}
+
+void installWindowRegion(HWND window, win::UniqueRegion region) {
+    if (const std::optional<std::size_t> limit = win::windowRegionRectLimit()) {
+        const std::size_t rects = win::regionRectCount(region.get());
+        if (rects > *limit)
+            throw win::Error(kOutlineTooComplexError, outlineTooComplexText(rects, *limit),
+                             kControlName);
+    }
+    (void)win::setWindowRegion(window, std::move(region));
+}
+
+} // namespace cutshape::control

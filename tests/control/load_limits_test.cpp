@@ -1,0 +1,215 @@
+// Load through the automation interface on a form of the project's runtime, with the control
+// linked into this program and created by its own class factory, so that the windowing
+// layer's GdiWatch sees every region and image the control creates: failures of the system
+// midway, regions the window system cannot take, and what repeated Loads leave behind.
+
+#include "control/interfaces.h"
+#include "control/server.h"
+#include "control/window_region.h"
+#include "runtime/control_site.h"
+#include "runtime/form.h"
+#include "runtime/picture.h"
+#include "runtime/screen.h"
+#include "tests/control/control_harness.h"
+#include "tests/support/picture_files.h"
+#include "tests/support/reference_region.h"
+#include "tests/support/windows_pictures.h"
+#include "win/gdi_watch.h"
+#include "win/region.h"
+#include "win/window_system.h"
+
+#include <gtest/gtest.h>
+#include <olectl.h>
+#include <string>
+
+namespace cutshape {
+namespace {
+
+using namespace testing;
+constexpr core::Color kWhite = 0x00FFFFFF;
+
+class LoadLimits : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        form_ = win::makeCom<runtime::Form>(
+            runtime::FormDesign{L"Cutshape load limits", 4800, 3600, 2, true});
+        win::ComPtr<IClassFactory> factory;
+        ASSERT_EQ(control::getClassObject(kCutshapeClsid, IID_IClassFactory, factory.putVoid()),
+                  S_OK);
+        win::ComPtr<IUnknown> object;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.putVoid()), S_OK);
+        site_ = runtime::ControlSite::host(form_, object, {L"Cutshape1", true, RECT{8, 8, 44, 44}},
+                                           nullptr);
+        control_ = site_->control();
+        // Through the dual interface: this program carries no type library for the dispatcher.
+        ASSERT_EQ(control_.query<_Cutshape>()->put_MaskColor(kWhite), S_OK);
+        ASSERT_EQ(control_.query<_Cutshape>()->put_AutomaticMaskColor(VARIANT_FALSE), S_OK);
+    }
+    void TearDown() override {
+        control_.reset();
+        if (site_)
+            site_->close();
+        site_.reset();
+        form_.reset();
+        ::OleUninitialize();
+    }
+
+    runtime::Picture picture(const std::wstring& name, const Image& image) {
+        return runtime::loadPicture(folder_.write(name, writeBmp24(image)).wstring());
+    }
+    Call load(const runtime::Picture& shown) {
+        return call(control_.get(), dispid::kLoad, {variantOf(shown.dispatch().get())});
+    }
+    static std::string text(const Call& call) {
+        const std::wstring description = call.description();
+        return std::string(description.begin(), description.end());
+    }
+    core::Rects windowRegion() const {
+        win::UniqueRegion region = win::createEmptyRegion();
+        if (::GetWindowRgn(form_->hwnd(), region.get()) == ERROR)
+            return {};
+        return win::regionRects(region.get());
+    }
+    SIZE windowSize() const {
+        RECT rect{};
+        ::GetWindowRect(form_->hwnd(), &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    }
+    static std::string figureMismatch(const core::Rects& rects, const Image& image) {
+        return test::regionMismatch(
+            rects, test::referenceFigure(image.view(), image.width(), image.height(), kWhite));
+    }
+
+    TempFolder folder_;
+    win::ComPtr<runtime::Form> form_;
+    win::ComPtr<runtime::ControlSite> site_;
+    win::ComPtr<IDispatch> control_;
+};
+
+TEST_F(LoadLimits, RegionCallFailingMidwayIsAnAutomationErrorAndLeavesNothingBehind) {
+    const Image first = makeFigure(120, 90);
+    ASSERT_EQ(load(picture(L"first.bmp", first)).status, S_OK);
+    const core::Rects shaped = windowRegion();
+    ASSERT_EQ(figureMismatch(shaped, first), "");
+
+    const runtime::Picture second = picture(L"second.bmp", makeTextPage(400, 300));
+    std::int64_t callsOfOneLoad = 0;
+    {
+        win::GdiWatch watch;
+        ASSERT_EQ(load(second).status, S_OK);
+        callsOfOneLoad = watch.regionCalls();
+        ASSERT_EQ(load(picture(L"again.bmp", first)).status, S_OK);
+    }
+    ASSERT_GT(callsOfOneLoad, 4);
+    for (const std::int64_t failing : {std::int64_t{1}, callsOfOneLoad / 2, callsOfOneLoad}) {
+        SCOPED_TRACE(failing);
+        win::GdiWatch watch;
+        watch.failRegionCall(failing);
+        const Call failed = load(second);
+        ASSERT_EQ(failed.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(failed.exception.scode, CTL_E_OUTOFMEMORY);
+        EXPECT_NE(failed.description().find(L"could not create a window region"),
+                  std::wstring::npos)
+            << text(failed);
+        EXPECT_EQ(watch.liveRegions(), 0u);
+        EXPECT_EQ(windowRegion(), shaped); // the window keeps its previous region
+    }
+}
+
+// Under Wine on X a region of 32,767 rectangles or more ended the program with an X error,
+// and one of 32,766 left a shown window without any shape.
+TEST_F(LoadLimits, OutlineBeyondTheWindowSystemsLimitIsRefusedAndTheWindowKeepsItsRegion) {
+    const Image first = makeFigure(120, 90);
+    ASSERT_EQ(load(picture(L"first.bmp", first)).status, S_OK);
+    const core::Rects shaped = windowRegion();
+
+    // One-pixel checkerboards: every row its own band of single-pixel rectangles.
+    struct Over {
+        Image image;
+        std::size_t rects;
+    };
+    const Over overs[] = {{makeCheckerboard(302, 217), 151u * 217u},  // 32,767
+                          {makeCheckerboard(254, 258), 127u * 258u}}; // 32,766
+    for (const Over& over : overs) {
+        SCOPED_TRACE(over.rects);
+        const Call refused = load(picture(L"over.bmp", over.image));
+        if (!win::runningUnderWine()) {
+            ASSERT_EQ(refused.status, S_OK) << text(refused); // Windows has no such limit
+            EXPECT_EQ(figureMismatch(windowRegion(), over.image), "");
+            continue;
+        }
+        ASSERT_EQ(refused.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(refused.exception.scode, control::kOutlineTooComplexError);
+        EXPECT_EQ(refused.source(), L"Cutshape");
+        EXPECT_EQ(refused.description(), L"the picture's outline is too complex for this window "
+                                         L"system: " +
+                                             std::to_wstring(over.rects) +
+                                             L" rectangles, at most 32765");
+        EXPECT_EQ(windowRegion(), shaped);
+        // The earlier steps stay done: the form has the refused picture's size.
+        EXPECT_EQ(windowSize().cx, over.image.width());
+        EXPECT_EQ(windowSize().cy, over.image.height());
+    }
+
+    // Just under the limit the window takes the region. (Wine reads a window's region back
+    // one rectangle at a time, for many seconds here; the end-to-end test reads the shape
+    // from the X server instead.)
+    Image under = makeCheckerboard(254, 258);
+    under.set(253, 257, kWhite); // 127 x 257 + 126 = 32,765 rectangles
+    win::GdiWatch watch;
+    const Call taken = load(picture(L"under.bmp", under));
+    ASSERT_EQ(taken.status, S_OK) << text(taken);
+    EXPECT_GT(watch.peakLiveRegions(), 0u);
+    EXPECT_EQ(watch.liveRegions(), 0u); // handed to the window
+}
+
+// Every Load rendered the picture twice, each time into a new 32-bit image: a fresh 1080p
+// image cost about 50 ms of page faults here.
+TEST_F(LoadLimits, RepeatedLoadsOfSameSizePicturesCreateNoImagesAndLeaveNothingBehind) {
+    const Image figure = makeFigure(640, 480);
+    const runtime::Picture first = picture(L"first.bmp", figure);
+    const Image other = makeCheckerboard(640, 480, 8); // another picture of the same size
+    const runtime::Picture second = picture(L"second.bmp", other);
+    ASSERT_EQ(load(first).status, S_OK);
+    const core::Rects shaped = windowRegion();
+
+    const DWORD gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    win::GdiWatch watch;
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(load(first).status, S_OK);
+    EXPECT_EQ(watch.dibSectionsCreated(), 0);
+    ASSERT_EQ(load(second).status, S_OK);
+    EXPECT_EQ(figureMismatch(windowRegion(), other), "");
+    ASSERT_EQ(load(first).status, S_OK);
+    EXPECT_EQ(windowRegion(), shaped);
+    EXPECT_EQ(watch.dibSectionsCreated(), 0);
+    EXPECT_EQ(watch.liveSurfaces(), 0u);
+    EXPECT_EQ(watch.liveRegions(), 0u);
+    // Windows counts a process's GDI objects; Wine answers 0, and the watch counts instead.
+    EXPECT_EQ(::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS), gdiObjects);
+}
+
+// The screen's resolution was asked of the system several times in every Load.
+TEST_F(LoadLimits, LoadAndRestoreReadTheScreenResolutionOnce) {
+    const runtime::Picture shown = picture(L"figure.bmp", makeFigure(200, 150));
+    ASSERT_EQ(load(shown).status, S_OK);
+    for (const int width : {200, 210}) {
+        SCOPED_TRACE(width);
+        const runtime::Picture next = picture(L"next.bmp", makeFigure(width, 150));
+        std::int64_t reads = runtime::Screen::systemReads();
+        ASSERT_EQ(load(next).status, S_OK);
+        EXPECT_EQ(runtime::Screen::systemReads() - reads, 1);
+        reads = runtime::Screen::systemReads();
+        ASSERT_EQ(control_.query<_Cutshape>()->Restore(), S_OK);
+        EXPECT_EQ(runtime::Screen::systemReads() - reads, 1);
+    }
+    // Outside an operation every reading asks the system again: a changed setting shows.
+    const std::int64_t reads = runtime::Screen::systemReads();
+    (void)runtime::Screen::dpiX();
+    (void)runtime::Screen::dpiY();
+    EXPECT_EQ(runtime::Screen::systemReads() - reads, 2);
+}
+
+} // namespace
+} // namespace cutshape

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The SDK's C++ example through the function table, against the registered control: its
+# window opens in the outline of the picture it is given (read back from X), R gives back
+# the window's rectangle, L shapes it again and Escape ends the program with exit code 0.
+#   sdk_window_test.sh <Cutshape.ocx> <sdk_vtable_client.exe> <cutshape_xshape>
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
+  exec "$here/../../tools/wine-session.sh" "$0" "$@"
+fi
+library=$1 client=$2 xshape=$3
+source "$here/../e2e/e2e_lib.sh"
+source "$here/../e2e/demo_lib.sh"
+register_control "$library"
+
+fail() { echo "FAIL: $*"; exit 1; }
+title="Cutshape vtable client"
+make_figure "$e2e_work/figure.bmp"
+read -r width height < <(identify -format '%w %h\n' "$e2e_work/figure.bmp")
+
+start_program client.out "$client" "$(windows_path "$e2e_work/figure.bmp")"
+pid=$started
+check_shape "$title" client.out "$pid" "$e2e_work/figure.bmp" 0xFFFFFF ||
+  { cat "$e2e_work/client.out"; fail "the window is not in the picture's outline"; }
+id=$(find_window "$title" client.out "$pid")
+grep -q "^shaped $width $height" "$e2e_work/client.out" ||
+  fail "the program reported $(head -1 "$e2e_work/client.out"), not the picture's size"
+echo "ok: Load through the function table shaped the window to the picture's figure"
+
+full_rectangle() { [[ "$(shape_rects "$id")" == "0 0 400 300" ]]; }
+keys_to "$id" r
+eventually 10 full_rectangle || fail "R did not give back the 400 x 300 rectangle: $(shape_rects "$id" | head -2 | tr '\n' ';')"
+echo "ok: Restore gave back the window's rectangle"
+keys_to "$id" l
+eventually 10 shaped_as "$id" "$e2e_work/figure.bmp" 0xFFFFFF "$width" "$height" ||
+  fail "L did not shape the window again"
+echo "ok: Load without an argument shaped it again"
+
+keys_to "$id" Escape
+wait_exit "$pid" || fail "Escape did not end the program"
+[[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
+echo "ok: Escape ends the program with exit code 0"
