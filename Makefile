@@ -16,7 +16,7 @@ SESSION := tools/wine-session.sh
 # The version is defined once, by project in CMakeLists.txt.
 VERSION := $(shell grep -m1 '^project' CMakeLists.txt | grep -o 'VERSION [0-9][0-9.]*' | cut -d' ' -f2)
 
-.PHONY: all deps configure build test fuzz demo dist release bench clean
+.PHONY: all deps configure build test fuzz demo dist release bench soak clean
 
 all: build
 
@@ -103,6 +103,13 @@ bench: build
 	$(SESSION) --arch win64 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win64/bench/cutshape_region_bench.exe'
 	@echo "The 32-bit build, emulated by qemu-i386: its times mean nothing, its ratios do."
 	$(SESSION) --arch win32 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win32/bench/cutshape_region_bench.exe'
+
+# The soak run in full: 10,000 Load/Restore cycles, 10,000 create/destroy cycles and four
+# apartment threads of 200 cycles, 64-bit and then, emulated, 32-bit; it prints the sampled
+# resources and their slopes, and fails on growth.
+soak: build
+	$(SESSION) --arch win64 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win64/tests/soak/cutshape_soak.exe 10000 10000 200'
+	$(SESSION) --arch win32 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win32/tests/soak/cutshape_soak.exe 10000 10000 200'
 
 clean:
 	rm -rf $(BUILD) dist release

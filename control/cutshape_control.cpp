@@ -193,16 +193,18 @@ HRESULT Control::invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception,
         shaper_.load(picture);
         return S_OK;
     } catch (...) {
+        // A member's error is a dispatch exception whether or not the caller asked for its
+        // details; without an EXCEPINFO the error information stays for GetErrorInfo.
         const HRESULT status = fail();
-        if (!exception)
-            return status;
-        *exception = EXCEPINFO{};
-        win::ComPtr<IErrorInfo> info;
-        if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-            info->GetSource(&exception->bstrSource);
-            info->GetDescription(&exception->bstrDescription);
+        if (exception) {
+            *exception = EXCEPINFO{};
+            win::ComPtr<IErrorInfo> info;
+            if (::GetErrorInfo(0, info.put()) == S_OK && info) {
+                info->GetSource(&exception->bstrSource);
+                info->GetDescription(&exception->bstrDescription);
+            }
+            exception->scode = status;
         }
-        exception->scode = status;
         return DISP_E_EXCEPTION;
     }
 }

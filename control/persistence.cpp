@@ -22,6 +22,9 @@ bool readKey(IPropertyBag& bag, IErrorLog* log, const wchar_t* key, VARTYPE type
     if (result == DISP_E_TYPEMISMATCH || result == DISP_E_OVERFLOW)
         throw runtime::typeMismatchError();
     win::check(result, (std::wstring(L"Reading the property '") + key + L"'").c_str());
+    // A bag may hand out a reference; one that cannot be followed is no value of any type.
+    if (!win::isSafeToFollow(*value.get()))
+        throw runtime::typeMismatchError();
     return true;
 }
 
@@ -68,6 +71,21 @@ T readValue(IStream& stream) {
     if (read != sizeof value)
         throw win::Error(STG_E_READFAULT, L"Reading the control's state: the data is cut short.");
     return value;
+}
+
+// The picture as OleSaveToStream wrote it: its class identifier, then its own data. Only
+// the system's picture class is created, so that a damaged or hostile stream cannot make
+// the control create whatever component it names.
+runtime::Picture readPicture(IStream& stream) {
+    CLSID stored{};
+    win::check(::ReadClassStm(&stream, &stored), L"Loading the picture");
+    if (stored != CLSID_StdPicture)
+        throw runtime::invalidPictureError(L"the stored picture is of another class");
+    win::ComPtr<IPersistStream> loader;
+    win::check(::OleCreatePictureIndirect(nullptr, IID_IPersistStream, TRUE, loader.putVoid()),
+               L"Creating a picture");
+    win::check(loader->Load(&stream), L"Loading the picture");
+    return runtime::Picture::fromObject(loader.get());
 }
 
 } // namespace
@@ -135,12 +153,8 @@ void readStream(IStream& stream, Shaper& shaper) {
         readValue<std::uint16_t>(stream) != kStreamVersion)
         throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
     runtime::Picture picture = runtime::emptyPicture();
-    if (readValue<std::uint8_t>(stream)) {
-        win::ComPtr<IPicture> loaded;
-        win::check(::OleLoadFromStream(&stream, IID_IPicture, loaded.putVoid()),
-                   L"Loading the picture");
-        picture = runtime::Picture::fromObject(loaded.get());
-    }
+    if (readValue<std::uint8_t>(stream))
+        picture = readPicture(stream);
     shaper.setPicture(std::move(picture));
     shaper.setMaskColor(static_cast<core::Color>(readValue<std::int32_t>(stream)));
     shaper.setShowPicture(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);

@@ -17,8 +17,12 @@ const VARIANT* PropertyBag::find(const std::wstring& name) const {
 }
 
 void PropertyBag::set(const std::wstring& name, const VARIANT& value) {
+    // The bag outlives the caller's storage: a reference is stored as the value it points to.
+    if (!win::isSafeToFollow(value))
+        throw win::Error(DISP_E_TYPEMISMATCH,
+                         L"Storing a property: a reference to nothing or to another reference");
     win::Variant copy;
-    win::check(::VariantCopy(copy.get(), const_cast<VARIANT*>(&value)), L"Storing a property");
+    win::check(::VariantCopyInd(copy.get(), const_cast<VARIANT*>(&value)), L"Storing a property");
     values_.insert_or_assign(key(name), std::move(copy));
 }
 

@@ -20,7 +20,9 @@ public:
     bool contains(const std::wstring& name) const { return values_.count(key(name)) != 0; }
     const VARIANT* find(const std::wstring& name) const;
     std::size_t size() const noexcept { return values_.size(); }
-    // Stores a value directly, as a form description does.
+    // Stores a copy of a value directly, as a form description does; a reference is stored as
+    // the value it points to. Throws Error(DISP_E_TYPEMISMATCH) for a reference to nothing or
+    // to another reference.
     void set(const std::wstring& name, const VARIANT& value);
 
 private:

@@ -1,5 +1,5 @@
 #pragma once
-// Owner of one VARIANT: cleared when dropped.
+// Owner of one VARIANT: cleared when dropped; and the check a VARIANT from a caller passes.
 
 #include "win/error.h"
 
@@ -7,6 +7,18 @@
 #include <utility>
 
 namespace cutshape::win {
+
+// Whether `value` can be followed safely: it is no reference, or a reference to storage
+// that is not itself a reference. Callers may hand references that point nowhere, to further
+// references or to themselves; the system's conversions follow those into a crash or an
+// endless loop, so such a value is refused before anything reads it.
+inline bool isSafeToFollow(const VARIANT& value) noexcept {
+    if (!(value.vt & VT_BYREF))
+        return true;
+    if (!value.byref)
+        return false;
+    return value.vt != (VT_BYREF | VT_VARIANT) || !(value.pvarVal->vt & VT_BYREF);
+}
 
 class Variant {
 public:

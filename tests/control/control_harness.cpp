@@ -104,7 +104,11 @@ VARIANT missingArgument() {
 }
 
 HostedControl::HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored)
-    : form(win::makeCom<runtime::Form>(design)) {
+    : HostedControl(win::makeCom<runtime::Form>(design), userMode, stored) {}
+
+HostedControl::HostedControl(win::ComPtr<runtime::Form> existing, bool userMode,
+                             IPropertyBag* stored)
+    : form(std::move(existing)) {
     runtime::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44}};
     site = runtime::ControlSite::host(form, ControlLibrary::instance().create(), placement, stored);
     control = site->control();

@@ -89,6 +89,9 @@ struct HostedControl {
     win::ComPtr<IDispatch> control;
 
     HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored = nullptr);
+    // A new control on an existing form (which may have held others before).
+    HostedControl(win::ComPtr<runtime::Form> existing, bool userMode,
+                  IPropertyBag* stored = nullptr);
     HostedControl(HostedControl&&) noexcept = default;
     ~HostedControl();
 };

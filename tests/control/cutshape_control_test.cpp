@@ -4,6 +4,7 @@
 #include "runtime/picture.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
+#include "tests/control/verbatim_bag.h"
 #include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
@@ -121,6 +122,34 @@ TEST_F(CutshapeControl, LoadWithoutAnyPictureRaisesNoPictureSetAndChangesNothing
 
     EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, before.cx);
     EXPECT_TRUE(windowRegion(hosted.form->hwnd()).empty());
+}
+
+// Load answered a caller that passed no EXCEPINFO with its error code itself (0x800403E9)
+// instead of DISP_E_EXCEPTION, unlike every other member.
+TEST_F(CutshapeControl, LoadErrorWithoutExceptionInfoIsStillADispatchException) {
+    HostedControl hosted(formDesign(), true);
+    DISPPARAMS none{};
+    EXPECT_EQ(hosted.control->Invoke(dispid::kLoad, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                     &none, nullptr, nullptr, nullptr),
+              DISP_E_EXCEPTION);
+    // The error stays for the caller to read.
+    win::ComPtr<IErrorInfo> info;
+    ASSERT_EQ(::GetErrorInfo(0, info.put()), S_OK);
+    BSTR description = nullptr;
+    info->GetDescription(&description);
+    EXPECT_STREQ(description, L"No Picture Set.");
+    ::SysFreeString(description);
+
+    // Another member's error without an EXCEPINFO: a picture whose size cannot be read.
+    testing::FakePictureBehaviour behaviour;
+    behaviour.widthStatus = E_FAIL;
+    const auto fake = win::makeCom<testing::FakePicture>(behaviour);
+    VARIANT unreadable = variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())));
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS refused{&unreadable, &named, 1, 1};
+    EXPECT_EQ(hosted.control->Invoke(dispid::kPicture, IID_NULL, LOCALE_USER_DEFAULT,
+                                     DISPATCH_PROPERTYPUTREF, &refused, nullptr, nullptr, nullptr),
+              DISP_E_EXCEPTION);
 }
 
 TEST_F(CutshapeControl, LoadShapesTheFormToThePictureFigure) {
@@ -444,6 +473,44 @@ TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
     ::SysFreeString(text);
 }
 
+// A bag that handed out a reference to a reference to nothing crashed the control in the
+// system's conversion; every malformed reference is a stored value of the wrong type.
+TEST_F(CutshapeControl, MalformedReferencesFromABagAreTypeMismatches) {
+    const auto reference = [](VARTYPE type, void* target) {
+        VARIANT value;
+        value.vt = static_cast<VARTYPE>(VT_BYREF | type);
+        value.byref = target;
+        return value;
+    };
+    VARIANT toNothing = reference(VT_DISPATCH, nullptr);
+    VARIANT self = reference(VT_VARIANT, nullptr);
+    self.pvarVal = &self;
+    const VARIANT malformed[] = {reference(VT_VARIANT, &toNothing), reference(VT_I4, nullptr),
+                                 reference(VT_VARIANT, nullptr), self};
+    for (const wchar_t* key : {L"Picture", L"MaskColor", L"AutomaticMaskColor", L"ShowPicture"}) {
+        for (const VARIANT& value : malformed) {
+            SCOPED_TRACE(::testing::Message() << "type " << value.vt);
+            const auto bag = win::makeCom<testing::VerbatimBag>();
+            bag->set(key, value);
+            HostedControl hosted(formDesign(), true);
+            EXPECT_EQ(win::ComPtr<IDispatch>(hosted.control)
+                          .query<IPersistPropertyBag>()
+                          ->Load(bag.get(), nullptr),
+                      STD_CTL_SCODE(13));
+        }
+    }
+    // One level of reference is an ordinary stored value.
+    LONG colour = 255;
+    const auto bag = win::makeCom<testing::VerbatimBag>();
+    bag->set(L"MaskColor", reference(VT_I4, &colour));
+    HostedControl hosted(formDesign(), true);
+    ASSERT_EQ(win::ComPtr<IDispatch>(hosted.control)
+                  .query<IPersistPropertyBag>()
+                  ->Load(bag.get(), nullptr),
+              S_OK);
+    EXPECT_EQ(get(hosted.control.get(), dispid::kMaskColor).result.get()->lVal, 255);
+}
+
 // A leak on failed hosting: the control and its site kept each other alive, so the library
 // never answered that it could unload.
 TEST_F(CutshapeControl, FailedHostingLeavesNoObjectAlive) {
@@ -494,6 +561,34 @@ TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
     EXPECT_NE(
         win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(garbage.get()),
         S_OK);
+}
+
+// The stream names the stored picture's class, and loading created whatever class it named
+// (a damaged class identifier gave the standard font, loaded from the picture's bytes).
+TEST_F(CutshapeControl, StreamThatNamesAnotherClassThanAPictureIsAnInvalidPicture) {
+    HostedControl first(formDesign(), true);
+    const runtime::Picture picture = pictureFile(L"c.bmp", makeFigure(25, 15));
+    putRef(first.control.get(), dispid::kPicture, picture.dispatch().get());
+    win::ComPtr<IStream> stream;
+    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    ASSERT_EQ(
+        win::ComPtr<IDispatch>(first.control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
+        S_OK);
+    // After the tag, the version and the picture flag: the picture's class identifier.
+    LARGE_INTEGER classOffset{};
+    classOffset.QuadPart = 7;
+    ASSERT_EQ(stream->Seek(classOffset, STREAM_SEEK_SET, nullptr), S_OK);
+    CLSID stored{};
+    ASSERT_EQ(::ReadClassStm(stream.get(), &stored), S_OK);
+    ASSERT_EQ(stored, CLSID_StdPicture);
+    ASSERT_EQ(stream->Seek(classOffset, STREAM_SEEK_SET, nullptr), S_OK);
+    ASSERT_EQ(::WriteClassStm(stream.get(), CLSID_StdFont), S_OK);
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+
+    HostedControl second(formDesign(), true);
+    EXPECT_EQ(
+        win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(stream.get()),
+        CTL_E_INVALIDPICTURE);
 }
 
 } // namespace

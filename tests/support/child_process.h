@@ -11,6 +11,7 @@ namespace cutshape::testing {
 struct ChildResult {
     bool timedOut = false;
     std::uint32_t exitCode = 0; // the process's exit code; for a crash, the exception code
+    std::string output;         // standard output and error, when captured
 };
 
 // Starts `program` with `arguments` (one command-line string) and waits at most `deadline`;
@@ -18,6 +19,12 @@ struct ChildResult {
 // program cannot be started.
 ChildResult runChild(const std::wstring& program, const std::wstring& arguments,
                      std::chrono::milliseconds deadline);
+
+// As runChild, and collects what the child writes to its standard output and error. The
+// output is read while the child runs (so a talkative child never blocks on a full pipe) and
+// only until it exits: a process the child started may keep the pipe open longer.
+ChildResult runChildCapturingOutput(const std::wstring& program, const std::wstring& arguments,
+                                    std::chrono::milliseconds deadline);
 
 // The full path of a program beside the running one.
 std::wstring besideThisProgram(const std::wstring& fileName);

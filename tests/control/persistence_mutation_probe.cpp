@@ -1,0 +1,287 @@
+// Loads mutants of a valid saved state into fresh hosted controls, each bounded in time:
+//   persistence_mutation_probe stream|bag <first> <count>
+// A stream mutant goes to IPersistStreamInit::Load; a property-set mutant to
+// IPersistPropertyBag::Load, every other one through the container's hosting instead. A
+// mutant that loads must leave readable properties, and Load and Restore on it must answer.
+// Afterwards a fresh control still loads the valid state and shapes and restores its form,
+// and no control object is left alive. Prints "mutants <n> of <all there are>" and a count
+// per outcome.
+// Exit code 0 when all holds, 1 when not, 2 for bad arguments, 3 when the set-up failed;
+// a mutant that does not return ends the probe with CaseWatchdog::kHangExitCode.
+
+#include "runtime/picture.h"
+#include "tests/control/bag_mutants.h"
+#include "tests/control/control_harness.h"
+#include "tests/control/shaping_check.h"
+#include "tests/control/stream_mutants.h"
+#include "tests/support/case_watchdog.h"
+#include "tests/support/fake_picture.h"
+#include "tests/support/picture_files.h"
+#include "tests/support/reference_region.h"
+#include "win/region.h"
+
+#include <cstdio>
+#include <map>
+#include <optional>
+
+namespace {
+
+using namespace cutshape;
+using namespace cutshape::testing;
+using namespace std::chrono_literals;
+
+constexpr auto kMutantLimit = 30s;
+constexpr std::int32_t kWidthPx = 48;
+constexpr std::int32_t kHeightPx = 36;
+constexpr core::Color kWhite = 0x00FFFFFF;
+
+runtime::FormDesign design() {
+    return runtime::FormDesign{L"Persistence mutants", 4800, 3600, 2, true};
+}
+
+std::string hex(HRESULT status) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
+    return text;
+}
+
+// The valid state: a figure on white, white as the mask colour, the picture shown.
+struct ValidSave {
+    Image image = makeFigure(kWidthPx, kHeightPx, kWhite);
+    std::vector<std::uint8_t> stream;
+    win::ComPtr<runtime::PropertyBag> bag = win::makeCom<runtime::PropertyBag>();
+
+    ValidSave() {
+        HostedControl saved(design(), true);
+        const runtime::Picture picture = runtime::pictureFromBytes(writeBmp24(image), L"figure");
+        win::check(putRef(saved.control.get(), dispid::kPicture, picture.dispatch().get()).status,
+                   L"Setting the picture");
+        win::check(put(saved.control.get(), dispid::kMaskColor, variantOf(LONG{kWhite})).status,
+                   L"Setting the mask colour");
+        win::check(put(saved.control.get(), dispid::kShowPicture, variantOfBool(true)).status,
+                   L"Showing the picture");
+        win::ComPtr<IStream> memory;
+        win::check(::CreateStreamOnHGlobal(nullptr, TRUE, memory.put()), L"A memory stream");
+        win::check(saved.control.query<IPersistStreamInit>()->Save(memory.get(), TRUE),
+                   L"Saving to a stream");
+        STATSTG stat{};
+        win::check(memory->Stat(&stat, STATFLAG_NONAME), L"The stream's size");
+        stream.resize(static_cast<std::size_t>(stat.cbSize.QuadPart));
+        win::check(memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"Rewinding");
+        ULONG read = 0;
+        win::check(memory->Read(stream.data(), static_cast<ULONG>(stream.size()), &read),
+                   L"Reading the stream");
+        win::check(saved.control.query<IPersistPropertyBag>()->Save(bag.get(), TRUE, TRUE),
+                   L"Saving to a property set");
+    }
+};
+
+win::ComPtr<IStream> streamOf(const std::vector<std::uint8_t>& bytes) {
+    win::ComPtr<IStream> stream;
+    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"A memory stream");
+    if (!bytes.empty())
+        win::check(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr),
+                   L"Writing the mutant");
+    win::check(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"Rewinding");
+    return stream;
+}
+
+struct Tally {
+    long long mutants = 0;
+    std::map<std::string, long long> outcomes;
+    std::vector<std::string> faults;
+
+    void fault(const std::string& mutant, const std::string& text) {
+        if (faults.size() < 20)
+            faults.push_back(mutant + ": " + text);
+    }
+};
+
+// What a control that took a mutant shows: properties of their types, and Load and Restore
+// that answer (with success or an automation error).
+void examineRestored(const HostedControl& hosted, const std::string& mutant, Tally& tally,
+                     std::string& outcome) {
+    IDispatch* control = hosted.control.get();
+    for (const DISPID id : {dispid::kShowPicture, dispid::kAutomaticMaskColor}) {
+        const Call read = get(control, id);
+        const VARIANT& value = *read.result.get();
+        if (read.status != S_OK || value.vt != VT_BOOL ||
+            (value.boolVal != VARIANT_TRUE && value.boolVal != VARIANT_FALSE))
+            tally.fault(mutant, "a Boolean property reads back as status " + hex(read.status) +
+                                    ", type " + std::to_string(value.vt));
+    }
+    if (const Call read = get(control, dispid::kMaskColor); read.status != S_OK)
+        tally.fault(mutant, "MaskColor cannot be read: " + hex(read.status));
+    if (const Call read = get(control, dispid::kPicture);
+        read.status != S_OK || read.result.get()->vt != VT_DISPATCH)
+        tally.fault(mutant, "Picture cannot be read: " + hex(read.status));
+    const Call load = call(control, dispid::kLoad);
+    const Call restore = call(control, dispid::kRestore);
+    for (const Call* answered : {&load, &restore})
+        if (answered->status != S_OK && answered->status != DISP_E_EXCEPTION)
+            tally.fault(mutant, "Load or Restore answered " + hex(answered->status));
+    outcome += "; Load " + hex(load.status == DISP_E_EXCEPTION ? load.exception.scode : S_OK) +
+               "; Restore " +
+               hex(restore.status == DISP_E_EXCEPTION ? restore.exception.scode : S_OK);
+}
+
+// Fills the stack below the caller with a pattern, so that a callee that reads storage it
+// never wrote (such as a value a bag claimed to deliver but left alone) meets an invalid
+// pointer instead of the zeros of a fresh stack.
+[[gnu::noinline]] void scribbleOnStack() {
+    volatile std::uint8_t area[32 * 1024];
+    for (volatile std::uint8_t& byte : area)
+        byte = 0xA5;
+}
+
+// Each mutant goes into a fresh control on `form`: one form serves all of them, since a
+// window per mutant would cost more than everything else a mutant does.
+HRESULT loadStream(const win::ComPtr<runtime::Form>& form, const std::vector<std::uint8_t>& bytes,
+                   std::optional<HostedControl>& hosted) {
+    hosted.emplace(form, true);
+    const auto persist = hosted->control.query<IPersistStreamInit>();
+    const win::ComPtr<IStream> stream = streamOf(bytes);
+    scribbleOnStack();
+    return persist->Load(stream.get());
+}
+
+HRESULT loadBag(const win::ComPtr<runtime::Form>& form, IPropertyBag* bag, bool throughHosting,
+                std::optional<HostedControl>& hosted) {
+    if (!throughHosting) {
+        hosted.emplace(form, true);
+        const auto persist = hosted->control.query<IPersistPropertyBag>();
+        scribbleOnStack();
+        return persist->Load(bag, nullptr);
+    }
+    try {
+        scribbleOnStack();
+        hosted.emplace(form, true, bag);
+        return S_OK;
+    } catch (const win::Error& error) {
+        return error.number();
+    }
+}
+
+void record(HRESULT status, const std::optional<HostedControl>& hosted, const std::string& name,
+            Tally& tally) {
+    ++tally.mutants;
+    std::string outcome;
+    if (status == S_OK && hosted) {
+        outcome = "restored";
+        examineRestored(*hosted, name, tally, outcome);
+    } else if (FAILED(status)) {
+        outcome = "refused " + hex(status);
+    } else {
+        outcome = "answered " + hex(status);
+        tally.fault(name, "loading answered neither success nor a failure: " + hex(status));
+    }
+    ++tally.outcomes[outcome];
+}
+
+// Empty when a fresh control takes the valid state and shapes its form to the saved figure.
+std::string validStateFault(const ValidSave& valid, bool fromStream) {
+    const auto form = win::makeCom<runtime::Form>(design());
+    std::optional<HostedControl> hosted;
+    const HRESULT status = fromStream ? loadStream(form, valid.stream, hosted)
+                                      : loadBag(form, valid.bag.get(), true, hosted);
+    if (status != S_OK)
+        return "the valid state is refused: " + hex(status);
+    const Call load = call(hosted->control.get(), dispid::kLoad);
+    if (load.status != S_OK)
+        return "Load of the restored picture answered " + hex(load.status);
+    win::UniqueRegion region = win::createEmptyRegion();
+    ::GetWindowRgn(hosted->form->hwnd(), region.get());
+    if (std::string fault = test::regionMismatch(
+            win::regionRects(region.get()),
+            test::referenceFigure(valid.image.view(), kWidthPx, kHeightPx, kWhite));
+        !fault.empty())
+        return "the restored picture does not shape the form: " + fault;
+    return shapingFault(*hosted);
+}
+
+int run(const std::wstring& kind, std::size_t first, std::size_t count) {
+    const ValidSave valid;
+    auto other = win::makeCom<runtime::Form>(design()); // an object that is no picture
+    FakePictureBehaviour unreadable;
+    unreadable.heightStatus = E_FAIL;
+    const auto brokenPicture = win::makeCom<FakePicture>(unreadable);
+    FakePictureBehaviour huge;
+    huge.heightHimetric = 0x7FFFFFFF;
+    const auto hugePicture = win::makeCom<FakePicture>(huge);
+    const win::ComPtr<IPictureDisp> emptyPicture = runtime::emptyPicture().dispatch();
+    const VariantValues values({
+        {"picture", static_cast<IDispatch*>(valid.bag->find(L"Picture")->pdispVal)},
+        {"empty picture", emptyPicture.get()},
+        {"picture without a size", static_cast<IPictureDisp*>(brokenPicture.get())},
+        {"picture too large", static_cast<IPictureDisp*>(hugePicture.get())},
+        {"form", static_cast<IDispatch*>(other.get())},
+    });
+
+    const auto form = win::makeCom<runtime::Form>(design());
+    CaseWatchdog watchdog(kMutantLimit);
+    Tally tally;
+    std::size_t total = 0;
+    if (kind == L"stream") {
+        const StreamMutants mutants(valid.stream);
+        total = mutants.count();
+        for (std::size_t i = first; i < std::min(first + count, mutants.count()); ++i) {
+            const std::string name =
+                "stream mutant " + std::to_string(i) + " (" + mutants.name(i) + ")";
+            watchdog.begin(name);
+            std::optional<HostedControl> hosted;
+            const HRESULT status = loadStream(form, mutants.bytes(i), hosted);
+            record(status, hosted, name, tally);
+            hosted.reset();
+            watchdog.end();
+        }
+    } else {
+        const std::vector<BagMutant> mutants = bagMutants(values);
+        total = mutants.size();
+        for (std::size_t i = first; i < std::min(first + count, mutants.size()); ++i) {
+            const std::string name =
+                "bag mutant " + std::to_string(i) + " (" + mutants[i].name + ")";
+            watchdog.begin(name);
+            std::optional<HostedControl> hosted;
+            const HRESULT status = loadBag(form, bagOf(mutants[i], *valid.bag.get(), values).get(),
+                                           i % 2 == 0, hosted);
+            record(status, hosted, name, tally);
+            hosted.reset();
+            watchdog.end();
+        }
+    }
+
+    watchdog.begin("the valid state after the mutants");
+    const std::string broken = validStateFault(valid, kind == L"stream");
+    watchdog.end();
+    const HRESULT unload = ControlLibrary::instance().canUnloadNow();
+
+    std::printf("mutants %lld of %zu\n", tally.mutants, total);
+    for (const auto& [outcome, number] : tally.outcomes)
+        std::printf("outcome %s: %lld\n", outcome.c_str(), number);
+    for (const std::string& fault : tally.faults)
+        std::printf("fault: %s\n", fault.c_str());
+    if (!broken.empty())
+        std::printf("fault: a fresh control no longer works: %s\n", broken.c_str());
+    if (unload != S_OK)
+        std::printf("fault: control objects are still alive (DllCanUnloadNow %s)\n",
+                    hex(unload).c_str());
+    return tally.faults.empty() && broken.empty() && unload == S_OK ? 0 : 1;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4 || (std::wcscmp(argv[1], L"stream") != 0 && std::wcscmp(argv[1], L"bag") != 0))
+        return 2;
+    ::OleInitialize(nullptr);
+    int status = 3;
+    try {
+        status =
+            run(argv[1], std::wcstoul(argv[2], nullptr, 10), std::wcstoul(argv[3], nullptr, 10));
+    } catch (const std::exception& error) {
+        std::printf("persistence_mutation_probe: %s\n", error.what());
+    }
+    std::fflush(stdout);
+    ::OleUninitialize();
+    return status;
+}
