@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The SDK's C++ example through the function table, against the registered control: its
-# window opens in the outline of the picture it is given (read back from X), R gives back
-# the window's rectangle, L shapes it again and Escape ends the program with exit code 0.
+# window opens in the outline of the picture it is given (read back from X), a left-button
+# drag on the figure moves it, R gives back the window's rectangle, L shapes it again and
+# Escape ends the program with exit code 0.
 #   sdk_window_test.sh <Cutshape.ocx> <sdk_vtable_client.exe> <cutshape_xshape>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -26,6 +27,15 @@ id=$(find_window "$title" client.out "$pid")
 grep -q "^shaped $width $height" "$e2e_work/client.out" ||
   fail "the program reported $(head -1 "$e2e_work/client.out"), not the picture's size"
 echo "ok: Load through the function table shaped the window to the picture's figure"
+
+# A drag from a point of the ring (80, 20) by +40,+40.
+geometry "$id"
+x0=$X y0=$Y
+xdotool mousemove $((x0 + 80)) $((y0 + 20)) mousedown 1 mousemove $((x0 + 100)) $((y0 + 40)) \
+  mousemove $((x0 + 120)) $((y0 + 60)) mouseup 1
+eventually 10 window_at "$id" $((x0 + 40)) $((y0 + 40)) ||
+  fail "a drag on the figure did not move the window by +40,+40 (it is at $X,$Y, was at $x0,$y0)"
+echo "ok: a left-button drag on the figure moves the window (Move)"
 
 full_rectangle() { [[ "$(shape_rects "$id")" == "0 0 400 300" ]]; }
 keys_to "$id" r
