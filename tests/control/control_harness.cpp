@@ -103,9 +103,11 @@ VARIANT missingArgument() {
     return value;
 }
 
-HostedControl::HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored)
+HostedControl::HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored,
+                             runtime::ContainerKind container)
     : form(win::makeCom<runtime::Form>(design)) {
-    runtime::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44}};
+    runtime::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44},
+                                              container};
     site = runtime::ControlSite::host(form, ControlLibrary::instance().create(), placement, stored);
     control = site->control();
 }
