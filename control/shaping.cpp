@@ -117,6 +117,7 @@ void Shaper::applyToForm(HostForm& form, const runtime::Picture& shown) {
         stageAtRememberedSize(shown);
     form.setWidth(staging_.width());
     form.setHeight(staging_.height());
+    win::UniqueRegion region = regionOfStaging();
     const HWND window = form.hwnd();
     // Some forms accept size puts and keep their window's size; the region would then be
     // cut off by the window's edges. Such a window is given the staged size directly.
@@ -125,7 +126,7 @@ void Shaper::applyToForm(HostForm& form, const runtime::Picture& shown) {
         ::GetWindowRect(window, &rect) && (std::abs(rect.right - rect.left - staged.cx) > 1 ||
                                            std::abs(rect.bottom - rect.top - staged.cy) > 1))
         resizeWindow(window, staged);
-    win::setWindowRegion(window, regionOfStaging());
+    win::setWindowRegion(window, std::move(region));
 }
 
 void Shaper::applyToWindow(const HostWindow& host, const runtime::Picture& shown) {
