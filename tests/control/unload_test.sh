@@ -12,10 +12,9 @@ fi
 library=$1
 probe=$2
 source "$here/../e2e/e2e_lib.sh"
-wine=/usr/lib/wine/wine64
 
-"$wine" regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
-unregister() { "$wine" regsvr32 /u /s "$library" || true; e2e_cleanup; }
+win_regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
+unregister() { win_regsvr32 /u /s "$library" || true; e2e_cleanup; }
 trap unregister EXIT
 make_figure "$e2e_work/figure.bmp"
 picture=$(windows_path "$e2e_work/figure.bmp")
