@@ -18,6 +18,7 @@ constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRU
                               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT |
                               OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
 constexpr DISPID kLoadId = 0x60030007;
+constexpr DISPID kPictureId = 0x68030000;
 constexpr const wchar_t* kWindowClass = L"CutshapeControlFace";
 constexpr int kHimetricPerInch = 2540;
 constexpr float kTwipsPerInch = 1440.0f;
@@ -29,17 +30,23 @@ float twipsFromHimetric(LONG himetric) noexcept {
     return static_cast<float>(himetric) * kTwipsPerInch / kHimetricPerInch;
 }
 
+// Whether a value stands for no picture object: script clients have no Nothing and pass
+// null or an empty value instead.
+bool meansNoPicture(const VARIANT& value) noexcept {
+    return value.vt == VT_NULL || value.vt == VT_EMPTY;
+}
+
 // Takes the picture argument of a checked dispatch call: missing (left out, or the error
-// value that stands for a missing optional argument) gives no picture.
+// value that stands for a missing optional argument), null or empty gives no picture.
 runtime::Picture pictureArgument(const VARIANT& argument) {
     const VARIANT* value = &dereferenced(argument);
+    if (meansNoPicture(*value))
+        return {};
     switch (value->vt) {
     case VT_ERROR:
         if (value->scode == DISP_E_PARAMNOTFOUND)
             return {};
         break;
-    case VT_EMPTY:
-        return {};
     case VT_DISPATCH:
         return runtime::Picture::fromObject(value->pdispVal);
     case VT_UNKNOWN:
@@ -52,6 +59,14 @@ runtime::Picture pictureArgument(const VARIANT& argument) {
         break;
     }
     throw runtime::typeMismatchError();
+}
+
+// Whether a checked call is a property put of one value, by value or by reference, that
+// means no picture.
+bool putsNoPicture(WORD flags, const DISPPARAMS& parameters) noexcept {
+    return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && parameters.cArgs == 1 &&
+           parameters.cNamedArgs == 1 && parameters.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT &&
+           meansNoPicture(dereferenced(parameters.rgvarg[0]));
 }
 
 // The identifier `iid` stands for: itself, or the current identifier an earlier one maps to
@@ -70,7 +85,7 @@ GUID currentIdentifier(REFIID iid, const wchar_t* map) noexcept {
 } // namespace
 
 Control::Control()
-    : shaper_([this] { return hostFormOf(site_.get(), windowPictures_); }),
+    : shaper_([this] { return hostOf(site_.get(), windowPictures_); }),
       events_(*identity(), *static_cast<IConnectionPointContainer*>(this)) {
     // Initialize: the control records its creation size, the one it keeps from now on.
     shaper_.initialize(widthTwips_, heightTwips_);
@@ -138,6 +153,9 @@ HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* paramet
     // missing one on as an error value in place of an interface pointer.
     if (id == kLoadId && (flags & DISPATCH_METHOD))
         return invokeLoad(parameters, exception, argumentError);
+    // A script's "Picture = null" clears the picture, as assigning Nothing does.
+    if (id == kPictureId && putsNoPicture(flags, *parameters))
+        return putref_Picture(nullptr);
     if (const HRESULT count = checkArgumentCount(id, flags, *parameters); FAILED(count))
         return count;
     return ::DispInvoke(static_cast<_Cutshape*>(this), &typeInfo(), id, flags, parameters, result,

@@ -1,12 +1,15 @@
 #include "control/host_form.h"
 
 #include "runtime/late_bound.h"
-#include "runtime/window_frame.h"
 
 #include <olectl.h>
 
 namespace cutshape::control {
 namespace {
+
+// The member the named path reads for the window; a Parent that does not know it is not
+// the form the control was made for.
+constexpr const wchar_t* kHwndMember = L"hwnd";
 
 // A form reached by member name through its dispatch interface.
 class DispatchHostForm final : public HostForm {
@@ -25,7 +28,7 @@ public:
     void setHeight(float twips) override { putSingle(L"Height", twips); }
     HWND hwnd() override {
         // Window handles are 32-bit values, sign-extended on 64-bit Windows.
-        const LONG handle = form_.get(L"hwnd").as(VT_I4).get()->lVal;
+        const LONG handle = form_.get(kHwndMember).as(VT_I4).get()->lVal;
         return reinterpret_cast<HWND>(static_cast<LONG_PTR>(handle));
     }
     void refresh() override { form_.call(L"Refresh"); }
@@ -57,26 +60,6 @@ private:
     runtime::LateBound form_;
 };
 
-class WindowHostForm final : public HostForm {
-public:
-    WindowHostForm(HWND window, WindowPictures& pictures) : window_(window), pictures_(pictures) {}
-
-    void setPicture(const runtime::Picture& picture) override { pictures_.paint(window_, picture); }
-    float width() override { return runtime::outerWidthTwips(window_); }
-    float height() override { return runtime::outerHeightTwips(window_); }
-    void setWidth(float twips) override { runtime::setOuterWidthTwips(window_, twips); }
-    void setHeight(float twips) override { runtime::setOuterHeightTwips(window_, twips); }
-    HWND hwnd() override { return window_; }
-    void refresh() override { runtime::refreshWindow(window_); }
-    void setBorderStyle(std::int32_t style) override { runtime::setBorderStyle(window_, style); }
-    bool showInTaskbar() override { return runtime::showsInTaskbar(window_); }
-    void setShowInTaskbar(bool show) override { runtime::setShowInTaskbar(window_, show); }
-
-private:
-    HWND window_;
-    WindowPictures& pictures_;
-};
-
 win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
     win::ComPtr<IOleControlSite> controlSite =
         win::ComPtr<IOleClientSite>(site).tryQuery<IOleControlSite>();
@@ -93,17 +76,21 @@ win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
     return {};
 }
 
-} // namespace
-
-std::unique_ptr<HostForm> windowHostForm(HWND topLevel, WindowPictures& pictures) {
-    return std::make_unique<WindowHostForm>(topLevel, pictures);
+// Asks by name only: GetIDsOfNames calls nothing on the object.
+bool knowsHwnd(IDispatch& parent) noexcept {
+    auto* names = const_cast<LPOLESTR>(kHwndMember);
+    DISPID id = DISPID_UNKNOWN;
+    return SUCCEEDED(parent.GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id)) &&
+           id != DISPID_UNKNOWN;
 }
 
-std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures) {
+} // namespace
+
+Host hostOf(IOleClientSite* site, WindowPictures& pictures) {
     if (!site)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the control is not placed on a form.");
-    if (win::ComPtr<IDispatch> parent = parentOfExtender(site))
+    if (win::ComPtr<IDispatch> parent = parentOfExtender(site); parent && knowsHwnd(*parent.get()))
         return std::make_unique<DispatchHostForm>(std::move(parent));
     // Some hosts answer only for the in-place site, not for its base IOleWindow.
     const win::ComPtr<IOleClientSite> clientSite(site);
@@ -115,7 +102,7 @@ std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictu
     if (!window)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the container offers no form or window.");
-    return windowHostForm(::GetAncestor(window, GA_ROOT), pictures);
+    return HostWindow{::GetAncestor(window, GA_ROOT), &pictures};
 }
 
 } // namespace cutshape::control

@@ -1,9 +1,10 @@
 #pragma once
-// The form that holds the control, reached only through the members a host form offers:
+// The form that holds the control. A container whose extended control has a Parent that
+// knows hwnd gives the control the form it was made for: it is reached only by member name,
 // Picture (by reference), Width, Height (outer size in twips), hwnd, Refresh, BorderStyle
-// and ShowInTaskbar. Containers that give the control an extender with a Parent form are
-// called by member name; a container without one gets its top-level window behind the same
-// members. Every failing access throws the host's own error unchanged.
+// and ShowInTaskbar, and every failing access throws the host's own error. Any other
+// container (no extender, no Parent, or a Parent of unknown units without hwnd) is driven
+// through the top-level window of the control's in-place site.
 
 #include "control/window_picture.h"
 #include "runtime/picture.h"
@@ -11,9 +12,11 @@
 #include <cstdint>
 #include <memory>
 #include <ocidl.h>
+#include <variant>
 
 namespace cutshape::control {
 
+// The form reached by member name.
 class HostForm {
 public:
     virtual ~HostForm() = default;
@@ -30,12 +33,20 @@ public:
     virtual void setShowInTaskbar(bool show) = 0;
 };
 
-// The form of the control's site: the Parent of the site's extended control, else the
-// site's top-level window, whose background pictures `pictures` keeps. Throws the runtime's
-// "client site not available" error when there is no site.
-std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures);
+// A top-level window driven directly: sizes in pixels, SetWindowPos, the region, and a
+// background picture that `pictures` paints.
+struct HostWindow {
+    HWND window = nullptr;
+    WindowPictures* pictures = nullptr;
+};
 
-// A top-level window driven as a form.
-std::unique_ptr<HostForm> windowHostForm(HWND topLevel, WindowPictures& pictures);
+// Where an operation acts, chosen once before anything is written.
+using Host = std::variant<std::unique_ptr<HostForm>, HostWindow>;
+
+// The host of the control's site: the Parent of the site's extended control when it knows
+// hwnd (asked through GetIDsOfNames, which changes nothing), else the site's top-level
+// window, whose background pictures `pictures` keeps. Throws the runtime's "client site not
+// available" error when there is neither.
+Host hostOf(IOleClientSite* site, WindowPictures& pictures);
 
 } // namespace cutshape::control

@@ -4,7 +4,10 @@
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
+#include "runtime/window_frame.h"
 #include "win/window_calls.h"
+
+#include <cstdlib>
 
 namespace cutshape::control {
 namespace {
@@ -40,6 +43,33 @@ std::int32_t roundedTwips(float twips) {
     }
 }
 
+// The window's outer size; throws when `window` is not a window.
+SIZE outerSizePx(HWND window) {
+    RECT rect{};
+    if (!::IsWindow(window) || !::GetWindowRect(window, &rect))
+        throw win::Error(STD_CTL_SCODE(398),
+                         L"Client site not available: the container's window is gone.");
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Like the form's own size puts, the result is not checked: a window call that fails
+// neither stops the operation nor reaches the caller.
+void resizeWindow(HWND window, SIZE sizePx) noexcept {
+    ::SetWindowPos(window, nullptr, 0, 0, sizePx.cx, sizePx.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HostForm* formOf(const Host& host) noexcept {
+    const auto* form = std::get_if<std::unique_ptr<HostForm>>(&host);
+    return form ? form->get() : nullptr;
+}
+
+HWND windowOf(const Host& host) {
+    if (HostForm* form = formOf(host))
+        return form->hwnd();
+    return std::get<HostWindow>(host).window;
+}
+
 } // namespace
 
 Shaper::Shaper(FormProvider parent)
@@ -71,25 +101,72 @@ void Shaper::load(const runtime::Picture& picture) {
 }
 
 void Shaper::applyToParent(const runtime::Picture& shown) {
-    const std::unique_ptr<HostForm> form = parent_();
+    const Host host = parent_();
+    if (HostForm* form = formOf(host))
+        applyToForm(*form, shown);
+    else
+        applyToWindow(std::get<HostWindow>(host), shown);
+}
+
+void Shaper::applyToForm(HostForm& form, const runtime::Picture& shown) {
     if (showPicture_ != VARIANT_FALSE)
-        form->setPicture(shown);
+        form.setPicture(shown);
     if (savedParentWidth_ == 0)
-        savedParentWidth_ = roundedTwips(form->width());
+        savedParentWidth_ = roundedTwips(form.width());
     if (savedParentHeight_ == 0)
-        savedParentHeight_ = roundedTwips(form->height());
-    if (restoring_) {
-        // The empty picture goes in at the remembered size in one step: no image is drawn
-        // at the size of the picture the box held before.
-        staging_.setAutoSize(false);
-        staging_.setPictureAndSize(shown, static_cast<float>(savedParentWidth_),
-                                   static_cast<float>(savedParentHeight_));
-    }
-    form->setWidth(staging_.width());
-    form->setHeight(staging_.height());
+        savedParentHeight_ = roundedTwips(form.height());
+    if (restoring_)
+        stageAtRememberedSize(shown);
+    form.setWidth(staging_.width());
+    form.setHeight(staging_.height());
+    win::UniqueRegion region = regionOfStaging();
+    const HWND window = form.hwnd();
+    // Some forms accept size puts and keep their window's size; the region would then be
+    // cut off by the window's edges. Such a window is given the staged size directly.
+    const SIZE staged{staging_.widthPx(), staging_.heightPx()};
+    if (RECT rect{};
+        ::GetWindowRect(window, &rect) && (std::abs(rect.right - rect.left - staged.cx) > 1 ||
+                                           std::abs(rect.bottom - rect.top - staged.cy) > 1))
+        resizeWindow(window, staged);
+    installWindowRegion(window, std::move(region));
+}
+
+void Shaper::applyToWindow(const HostWindow& host, const runtime::Picture& shown) {
+    // Everything that can fail comes before the first change to the window.
+    const SIZE current = outerSizePx(host.window);
+    if (savedParentWidth_ == 0)
+        savedParentWidth_ =
+            roundedTwips(static_cast<float>(current.cx) * runtime::Screen::twipsPerPixelX());
+    if (savedParentHeight_ == 0)
+        savedParentHeight_ =
+            roundedTwips(static_cast<float>(current.cy) * runtime::Screen::twipsPerPixelY());
+    if (restoring_)
+        stageAtRememberedSize(shown);
+    win::UniqueRegion region = regionOfStaging();
+    const bool painting = showPicture_ != VARIANT_FALSE;
+    if (painting)
+        host.pictures->reserve(host.window);
+
+    resizeWindow(host.window, SIZE{staging_.widthPx(), staging_.heightPx()});
+    if (painting)
+        host.pictures->paint(host.window, shown);
+    installWindowRegion(host.window, std::move(region));
+}
+
+void Shaper::stageAtRememberedSize(const runtime::Picture& shown) {
+    // The empty picture goes in at the remembered size in one step: no image is drawn at
+    // the size of the picture the box held before.
+    staging_.setAutoSize(false);
+    staging_.setPictureAndSize(shown, static_cast<float>(savedParentWidth_),
+                               static_cast<float>(savedParentHeight_));
+}
+
+win::UniqueRegion Shaper::regionOfStaging() {
     const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE, restoring_};
     win::UniqueRegion region = regionBuilder_.build(staging_, mask, scan_);
-    installWindowRegion(form->hwnd(), std::move(region));
+    // Refused here, so that the window path changes nothing when the outline is too complex.
+    refuseTooComplexRegion(region.get());
+    return region;
 }
 
 void Shaper::restore() {
@@ -115,18 +192,29 @@ void Shaper::restore() {
 }
 
 void Shaper::move() {
-    win::dragByCaption(parent_()->hwnd());
+    win::dragByCaption(windowOf(parent_()));
 }
 
 void Shaper::refresh() {
-    parent_()->refresh();
+    const Host host = parent_();
+    if (HostForm* form = formOf(host))
+        form->refresh();
+    else
+        runtime::refreshWindow(std::get<HostWindow>(host).window);
 }
 
 void Shaper::paint() {
-    const std::unique_ptr<HostForm> form = parent_();
-    const bool showInTaskbar = form->showInTaskbar();
-    form->setBorderStyle(0);
-    form->setShowInTaskbar(showInTaskbar);
+    const Host host = parent_();
+    if (HostForm* form = formOf(host)) {
+        const bool showInTaskbar = form->showInTaskbar();
+        form->setBorderStyle(0);
+        form->setShowInTaskbar(showInTaskbar);
+        return;
+    }
+    const HWND window = std::get<HostWindow>(host).window;
+    const bool showInTaskbar = runtime::showsInTaskbar(window);
+    runtime::setBorderStyle(window, 0);
+    runtime::setShowInTaskbar(window, showInTaskbar);
 }
 
 } // namespace cutshape::control

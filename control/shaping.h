@@ -1,7 +1,8 @@
 #pragma once
 // The shaping operations of the control and the state they share: the hidden staging
 // picture box, the properties that steer shaping, and the sizes remembered across calls.
-// The form that holds the control is fetched anew for every operation.
+// The form that holds the control is fetched anew for every operation, and chosen before
+// anything is written: the form by member name, or the site's top-level window.
 
 #include "control/host_form.h"
 #include "control/region_builder.h"
@@ -23,7 +24,7 @@ inline constexpr float kDesignSizeTwips = 540.0f;
 
 class Shaper {
 public:
-    using FormProvider = std::function<std::unique_ptr<HostForm>()>;
+    using FormProvider = std::function<Host()>;
 
     explicit Shaper(FormProvider parent);
 
@@ -61,6 +62,11 @@ private:
     // `shown` is the picture the form and the staging box take: the staged one when
     // loading, an empty one when restoring.
     void applyToParent(const runtime::Picture& shown);
+    void applyToForm(HostForm& form, const runtime::Picture& shown);
+    void applyToWindow(const HostWindow& host, const runtime::Picture& shown);
+    // Restore mode: the staging box takes the empty picture at the remembered form size.
+    void stageAtRememberedSize(const runtime::Picture& shown);
+    win::UniqueRegion regionOfStaging();
 
     FormProvider parent_;
     runtime::PictureBox staging_;

@@ -8,18 +8,21 @@
 #include <memory>
 
 namespace cutshape::control {
-namespace {
-
-constexpr UINT_PTR kSubclassId = 0x43757473; // "Cuts"
 
 // What a subclassed window keeps: its picture, who gave it, and the window procedure that
 // was in place right after the subclass went in.
-struct Painting {
+struct detail::Painting {
     runtime::Picture picture;
     const WindowPictures* owner = nullptr;
     LONG_PTR procedureAfterInstall = 0;
     win::ModuleLock::Holder libraryLoaded;
 };
+
+namespace {
+
+using detail::Painting;
+
+constexpr UINT_PTR kSubclassId = 0x43757473; // "Cuts"
 
 LRESULT CALLBACK paintPicture(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                               DWORD_PTR data) {
@@ -84,10 +87,19 @@ void takeOff(HWND window, Painting* painting) noexcept {
 
 } // namespace
 
+WindowPictures::WindowPictures() = default;
+
 WindowPictures::~WindowPictures() {
     for (const HWND window : windows_)
         if (Painting* painting = paintingOf(window); painting && painting->owner == this)
             takeOff(window, painting);
+}
+
+void WindowPictures::reserve(HWND window) {
+    if (std::find(windows_.begin(), windows_.end(), window) == windows_.end())
+        windows_.reserve(windows_.size() + 1);
+    if (!spare_ && !paintingOf(window))
+        spare_ = std::make_unique<Painting>();
 }
 
 void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
@@ -100,7 +112,7 @@ void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
     if (std::find(windows_.begin(), windows_.end(), window) == windows_.end())
         windows_.push_back(window);
     if (!painting) {
-        auto fresh = std::make_unique<Painting>();
+        std::unique_ptr<Painting> fresh = spare_ ? std::move(spare_) : std::make_unique<Painting>();
         if (!::SetWindowSubclass(window, paintPicture, kSubclassId,
                                  reinterpret_cast<DWORD_PTR>(fresh.get())))
             return; // a window of another thread: it keeps its own background

@@ -12,11 +12,12 @@ namespace {
 constexpr DISPID kParent = 1;
 constexpr DISPID kName = 2;
 
-// The extended control: what the container adds to every control on a form.
+// The extended control: what the container adds to every control on a form. Without a
+// Parent it does not know the name.
 class Extender final : public win::ComObject<Extender, IDispatch> {
 public:
-    Extender(win::ComPtr<Form> form, std::wstring name)
-        : form_(std::move(form)), name_(std::move(name)) {}
+    Extender(win::ComPtr<IDispatch> parent, std::wstring name)
+        : parent_(std::move(parent)), name_(std::move(name)) {}
 
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
         if (!count)
@@ -33,9 +34,9 @@ public:
                                             DISPID* ids) noexcept override {
         if (!names || !ids || count == 0)
             return E_INVALIDARG;
-        ids[0] = _wcsicmp(names[0], L"Parent") == 0 ? kParent
-                 : _wcsicmp(names[0], L"Name") == 0 ? kName
-                                                    : DISPID_UNKNOWN;
+        ids[0] = parent_ && _wcsicmp(names[0], L"Parent") == 0 ? kParent
+                 : _wcsicmp(names[0], L"Name") == 0            ? kName
+                                                               : DISPID_UNKNOWN;
         for (UINT i = 1; i < count; ++i)
             ids[i] = DISPID_UNKNOWN;
         return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
@@ -49,8 +50,10 @@ public:
         ::VariantInit(result);
         switch (id) {
         case kParent:
+            if (!parent_)
+                return DISP_E_MEMBERNOTFOUND;
             result->vt = VT_DISPATCH;
-            result->pdispVal = static_cast<IDispatch*>(form_.get());
+            result->pdispVal = parent_.get();
             result->pdispVal->AddRef();
             return S_OK;
         case kName:
@@ -63,7 +66,7 @@ public:
     }
 
 private:
-    win::ComPtr<Form> form_;
+    win::ComPtr<IDispatch> parent_;
     std::wstring name_;
 };
 
@@ -71,7 +74,17 @@ private:
 
 ControlSite::ControlSite(win::ComPtr<Form> form, Placement placement)
     : form_(std::move(form)), placement_(std::move(placement)) {
-    extender_ = win::makeCom<Extender>(form_, placement_.name).query<IDispatch>();
+    const ContainerKind kind = placement_.container;
+    if (kind == ContainerKind::NoExtender)
+        return;
+    win::ComPtr<IDispatch> parent;
+    if (hasStandInParent(kind)) {
+        standIn_ = win::makeCom<ParentStandIn>(kind, form_);
+        parent = standIn_.query<IDispatch>();
+    } else if (kind == ContainerKind::Form) {
+        parent = win::ComPtr<IDispatch>(static_cast<IDispatch*>(form_.get()));
+    }
+    extender_ = win::makeCom<Extender>(std::move(parent), placement_.name).query<IDispatch>();
 }
 
 win::ComPtr<ControlSite> ControlSite::host(win::ComPtr<Form> form, win::ComPtr<IUnknown> control,
@@ -146,7 +159,7 @@ HRESULT ControlSite::GetExtendedControl(IDispatch** extender) noexcept {
     if (!extender)
         return E_POINTER;
     *extender = win::ComPtr<IDispatch>(extender_).release();
-    return S_OK;
+    return *extender ? S_OK : E_NOTIMPL;
 }
 
 HRESULT ControlSite::GetWindow(HWND* window) noexcept {

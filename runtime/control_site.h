@@ -1,8 +1,10 @@
 #pragma once
 // The container side of a control on a form: the client site that gives the control its
-// form (through an extended control whose Parent is the form), the ambient UserMode, its
-// stored properties and, when it is visible, in-place activation in the form's window.
+// form (through an extended control whose Parent is the form, or what the container's kind
+// offers instead), the ambient UserMode, its stored properties and, when it is visible,
+// in-place activation in the form's window.
 
+#include "runtime/container_kind.h"
 #include "runtime/form.h"
 #include "win/com_object.h"
 
@@ -19,6 +21,8 @@ public:
         std::wstring name;    // the control's Name on its form
         bool userMode = true; // false while the form is designed
         RECT positionPx{0, 0, 0, 0};
+        // What the site offers as the form; every kind activates in the form's window.
+        ContainerKind container = ContainerKind::Form;
     };
 
     // Sites a newly created control on `form`: the client site first when the control asks
@@ -35,6 +39,8 @@ public:
     // Closes the control and breaks the references between it and the site.
     void close() noexcept;
     void setUserMode(bool userMode) noexcept { placement_.userMode = userMode; }
+    // The stand-in Parent of the containers that offer one, else null.
+    const ParentStandIn* parentStandIn() const noexcept { return standIn_.get(); }
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() noexcept override { return E_NOTIMPL; }
@@ -90,6 +96,7 @@ private:
     win::ComPtr<Form> form_;
     Placement placement_;
     win::ComPtr<IUnknown> control_;
+    win::ComPtr<ParentStandIn> standIn_;
     win::ComPtr<IDispatch> extender_;
 };
 

@@ -1,8 +1,48 @@
 #include "runtime/late_bound.h"
 
+#include <optional>
 #include <string>
 
 namespace cutshape::runtime {
+namespace {
+
+// What a call with these flags does to `member`, for an error description.
+std::wstring attempted(WORD flags, const std::wstring& member) {
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
+        return L"Setting " + member;
+    if (flags & DISPATCH_PROPERTYGET)
+        return L"Reading " + member;
+    return L"Calling " + member;
+}
+
+std::wstring taken(BSTR& text) {
+    std::wstring result = text ? text : L"";
+    ::SysFreeString(text);
+    text = nullptr;
+    return result;
+}
+
+// The error information an object left for its failed call, when it says it leaves some.
+std::optional<win::Error> errorInfoOf(IDispatch& object, HRESULT status) {
+    const auto support = win::ComPtr<IDispatch>(&object).tryQuery<ISupportErrorInfo>();
+    if (!support || support->InterfaceSupportsErrorInfo(IID_IDispatch) != S_OK)
+        return std::nullopt;
+    win::ComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, info.put()) != S_OK || !info)
+        return std::nullopt;
+    BSTR description = nullptr;
+    BSTR source = nullptr;
+    info->GetDescription(&description);
+    info->GetSource(&source);
+    std::wstring text = taken(description);
+    if (text.empty()) {
+        ::SysFreeString(source);
+        return std::nullopt;
+    }
+    return win::Error(status, std::move(text), taken(source));
+}
+
+} // namespace
 
 LateBound::LateBound(win::ComPtr<IDispatch> object) : object_(std::move(object)) {
     if (!object_)
@@ -35,6 +75,7 @@ win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* arg
     win::Variant result;
     EXCEPINFO exception{};
     UINT argumentError = 0;
+    ::SetErrorInfo(0, nullptr); // what an earlier call left is not this call's error
     const HRESULT status = object.Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters,
                                          (flags & DISPATCH_PROPERTYGET) ? result.get() : nullptr,
                                          &exception, &argumentError);
@@ -44,15 +85,17 @@ win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* arg
         const HRESULT number =
             exception.scode ? exception.scode
                             : MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode);
-        std::wstring description = exception.bstrDescription ? exception.bstrDescription : L"";
-        std::wstring source = exception.bstrSource ? exception.bstrSource : L"";
-        ::SysFreeString(exception.bstrDescription);
-        ::SysFreeString(exception.bstrSource);
+        std::wstring description = taken(exception.bstrDescription);
+        std::wstring source = taken(exception.bstrSource);
         ::SysFreeString(exception.bstrHelpFile);
         throw win::Error(number, std::move(description), std::move(source));
     }
-    if (FAILED(status))
-        win::check(status, (L"Calling " + member).c_str());
+    if (FAILED(status)) {
+        if (std::optional<win::Error> own = errorInfoOf(object, status))
+            throw *own;
+        // A bare status: say which member failed, how, and what the status means.
+        throw win::Error(status, attempted(flags, member) + L" failed: " + win::errorText(status));
+    }
     return result;
 }
 

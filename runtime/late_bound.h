@@ -11,8 +11,9 @@
 namespace cutshape::runtime {
 
 // One IDispatch::Invoke with at most one argument (a property put names it as the value).
-// Throws the object's own error from its EXCEPINFO unchanged, or the failure of the call,
-// naming `member`.
+// A failure throws the object's own error: from its EXCEPINFO, or from the error
+// information it leaves when it supports that, unchanged. A bare failure status is thrown
+// with a description naming `member`, what was attempted and what the status means.
 win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* argument,
                           const std::wstring& member);
 

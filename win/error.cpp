@@ -1,8 +1,41 @@
 #include "win/error.h"
 
 #include <cstdio>
+#include <cstring>
+#include <oleauto.h>
 
 namespace cutshape::win {
+namespace {
+
+struct KnownText {
+    HRESULT result;
+    const wchar_t* text;
+};
+
+// The automation errors a late-bound call may answer with, in the words of Windows'
+// message table.
+constexpr KnownText kAutomationTexts[] = {
+    {DISP_E_UNKNOWNINTERFACE, L"Unknown interface."},
+    {DISP_E_MEMBERNOTFOUND, L"Member not found."},
+    {DISP_E_PARAMNOTFOUND, L"Parameter not found."},
+    {DISP_E_TYPEMISMATCH, L"Type mismatch."},
+    {DISP_E_UNKNOWNNAME, L"Unknown name."},
+    {DISP_E_NONAMEDARGS, L"No named arguments."},
+    {DISP_E_BADVARTYPE, L"Bad variable type."},
+    {DISP_E_EXCEPTION, L"Exception occurred."},
+    {DISP_E_OVERFLOW, L"Out of present range."},
+    {DISP_E_BADINDEX, L"Invalid index."},
+    {DISP_E_UNKNOWNLCID, L"Unknown language."},
+    {DISP_E_ARRAYISLOCKED, L"Memory is locked."},
+    {DISP_E_BADPARAMCOUNT, L"Invalid number of parameters."},
+    {DISP_E_PARAMNOTOPTIONAL, L"Parameter not optional."},
+    {DISP_E_BADCALLEE, L"Invalid callee."},
+    {DISP_E_NOTACOLLECTION, L"Does not support a collection."},
+    {DISP_E_DIVBYZERO, L"Division by zero."},
+    {E_UNEXPECTED, L"Catastrophic failure"},
+};
+
+} // namespace
 
 Error::Error(HRESULT number, std::wstring description, std::wstring source)
     : number_(number), description_(std::move(description)), source_(std::move(source)) {
@@ -30,6 +63,18 @@ std::wstring systemMessage(HRESULT result) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     return text;
+}
+
+std::wstring errorText(HRESULT result) {
+    std::wstring text = systemMessage(result);
+    if (!text.empty())
+        return text;
+    for (const KnownText& known : kAutomationTexts)
+        if (known.result == result)
+            return known.text;
+    char number[24];
+    std::snprintf(number, sizeof number, "error 0x%08lX", static_cast<unsigned long>(result));
+    return std::wstring(number, number + std::strlen(number));
 }
 
 void check(HRESULT result, const wchar_t* context) {

@@ -35,4 +35,9 @@ void check(HRESULT result, const wchar_t* context);
 // The system's message text for an HRESULT, without the trailing line break; empty if none.
 std::wstring systemMessage(HRESULT result);
 
+// What an HRESULT means, for an error description: the system's message text; for the
+// automation codes the system of the moment has no text for (Wine's message table lacks
+// them), the text Windows gives them; else "error 0x<number>".
+std::wstring errorText(HRESULT result);
+
 } // namespace cutshape::win

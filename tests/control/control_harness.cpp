@@ -103,13 +103,15 @@ VARIANT missingArgument() {
     return value;
 }
 
-HostedControl::HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored)
-    : HostedControl(win::makeCom<runtime::Form>(design), userMode, stored) {}
+HostedControl::HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored,
+                             runtime::ContainerKind container)
+    : HostedControl(win::makeCom<runtime::Form>(design), userMode, stored, container) {}
 
 HostedControl::HostedControl(win::ComPtr<runtime::Form> existing, bool userMode,
-                             IPropertyBag* stored)
+                             IPropertyBag* stored, runtime::ContainerKind container)
     : form(std::move(existing)) {
-    runtime::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44}};
+    runtime::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44},
+                                              container};
     site = runtime::ControlSite::host(form, ControlLibrary::instance().create(), placement, stored);
     control = site->control();
 }

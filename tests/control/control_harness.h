@@ -82,16 +82,19 @@ VARIANT missingArgument();
 // A BSTR variant; the harness frees nothing passed in, so callers keep it alive.
 VARIANT variantOf(BSTR text);
 
-// A control hosted on its own form, closed when dropped.
+// A control hosted on its own form, closed when dropped; `container` says what the site
+// offers the control as its form.
 struct HostedControl {
     win::ComPtr<runtime::Form> form;
     win::ComPtr<runtime::ControlSite> site;
     win::ComPtr<IDispatch> control;
 
-    HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored = nullptr);
+    HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored = nullptr,
+                  runtime::ContainerKind container = runtime::ContainerKind::Form);
     // A new control on an existing form (which may have held others before).
     HostedControl(win::ComPtr<runtime::Form> existing, bool userMode,
-                  IPropertyBag* stored = nullptr);
+                  IPropertyBag* stored = nullptr,
+                  runtime::ContainerKind container = runtime::ContainerKind::Form);
     HostedControl(HostedControl&&) noexcept = default;
     ~HostedControl();
 };

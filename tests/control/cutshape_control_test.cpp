@@ -322,6 +322,54 @@ TEST_F(CutshapeControl, PictureIsAssignedByReferenceOnly) {
                     get(hosted.control.get(), dispid::kPicture).result.get()->pdispVal) == picture);
 }
 
+// Script clients have no Nothing: Load(null) was a type mismatch and "Picture = null" a
+// missing member. Null and empty values mean no picture, by value or by reference.
+TEST_F(CutshapeControl, ScriptNullAndEmptyMeanNoPicture) {
+    HostedControl hosted(formDesign(), true);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    VARIANT null;
+    null.vt = VT_NULL;
+    VARIANT empty;
+    empty.vt = VT_EMPTY;
+    VARIANT nullByReference;
+    nullByReference.vt = VT_BYREF | VT_VARIANT;
+    nullByReference.pvarVal = &null;
+    for (const VARIANT& none : {null, empty, nullByReference}) {
+        SCOPED_TRACE(none.vt);
+        const Call load = call(hosted.control.get(), dispid::kLoad, {none});
+        ASSERT_EQ(load.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(load.exception.scode, kNoPictureSet);
+        EXPECT_EQ(load.description(), L"No Picture Set.");
+    }
+
+    const Image image = makeFigure(60, 40);
+    const runtime::Picture picture = pictureFile(L"script.bmp", image);
+    for (const VARIANT& none : {null, empty, nullByReference}) {
+        SCOPED_TRACE(none.vt);
+        ASSERT_EQ(putRef(hosted.control.get(), dispid::kPicture, picture.dispatch().get()).status,
+                  S_OK);
+        // As Nothing: Load keeps the staged picture and shapes the form to it.
+        ASSERT_EQ(call(hosted.control.get(), dispid::kLoad, {none}).status, S_OK);
+        EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), image, 0x00FFFFFF), "");
+        // A property put of no picture clears the picture.
+        const Call cleared = put(hosted.control.get(), dispid::kPicture, none);
+        ASSERT_EQ(cleared.status, S_OK);
+        const Call read = get(hosted.control.get(), dispid::kPicture);
+        ASSERT_EQ(read.result.get()->vt, VT_DISPATCH);
+        EXPECT_EQ(read.result.get()->pdispVal, nullptr);
+        EXPECT_EQ(call(hosted.control.get(), dispid::kLoad).exception.scode, kNoPictureSet);
+    }
+    // Other values keep their answers: a number is no picture object, and a put of a picture
+    // object by value is still refused (pictures are assigned by reference).
+    EXPECT_EQ(put(hosted.control.get(), dispid::kPicture, variantOf(LONG{0})).status,
+              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(
+        put(hosted.control.get(), dispid::kPicture, variantOf(picture.dispatch().get())).status,
+        DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(call(hosted.control.get(), dispid::kLoad, {variantOf(LONG{0})}).status,
+              DISP_E_TYPEMISMATCH);
+}
+
 TEST_F(CutshapeControl, WrongArgumentsAreDispatchErrorsNotCrashes) {
     HostedControl hosted(formDesign(), true);
     BSTR text = ::SysAllocString(L"not a colour");

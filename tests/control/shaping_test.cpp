@@ -1,10 +1,13 @@
 #include "control/shaping.h"
 #include "runtime/screen.h"
 #include "tests/support/picture_files.h"
+#include "tests/support/reference_region.h"
 #include "tests/support/windows_pictures.h"
 #include "win/region.h"
 
 #include <gtest/gtest.h>
+#include <olectl.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,8 @@ struct FormLog {
     std::int32_t borderStyle = 2;
     bool failWidth = false;
     HWND window = nullptr;
+    // When set, the size puts resize the window too, this many pixels off the size put.
+    std::optional<int> putsResizeWindowOffByPx;
 };
 
 class RecordingForm final : public HostForm {
@@ -41,10 +46,12 @@ public:
         if (log_.failWidth)
             throw win::Error(E_FAIL, L"the form refuses its new width");
         log_.widthTwips = twips;
+        resizeWindow();
     }
     void setHeight(float twips) override {
         log_.calls.push_back("Height=" + std::to_string(static_cast<int>(twips)));
         log_.heightTwips = twips;
+        resizeWindow();
     }
     HWND hwnd() override { return record("hwnd", log_.window); }
     void refresh() override { log_.calls.push_back("Refresh"); }
@@ -59,6 +66,16 @@ public:
     }
 
 private:
+    void resizeWindow() {
+        if (!log_.putsResizeWindowOffByPx)
+            return;
+        const int offset = *log_.putsResizeWindowOffByPx;
+        ::SetWindowPos(
+            log_.window, nullptr, 0, 0,
+            static_cast<int>(log_.widthTwips / runtime::Screen::twipsPerPixelX()) + offset,
+            static_cast<int>(log_.heightTwips / runtime::Screen::twipsPerPixelY()) + offset,
+            SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     template <class T>
     T record(const char* name, T value) {
         log_.calls.push_back(name);
@@ -83,6 +100,10 @@ protected:
     Shaper makeShaper() {
         return Shaper([this] { return std::make_unique<RecordingForm>(log_); });
     }
+    // A shaper whose form is the bare window, driven directly.
+    Shaper makeWindowShaper(HWND window) {
+        return Shaper([this, window] { return control::HostWindow{window, &pictures_}; });
+    }
     runtime::Picture picture(const std::wstring& name, int width, int height) {
         return runtime::loadPicture(
             folder_.write(name, testing::writeBmp24(testing::makeFigure(width, height))).wstring());
@@ -93,8 +114,15 @@ protected:
         return win::regionRects(region.get());
     }
 
+    SIZE windowSize() {
+        RECT rect{};
+        ::GetWindowRect(window_.get(), &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    }
+
     FormLog log_;
     win::UniqueWindow window_;
+    control::WindowPictures pictures_;
     testing::TempFolder folder_;
 };
 
@@ -192,6 +220,66 @@ TEST_F(ShapingTest, RestoreAfterATallNarrowPictureDrawsOnlyTheRememberedSize) {
     shaper.load(runtime::Picture()); // the kept picture shapes the form again
     EXPECT_EQ(shaper.staging().heightPx(), 16000);
     EXPECT_TRUE(log_.picture == tall);
+}
+
+// A form whose size puts leave the window as it was: the window is sized directly, so that
+// the region is not cut off by its edges. A put that takes within a pixel is left alone.
+TEST_F(ShapingTest, WindowIsSizedDirectlyOnlyWhenThePutsMissedByMoreThanAPixel) {
+    Shaper shaper = makeShaper();
+    const runtime::Picture figure = picture(L"s.bmp", 44, 33);
+    shaper.load(figure); // the recording form's puts leave the window at 320 x 240
+    EXPECT_EQ(windowSize().cx, 44);
+    EXPECT_EQ(windowSize().cy, 33);
+
+    for (const int offset : {1, -1, 0}) {
+        SCOPED_TRACE(offset);
+        log_.putsResizeWindowOffByPx = offset;
+        shaper.load(figure);
+        EXPECT_EQ(windowSize().cx, 44 + offset);
+        EXPECT_EQ(windowSize().cy, 33 + offset);
+    }
+    log_.putsResizeWindowOffByPx = 2;
+    shaper.load(figure);
+    EXPECT_EQ(windowSize().cx, 44);
+    EXPECT_EQ(windowSize().cy, 33);
+}
+
+// Without a form to call by name the window itself is sized in pixels, shaped, and given
+// back its size and a full rectangle.
+TEST_F(ShapingTest, BareWindowIsSizedShapedAndRestoredInPixels) {
+    Shaper shaper = makeWindowShaper(window_.get());
+    shaper.setMaskColor(0x00FFFFFF);
+    shaper.setShowPicture(VARIANT_TRUE);
+    const auto image = testing::makeFigure(52, 37);
+    shaper.load(
+        runtime::loadPicture(folder_.write(L"w.bmp", testing::writeBmp24(image)).wstring()));
+    EXPECT_EQ(windowSize().cx, 52);
+    EXPECT_EQ(windowSize().cy, 37);
+    EXPECT_EQ(shaper.savedParentSize().cx,
+              static_cast<int>(320 * runtime::Screen::twipsPerPixelX()));
+    EXPECT_EQ(test::regionMismatch(windowRegion(),
+                                   test::referenceFigure(image.view(), 52, 37, 0x00FFFFFF)),
+              "");
+    EXPECT_TRUE(log_.calls.empty());
+
+    shaper.restore();
+    EXPECT_EQ(windowSize().cx, 320);
+    EXPECT_EQ(windowSize().cy, 240);
+    EXPECT_EQ(windowRegion(), (core::Rects{{0, 0, 320, 240}}));
+}
+
+// A window that is gone is found out before anything happens.
+TEST_F(ShapingTest, BareWindowThatIsGoneIsAnErrorBeforeAnyChange) {
+    const HWND gone = window_.get();
+    window_.reset();
+    Shaper shaper = makeWindowShaper(gone);
+    try {
+        shaper.load(picture(L"g.bmp", 20, 20));
+        FAIL() << "Load on a destroyed window succeeded";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.number(), STD_CTL_SCODE(398));
+    }
+    EXPECT_EQ(shaper.savedParentSize().cx, 0); // nothing was recorded either
 }
 
 TEST_F(ShapingTest, PaintMakesTheFormBorderlessAndKeepsItsTaskbarSetting) {

@@ -1,14 +1,19 @@
 // Hosts the Cutshape control on a form of the project's own runtime, the way a program
 // does: the control is created from the library's class factory, sited on the form and
-// called late-bound by dispatch identifier. A left-button press on the form calls Move; with
-// --then, a right-button press loads the second picture.
+// called late-bound by dispatch identifier. A left-button press on the form calls Move, a
+// right-button press Restore, or with --then loads the second picture.
 //
 //   control_host <Cutshape.ocx> <picture> [--title T] [--show-picture] [--mask auto|0xBBGGRR]
+//                [--container form|points|fixed-size|read-only-width|no-parent|no-extender]
 //                [--then <picture>]
 //
-// Prints "shaped <width> <height>" once the form is shown in the picture's outline, and after
-// the second Load "second load: ok" or "second load failed: 0x<number> <description>".
+// --container chooses what the site offers the control as its form (runtime/container_kind.h).
+// Prints "shaped <width> <height>" once the form is shown after Load, preceded by
+// "load failed: 0x<number> <description>" when Load failed; after each Restore
+// "restored <width> <height>" or "restore failed: 0x<number> <description>"; after the second
+// Load "second load: ok" or "second load failed: 0x<number> <description>".
 
+#include "runtime/container_kind.h"
 #include "runtime/control_site.h"
 #include "runtime/form.h"
 #include "runtime/library_class.h"
@@ -26,6 +31,7 @@ using namespace cutshape;
 constexpr CLSID kCutshapeClsid = {
     0x1CD0A9FA, 0x0E57, 0x487D, {0xAF, 0x64, 0x51, 0x0C, 0x36, 0xE1, 0xCD, 0x92}};
 constexpr DISPID kLoad = 0x60030007;
+constexpr DISPID kRestore = 0x60030008;
 constexpr DISPID kMove = 0x6003000B;
 constexpr DISPID kMaskColor = 0x6803000F;
 constexpr DISPID kShowPicture = 0x6803000E;
@@ -50,6 +56,19 @@ void invoke(IDispatch* control, DISPID id, WORD flags, VARIANT* argument) {
     win::check(status, L"Invoke");
 }
 
+void reportSize(const char* label, HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    std::printf("%s %ld %ld\n", label, rect.right - rect.left, rect.bottom - rect.top);
+    std::fflush(stdout);
+}
+
+void reportError(const char* label, const win::Error& error) {
+    std::printf("%s: 0x%08lX %ls\n", label, static_cast<unsigned long>(error.number()),
+                error.description().c_str());
+    std::fflush(stdout);
+}
+
 // A failure is reported, not fatal: the host goes on with the form as the failed Load
 // left it.
 void loadSecond(IDispatch* control, const std::wstring& path) {
@@ -60,20 +79,21 @@ void loadSecond(IDispatch* control, const std::wstring& path) {
         value.pdispVal = picture.dispatch().get();
         invoke(control, kLoad, DISPATCH_METHOD, &value);
         std::printf("second load: ok\n");
+        std::fflush(stdout);
     } catch (const win::Error& error) {
-        std::printf("second load failed: 0x%08lX %ls\n", static_cast<unsigned long>(error.number()),
-                    error.description().c_str());
+        reportError("second load failed", error);
     }
-    std::fflush(stdout);
 }
 
 int run(int argc, wchar_t** argv) {
     if (argc < 3)
         throw win::Error(E_INVALIDARG, L"usage: control_host <Cutshape.ocx> <picture> "
-                                       L"[--title T] [--show-picture] [--mask auto|0xBBGGRR]");
+                                       L"[--title T] [--show-picture] [--mask auto|0xBBGGRR] "
+                                       L"[--container KIND] [--then <picture>]");
     std::wstring title = L"Cutshape host";
     bool showPicture = false;
     std::wstring mask = L"auto";
+    runtime::ContainerKind container = runtime::ContainerKind::Form;
     std::wstring secondPicture;
     for (int i = 3; i < argc; ++i) {
         const std::wstring arg = argv[i];
@@ -85,12 +105,18 @@ int run(int argc, wchar_t** argv) {
             showPicture = true;
         else if (arg == L"--mask" && i + 1 < argc)
             mask = argv[++i];
+        else if (arg == L"--container" && i + 1 < argc) {
+            const auto kind = runtime::containerKindNamed(argv[++i]);
+            if (!kind)
+                throw win::Error(E_INVALIDARG, L"unknown container kind: " + std::wstring(argv[i]));
+            container = *kind;
+        }
     }
 
     auto form = win::makeCom<runtime::Form>(runtime::FormDesign{title, 6000, 4500, 2, true});
     const auto site =
         runtime::ControlSite::host(form, runtime::createFromLibrary(argv[1], kCutshapeClsid),
-                                   {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
+                                   {L"Cutshape1", true, RECT{0, 0, 36, 36}, container}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
 
     VARIANT value;
@@ -108,20 +134,29 @@ int run(int argc, wchar_t** argv) {
     const runtime::Picture picture = runtime::loadPicture(argv[2]);
     value.vt = VT_DISPATCH;
     value.pdispVal = picture.dispatch().get();
-    invoke(control.get(), kLoad, DISPATCH_METHOD, &value);
+    try {
+        invoke(control.get(), kLoad, DISPATCH_METHOD, &value);
+    } catch (const win::Error& error) {
+        reportError("load failed", error);
+    }
 
     form->onMouseDown([&](int button, int, float, float) {
-        if (button == 1)
+        if (button == 1) {
             invoke(control.get(), kMove, DISPATCH_METHOD, nullptr);
-        if (button == 2 && !secondPicture.empty())
+        } else if (button == 2 && !secondPicture.empty()) {
             loadSecond(control.get(), secondPicture);
+        } else if (button == 2) {
+            try {
+                invoke(control.get(), kRestore, DISPATCH_METHOD, nullptr);
+                reportSize("restored", form->hwnd());
+            } catch (const win::Error& error) {
+                reportError("restore failed", error);
+            }
+        }
     });
     form->onUnload([] { ::PostQuitMessage(0); });
     form->show();
-    RECT rect{};
-    ::GetWindowRect(form->hwnd(), &rect);
-    std::printf("shaped %ld %ld\n", rect.right - rect.left, rect.bottom - rect.top);
-    std::fflush(stdout);
+    reportSize("shaped", form->hwnd());
 
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
