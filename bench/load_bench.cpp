@@ -9,6 +9,8 @@
 
 #include "control/region_builder.h"
 #include "core/band_builder.h"
+#include "cutshape_h.h"
+#include "cutshape_ids.h"
 #include "runtime/control_site.h"
 #include "runtime/form.h"
 #include "runtime/library_class.h"
@@ -31,11 +33,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr CLSID kCutshapeClsid = {
-    0x1CD0A9FA, 0x0E57, 0x487D, {0xAF, 0x64, 0x51, 0x0C, 0x36, 0xE1, 0xCD, 0x92}};
-constexpr DISPID kLoad = 0x60030007;
-constexpr DISPID kMaskColor = 0x6803000F;
-constexpr DISPID kAutomaticMaskColor = 0x6803000D;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
 double msSince(Clock::time_point start) {
@@ -98,17 +95,18 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
     auto form =
         win::makeCom<runtime::Form>(runtime::FormDesign{L"Load bench", 6000, 4500, 0, true});
     const auto site =
-        runtime::ControlSite::host(form, runtime::createFromLibrary(libraryPath, kCutshapeClsid),
+        runtime::ControlSite::host(form, runtime::createFromLibrary(libraryPath, CLSID_Cutshape),
                                    {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
     VARIANT value{};
     value.vt = VT_BOOL;
     value.boolVal = VARIANT_FALSE;
-    win::check(invoke(control.get(), kAutomaticMaskColor, DISPATCH_PROPERTYPUT, value),
+    win::check(invoke(control.get(), dispid::kAutomaticMaskColor, DISPATCH_PROPERTYPUT, value),
                L"AutomaticMaskColor");
     value.vt = VT_I4;
     value.lVal = static_cast<LONG>(kWhite);
-    win::check(invoke(control.get(), kMaskColor, DISPATCH_PROPERTYPUT, value), L"MaskColor");
+    win::check(invoke(control.get(), dispid::kMaskColor, DISPATCH_PROPERTYPUT, value),
+               L"MaskColor");
     const HWND window = form->hwnd();
     formProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&anySizeProc)));
@@ -155,7 +153,7 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
         value.vt = VT_DISPATCH;
         value.pdispVal = picture.dispatch().get();
         const auto firstStart = Clock::now();
-        const HRESULT firstStatus = invoke(control.get(), kLoad, DISPATCH_METHOD, value);
+        const HRESULT firstStatus = invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, value);
         const double firstMs = msSince(firstStart);
 
         // Load and its floor in turns, so that both see the same load on the machine.
@@ -163,7 +161,7 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
         std::vector<double> loads, renders, setRegions;
         for (int i = 0; i < 15; ++i) {
             auto start = Clock::now();
-            status = invoke(control.get(), kLoad, DISPATCH_METHOD, value);
+            status = invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, value);
             loads.push_back(msSince(start));
             start = Clock::now();
             picture.renderAtOrigin(surface.dc(), size);

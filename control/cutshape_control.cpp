@@ -4,6 +4,7 @@
 #include "control/compatibility_map.h"
 #include "control/dispatch_parameters.h"
 #include "control/persistence.h"
+#include "control/registration_data.h"
 #include "control/server.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
@@ -14,11 +15,11 @@
 namespace cutshape::control {
 namespace {
 
-constexpr DWORD kMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME |
+// Registration records the same value for containers that read it before creating us.
+constexpr DWORD kMiscStatus = registration::kMiscStatusContent;
+static_assert(kMiscStatus == (OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME |
                               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT |
-                              OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
-constexpr DISPID kLoadId = 0x60030007;
-constexpr DISPID kPictureId = 0x68030000;
+                              OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE));
 constexpr const wchar_t* kWindowClass = L"CutshapeControlFace";
 constexpr int kHimetricPerInch = 2540;
 constexpr float kTwipsPerInch = 1440.0f;
@@ -151,10 +152,10 @@ HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* paramet
         return checked;
     // Load's optional object argument is taken here: the system's dispatcher would hand a
     // missing one on as an error value in place of an interface pointer.
-    if (id == kLoadId && (flags & DISPATCH_METHOD))
+    if (id == dispid::kLoad && (flags & DISPATCH_METHOD))
         return invokeLoad(parameters, exception, argumentError);
     // A script's "Picture = null" clears the picture, as assigning Nothing does.
-    if (id == kPictureId && putsNoPicture(flags, *parameters))
+    if (id == dispid::kPicture && putsNoPicture(flags, *parameters))
         return putref_Picture(nullptr);
     if (const HRESULT count = checkArgumentCount(id, flags, *parameters); FAILED(count))
         return count;

@@ -58,7 +58,8 @@ add_custom_command(
 add_custom_target(cutshape_library_resources DEPENDS ${CUTSHAPE_TYPELIB} ${CUTSHAPE_TOOLBOX_BITMAP})
 
 add_library(cutshape_registration STATIC registration.cpp compatibility_map.cpp)
-target_link_libraries(cutshape_registration PUBLIC cutshape_win oleaut32 ole32 advapi32)
+target_link_libraries(cutshape_registration PUBLIC cutshape_win cutshape_interfaces oleaut32 ole32
+                                                   advapi32)
 
 if(TARGET cutshape_ocx)
     target_sources(cutshape_ocx PRIVATE cutshape.rc cutshape.def)

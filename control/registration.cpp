@@ -1,6 +1,7 @@
 #include "control/registration.h"
 
 #include "control/registration_data.h"
+#include "cutshape_h.h"
 #include "win/com_error.h"
 #include "win/com_ptr.h"
 #include "win/error.h"
@@ -16,8 +17,6 @@ namespace {
 namespace data = registration;
 using data::Part;
 
-constexpr GUID kLibraryGuid = {
-    0x185B4A01, 0xBE83, 0x4047, {0xBD, 0xDE, 0x79, 0xD9, 0x82, 0x2A, 0xE8, 0x57}};
 constexpr const wchar_t* kSource = L"Cutshape";
 
 #if defined(_WIN64)
@@ -169,8 +168,8 @@ void registerTypeLibrary(std::wstring path) {
 }
 
 void unregisterTypeLibrary() {
-    const HRESULT result =
-        ::UnRegisterTypeLib(kLibraryGuid, data::kLibraryMajor, data::kLibraryMinor, 0, kSysKind);
+    const HRESULT result = ::UnRegisterTypeLib(LIBID_CutshapeCtrl, data::kLibraryMajor,
+                                               data::kLibraryMinor, 0, kSysKind);
     // Already gone: TYPE_E_REGISTRYACCESS or a missing key, depending on the system.
     if (FAILED(result) && result != TYPE_E_REGISTRYACCESS &&
         result != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) && result != TYPE_E_LIBNOTREGISTERED)

@@ -7,15 +7,17 @@
 // ways of installing cannot drift apart. No Windows headers: the build machine reads it too.
 // All text is ASCII.
 
+#include "cutshape_ids.h"
+
 #include <cstdint>
 #include <string_view>
 
 namespace cutshape::control::registration {
 
-inline constexpr std::string_view kClassId = "{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}";
+inline constexpr std::string_view kClassId = CUTSHAPE_CLASS_ID;
 inline constexpr std::string_view kClassName = "Cutshape";
 inline constexpr std::string_view kProgId = "CutshapeCtrl.Cutshape";
-inline constexpr std::string_view kLibraryId = "{185B4A01-BE83-4047-BDDE-79D9822AE857}";
+inline constexpr std::string_view kLibraryId = CUTSHAPE_LIBRARY_ID;
 inline constexpr std::string_view kLibraryDescription = "Cutshape Ocx";
 inline constexpr std::uint16_t kLibraryMajor = 16;
 inline constexpr std::uint16_t kLibraryMinor = 1;
@@ -28,6 +30,22 @@ inline constexpr std::string_view kThreadingModel = "Apartment";
 // dual interface, the dispatch marshaler for a pure dispinterface.
 inline constexpr std::string_view kAutomationMarshaler = "{00020424-0000-0000-C000-000000000046}";
 inline constexpr std::string_view kDispatchMarshaler = "{00020420-0000-0000-C000-000000000046}";
+
+// The control's misc-status bits for the content aspect: OLEMISC_SETCLIENTSITEFIRST |
+// INVISIBLEATRUNTIME | ACTIVATEWHENVISIBLE | INSIDEOUT | CANTLINKINSIDE | RECOMPOSEONRESIZE
+// (0x20591). The control answers IOleObject::GetMiscStatus with it too.
+#define CUTSHAPE_MISC_STATUS_CONTENT 132497
+inline constexpr std::uint32_t kMiscStatusContent = CUTSHAPE_MISC_STATUS_CONTENT;
+
+// Keys below the classes root, as literals so that the rows below can be spelt from them.
+#define CUTSHAPE_TEXT(value) CUTSHAPE_TEXT_OF(value)
+#define CUTSHAPE_TEXT_OF(value) #value
+#define CUTSHAPE_CLASS_KEY "CLSID\\" CUTSHAPE_CLASS_ID
+#define CUTSHAPE_LIBRARY_KEY "TypeLib\\" CUTSHAPE_LIBRARY_ID
+#define CUTSHAPE_INTERFACE_KEY "Interface\\" CUTSHAPE_INTERFACE_ID
+#define CUTSHAPE_EVENTS_KEY "Interface\\" CUTSHAPE_EVENTS_ID
+#define CUTSHAPE_EARLIER_INTERFACE_KEY "Interface\\" CUTSHAPE_EARLIER_INTERFACE_ID
+#define CUTSHAPE_EARLIER_EVENTS_KEY "Interface\\" CUTSHAPE_EARLIER_EVENTS_ID
 
 // Which part of the registration a row belongs to; the part says in which registry view the
 // row lives and who writes it. For the machine, the system's type-library registration call
@@ -56,70 +74,56 @@ struct Row {
 
 // The rows, in the order they are written; removal takes whole keys (kOwnedKeys).
 inline constexpr Row kRows[] = {
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}", "", kClassName},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\InprocServer32", "",
-     kLibraryPath},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\InprocServer32", "ThreadingModel",
-     kThreadingModel},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\ProgID", "", kProgId},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\Control", "", "", true},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\ToolboxBitmap32", "",
-     "{library}, 30000"},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\MiscStatus", "", "0"},
-    // 0x20591 for the content aspect: OLEMISC_SETCLIENTSITEFIRST | INVISIBLEATRUNTIME |
-    // ACTIVATEWHENVISIBLE | INSIDEOUT | CANTLINKINSIDE | RECOMPOSEONRESIZE.
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\MiscStatus\\1", "", "132497"},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\TypeLib", "", kLibraryId},
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}\\Version", "", kLibraryVersion},
+    {Part::Class, CUTSHAPE_CLASS_KEY, "", kClassName},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\InprocServer32", "", kLibraryPath},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\InprocServer32", "ThreadingModel", kThreadingModel},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\ProgID", "", kProgId},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\Control", "", "", true},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\ToolboxBitmap32", "", "{library}, 30000"},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\MiscStatus", "", "0"},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\MiscStatus\\1", "",
+     CUTSHAPE_TEXT(CUTSHAPE_MISC_STATUS_CONTENT)},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\TypeLib", "", kLibraryId},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\Version", "", kLibraryVersion},
 
     {Part::ProgId, "CutshapeCtrl.Cutshape", "", kClassName},
     {Part::ProgId, "CutshapeCtrl.Cutshape\\CLSID", "", kClassId},
 
-    {Part::TypeLibrary, "TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1", "",
-     kLibraryDescription},
+    {Part::TypeLibrary, CUTSHAPE_LIBRARY_KEY "\\10.1", "", kLibraryDescription},
     // LIBFLAG_FCONTROL, in decimal.
-    {Part::TypeLibrary, "TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1\\FLAGS", "", "2"},
-    {Part::TypeLibrary, "TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1\\HELPDIR", "", ""},
-    {Part::TypeLibraryFile, "TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1\\0\\{platform}",
-     "", kLibraryPath},
+    {Part::TypeLibrary, CUTSHAPE_LIBRARY_KEY "\\10.1\\FLAGS", "", "2"},
+    {Part::TypeLibrary, CUTSHAPE_LIBRARY_KEY "\\10.1\\HELPDIR", "", ""},
+    {Part::TypeLibraryFile, CUTSHAPE_LIBRARY_KEY "\\10.1\\0\\{platform}", "", kLibraryPath},
 
-    {Part::Interface, "Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}", "", "_Cutshape"},
-    {Part::Interface, "Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}\\ProxyStubClsid", "",
+    {Part::Interface, CUTSHAPE_INTERFACE_KEY, "", "_Cutshape"},
+    {Part::Interface, CUTSHAPE_INTERFACE_KEY "\\ProxyStubClsid", "", kAutomationMarshaler},
+    {Part::Interface, CUTSHAPE_INTERFACE_KEY "\\ProxyStubClsid32", "", kAutomationMarshaler},
+    {Part::Interface, CUTSHAPE_INTERFACE_KEY "\\TypeLib", "", kLibraryId},
+    {Part::Interface, CUTSHAPE_INTERFACE_KEY "\\TypeLib", "Version", kLibraryVersionKey},
+
+    {Part::Interface, CUTSHAPE_EVENTS_KEY, "", "__Cutshape"},
+    {Part::Interface, CUTSHAPE_EVENTS_KEY "\\ProxyStubClsid", "", kDispatchMarshaler},
+    {Part::Interface, CUTSHAPE_EVENTS_KEY "\\ProxyStubClsid32", "", kDispatchMarshaler},
+    {Part::Interface, CUTSHAPE_EVENTS_KEY "\\TypeLib", "", kLibraryId},
+    {Part::Interface, CUTSHAPE_EVENTS_KEY "\\TypeLib", "Version", kLibraryVersionKey},
+
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_INTERFACE_KEY, "", "_Cutshape"},
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_INTERFACE_KEY "\\ProxyStubClsid", "",
      kAutomationMarshaler},
-    {Part::Interface, "Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}\\ProxyStubClsid32", "",
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_INTERFACE_KEY "\\ProxyStubClsid32", "",
      kAutomationMarshaler},
-    {Part::Interface, "Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}\\TypeLib", "", kLibraryId},
-    {Part::Interface, "Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}\\TypeLib", "Version",
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_INTERFACE_KEY "\\TypeLib", "", kLibraryId},
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_INTERFACE_KEY "\\TypeLib", "Version",
      kLibraryVersionKey},
 
-    {Part::Interface, "Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}", "", "__Cutshape"},
-    {Part::Interface, "Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}\\ProxyStubClsid", "",
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_EVENTS_KEY, "", "__Cutshape"},
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_EVENTS_KEY "\\ProxyStubClsid", "",
      kDispatchMarshaler},
-    {Part::Interface, "Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}\\ProxyStubClsid32", "",
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_EVENTS_KEY "\\ProxyStubClsid32", "",
      kDispatchMarshaler},
-    {Part::Interface, "Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}\\TypeLib", "", kLibraryId},
-    {Part::Interface, "Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}\\TypeLib", "Version",
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_EVENTS_KEY "\\TypeLib", "", kLibraryId},
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_EVENTS_KEY "\\TypeLib", "Version",
      kLibraryVersionKey},
-
-    {Part::EarlierInterface, "Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}", "", "_Cutshape"},
-    {Part::EarlierInterface, "Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}\\ProxyStubClsid",
-     "", kAutomationMarshaler},
-    {Part::EarlierInterface, "Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}\\ProxyStubClsid32",
-     "", kAutomationMarshaler},
-    {Part::EarlierInterface, "Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}\\TypeLib", "",
-     kLibraryId},
-    {Part::EarlierInterface, "Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}\\TypeLib",
-     "Version", kLibraryVersionKey},
-
-    {Part::EarlierInterface, "Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}", "", "__Cutshape"},
-    {Part::EarlierInterface, "Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}\\ProxyStubClsid",
-     "", kDispatchMarshaler},
-    {Part::EarlierInterface, "Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}\\ProxyStubClsid32",
-     "", kDispatchMarshaler},
-    {Part::EarlierInterface, "Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}\\TypeLib", "",
-     kLibraryId},
-    {Part::EarlierInterface, "Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}\\TypeLib",
-     "Version", kLibraryVersionKey},
 };
 
 // The keys registration owns, each removed with everything below it.
@@ -128,14 +132,14 @@ struct OwnedKey {
     std::string_view key;
 };
 inline constexpr OwnedKey kOwnedKeys[] = {
-    {Part::Class, "CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}"},
+    {Part::Class, CUTSHAPE_CLASS_KEY},
     {Part::ProgId, "CutshapeCtrl.Cutshape"},
-    {Part::TypeLibrary, "TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}"},
-    {Part::TypeLibraryFile, "TypeLib\\{185B4A01-BE83-4047-BDDE-79D9822AE857}\\10.1\\0\\{platform}"},
-    {Part::Interface, "Interface\\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}"},
-    {Part::Interface, "Interface\\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}"},
-    {Part::EarlierInterface, "Interface\\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}"},
-    {Part::EarlierInterface, "Interface\\{21B76C49-EA1B-4002-9103-23C901FEC2D9}"},
+    {Part::TypeLibrary, CUTSHAPE_LIBRARY_KEY},
+    {Part::TypeLibraryFile, CUTSHAPE_LIBRARY_KEY "\\10.1\\0\\{platform}"},
+    {Part::Interface, CUTSHAPE_INTERFACE_KEY},
+    {Part::Interface, CUTSHAPE_EVENTS_KEY},
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_INTERFACE_KEY},
+    {Part::EarlierInterface, CUTSHAPE_EARLIER_EVENTS_KEY},
 };
 
 } // namespace cutshape::control::registration

@@ -10,11 +10,11 @@ set(registration_data_sources ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/main.cpp
 add_custom_command(
     OUTPUT ${CUTSHAPE_REGISTRATION_DATA}
     COMMAND ${CUTSHAPE_HOST_CXX} ${CUTSHAPE_HOST_CXX_FLAGS} -I${PROJECT_SOURCE_DIR}
-            -o ${CUTSHAPE_REGISTRATION_DATA} ${registration_data_sources}
+            -I${CUTSHAPE_GENERATED} -o ${CUTSHAPE_REGISTRATION_DATA} ${registration_data_sources}
     DEPENDS ${registration_data_sources} ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/manifests.h
             ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/wix_rows.h
             ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/xml_text.h
-            ${CMAKE_CURRENT_SOURCE_DIR}/registration_data.h
+            ${CMAKE_CURRENT_SOURCE_DIR}/registration_data.h ${CUTSHAPE_IDENTIFIERS_HEADER}
     COMMENT "Building registration_data for the build machine"
     VERBATIM)
 

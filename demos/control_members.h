@@ -1,14 +1,15 @@
 #pragma once
-// Dispatch identifiers of the Cutshape control's members that the programs call.
+// Dispatch identifiers of the Cutshape control's members that the programs call, as the
+// control's IDL declares them.
 
-#include <oaidl.h>
+#include "cutshape_ids.h"
 
 namespace cutshape::demos {
 
-constexpr DISPID kLoad = 0x60030007;
-constexpr DISPID kRestore = 0x60030008;
-constexpr DISPID kMove = 0x6003000B;
-constexpr DISPID kPicture = 0x68030000;
+using dispid::kLoad;
+using dispid::kMove;
+using dispid::kPicture;
+using dispid::kRestore;
 
 constexpr int kLeftButton = 1;
 

@@ -13,6 +13,8 @@
 // "restored <width> <height>" or "restore failed: 0x<number> <description>"; after the second
 // Load "second load: ok" or "second load failed: 0x<number> <description>".
 
+#include "cutshape_h.h"
+#include "cutshape_ids.h"
 #include "runtime/container_kind.h"
 #include "runtime/control_site.h"
 #include "runtime/form.h"
@@ -27,15 +29,6 @@
 namespace {
 
 using namespace cutshape;
-
-constexpr CLSID kCutshapeClsid = {
-    0x1CD0A9FA, 0x0E57, 0x487D, {0xAF, 0x64, 0x51, 0x0C, 0x36, 0xE1, 0xCD, 0x92}};
-constexpr DISPID kLoad = 0x60030007;
-constexpr DISPID kRestore = 0x60030008;
-constexpr DISPID kMove = 0x6003000B;
-constexpr DISPID kMaskColor = 0x6803000F;
-constexpr DISPID kShowPicture = 0x6803000E;
-constexpr DISPID kAutomaticMaskColor = 0x6803000D;
 
 void invoke(IDispatch* control, DISPID id, WORD flags, VARIANT* argument) {
     DISPID named = DISPID_PROPERTYPUT;
@@ -77,7 +70,7 @@ void loadSecond(IDispatch* control, const std::wstring& path) {
         VARIANT value;
         value.vt = VT_DISPATCH;
         value.pdispVal = picture.dispatch().get();
-        invoke(control, kLoad, DISPATCH_METHOD, &value);
+        invoke(control, dispid::kLoad, DISPATCH_METHOD, &value);
         std::printf("second load: ok\n");
         std::fflush(stdout);
     } catch (const win::Error& error) {
@@ -115,39 +108,39 @@ int run(int argc, wchar_t** argv) {
 
     auto form = win::makeCom<runtime::Form>(runtime::FormDesign{title, 6000, 4500, 2, true});
     const auto site =
-        runtime::ControlSite::host(form, runtime::createFromLibrary(argv[1], kCutshapeClsid),
+        runtime::ControlSite::host(form, runtime::createFromLibrary(argv[1], CLSID_Cutshape),
                                    {L"Cutshape1", true, RECT{0, 0, 36, 36}, container}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
 
     VARIANT value;
     value.vt = VT_BOOL;
     value.boolVal = showPicture ? VARIANT_TRUE : VARIANT_FALSE;
-    invoke(control.get(), kShowPicture, DISPATCH_PROPERTYPUT, &value);
+    invoke(control.get(), dispid::kShowPicture, DISPATCH_PROPERTYPUT, &value);
     value.boolVal = mask == L"auto" ? VARIANT_TRUE : VARIANT_FALSE;
-    invoke(control.get(), kAutomaticMaskColor, DISPATCH_PROPERTYPUT, &value);
+    invoke(control.get(), dispid::kAutomaticMaskColor, DISPATCH_PROPERTYPUT, &value);
     if (mask != L"auto") {
         value.vt = VT_I4;
         value.lVal = static_cast<LONG>(std::wcstoul(mask.c_str(), nullptr, 0));
-        invoke(control.get(), kMaskColor, DISPATCH_PROPERTYPUT, &value);
+        invoke(control.get(), dispid::kMaskColor, DISPATCH_PROPERTYPUT, &value);
     }
 
     const runtime::Picture picture = runtime::loadPicture(argv[2]);
     value.vt = VT_DISPATCH;
     value.pdispVal = picture.dispatch().get();
     try {
-        invoke(control.get(), kLoad, DISPATCH_METHOD, &value);
+        invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, &value);
     } catch (const win::Error& error) {
         reportError("load failed", error);
     }
 
     form->onMouseDown([&](int button, int, float, float) {
         if (button == 1) {
-            invoke(control.get(), kMove, DISPATCH_METHOD, nullptr);
+            invoke(control.get(), dispid::kMove, DISPATCH_METHOD, nullptr);
         } else if (button == 2 && !secondPicture.empty()) {
             loadSecond(control.get(), secondPicture);
         } else if (button == 2) {
             try {
-                invoke(control.get(), kRestore, DISPATCH_METHOD, nullptr);
+                invoke(control.get(), dispid::kRestore, DISPATCH_METHOD, nullptr);
                 reportSize("restored", form->hwnd());
             } catch (const win::Error& error) {
                 reportError("restore failed", error);
