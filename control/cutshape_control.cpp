@@ -70,16 +70,29 @@ bool putsNoPicture(WORD flags, const DISPPARAMS& parameters) noexcept {
            meansNoPicture(dereferenced(parameters.rgvarg[0]));
 }
 
+using CompatibilityMap = std::vector<std::pair<GUID, GUID>>;
+
+// The library's map of type `map`, read once: the resources do not change while it is loaded.
+// A module without the map answers current identifiers only.
+CompatibilityMap readOrEmpty(const wchar_t* map) noexcept {
+    try {
+        return readCompatibilityMap(moduleHandle(), map);
+    } catch (...) {
+        return {};
+    }
+}
+const CompatibilityMap& compatibilityMap(const wchar_t* map) noexcept {
+    static const CompatibilityMap defaultInterface = readOrEmpty(kDefaultInterfaceMap);
+    static const CompatibilityMap eventInterface = readOrEmpty(kEventInterfaceMap);
+    return map == kEventInterfaceMap ? eventInterface : defaultInterface;
+}
+
 // The identifier `iid` stands for: itself, or the current identifier an earlier one maps to
 // in the library's compatibility map of type `map`.
 GUID currentIdentifier(REFIID iid, const wchar_t* map) noexcept {
-    try {
-        for (const auto& [earlier, current] : readCompatibilityMap(moduleHandle(), map))
-            if (earlier == iid)
-                return current;
-    } catch (...) {
-        // A module without the maps answers current identifiers only.
-    }
+    for (const auto& [earlier, current] : compatibilityMap(map))
+        if (earlier == iid)
+            return current;
     return iid;
 }
 

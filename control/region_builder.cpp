@@ -11,12 +11,8 @@ namespace {
 
 // Height first, then width; both from the box's twips at the screen's resolution.
 void measureScan(const runtime::PictureBox& staging, ScanSize& scan) {
-    try {
-        scan.scanHeight = core::twipsToPixels(staging.height(), runtime::Screen::twipsPerPixelY());
-        scan.scanWidth = core::twipsToPixels(staging.width(), runtime::Screen::twipsPerPixelX());
-    } catch (const core::ArithmeticError& fault) {
-        throw runtime::arithmeticError(fault);
-    }
+    scan.scanHeight = runtime::Screen::pixelsY(staging.height());
+    scan.scanWidth = runtime::Screen::pixelsX(staging.width());
 }
 
 core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSettings& mask) {

@@ -6,6 +6,8 @@
 #include "win/com_ptr.h"
 #include "win/error.h"
 #include "win/handles.h"
+#include "win/module.h"
+#include "win/text.h"
 
 #include <oleauto.h>
 #include <string>
@@ -42,10 +44,6 @@ struct ClassesRoot {
     bool perUser;
 };
 
-std::wstring widen(std::string_view text) {
-    return {text.begin(), text.end()}; // the registration data are ASCII
-}
-
 // A row's key or data with its placeholders replaced.
 std::wstring expand(std::string_view text, const std::wstring& libraryPath) {
     std::wstring result;
@@ -61,21 +59,6 @@ std::wstring expand(std::string_view text, const std::wstring& libraryPath) {
         }
     }
     return result;
-}
-
-std::wstring modulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            win::throwLastError(L"GetModuleFileNameW");
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
 }
 
 void checkStatus(LSTATUS status, const wchar_t* context) {
@@ -96,7 +79,7 @@ void writeRow(HKEY root, const data::Row& row, const std::wstring& libraryPath, 
     win::UniqueRegistryKey key = createKey(root, expand(row.key, libraryPath), view);
     if (row.keyOnly)
         return;
-    const std::wstring name = widen(row.name);
+    const std::wstring name = win::widen(row.name);
     const std::wstring value = expand(row.data, libraryPath);
     const auto bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
     checkStatus(::RegSetValueExW(key.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
@@ -237,7 +220,7 @@ void unregisterAll(const ClassesRoot& root) {
                 owned.part != Part::ProgId)
                 continue;
             for (const REGSAM view : kBothViews)
-                step([&] { deleteOwnedKey(root, widen(owned.key), view); });
+                step([&] { deleteOwnedKey(root, win::widen(owned.key), view); });
         }
     }
     if (FAILED(first))
@@ -256,7 +239,7 @@ win::UniqueRegistryKey openUserClasses() {
 
 HRESULT registerIn(const ClassesRoot& root, HMODULE module) noexcept {
     try {
-        registerAll(root, modulePath(module));
+        registerAll(root, win::moduleFileName(module));
         return S_OK;
     } catch (...) {
         const HRESULT result = win::toComError(GUID_NULL, kSource);

@@ -2,6 +2,7 @@
 
 #include "control/cutshape_control.h"
 #include "win/com_object.h"
+#include "win/module.h"
 
 namespace cutshape::control {
 namespace {
@@ -59,18 +60,7 @@ HMODULE moduleHandle() noexcept {
 }
 
 std::wstring modulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(moduleHandle(), path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            win::throwLastError(L"GetModuleFileName");
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+    return win::moduleFileName(moduleHandle());
 }
 
 HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** result) noexcept {

@@ -2,7 +2,7 @@
 
 #include "runtime/bundled_files.h"
 #include "runtime/picture.h"
-#include "runtime/text.h"
+#include "win/text.h"
 
 #include <cstdio>
 #include <iterator>
@@ -15,7 +15,7 @@ constexpr HRESULT kCannotCreateObject = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CO
 
 GUID guidFrom(const std::string& text) {
     GUID guid{};
-    std::wstring wide = widen(text);
+    std::wstring wide = win::widen(text);
     win::check(::CLSIDFromString(wide.data(), &guid), (L"Reading the identifier " + wide).c_str());
     return guid;
 }
@@ -25,8 +25,8 @@ GUID guidFrom(const std::string& text) {
 win::ComPtr<IUnknown> createActiveX(const ControlDescription& description) {
     CLSID classId{};
     HRESULT status = description.classId.empty()
-                         ? ::CLSIDFromProgID(widen(description.className).c_str(), &classId)
-                         : ::CLSIDFromString(widen(description.classId).data(), &classId);
+                         ? ::CLSIDFromProgID(win::widen(description.className).c_str(), &classId)
+                         : ::CLSIDFromString(win::widen(description.classId).data(), &classId);
     win::ComPtr<IUnknown> control;
     if (SUCCEEDED(status))
         status = ::CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
@@ -36,10 +36,10 @@ win::ComPtr<IUnknown> createActiveX(const ControlDescription& description) {
         std::swprintf(code, std::size(code), L"0x%08lX", static_cast<unsigned long>(status));
         const std::wstring reason = win::systemMessage(status);
         throw win::Error(kCannotCreateObject,
-                         L"The ActiveX control " + widen(description.name) + L" (" +
-                             widen(description.className) + L" " + widen(description.classId) +
-                             L", library " + widen(description.libraryFile) +
-                             L") cannot be created: " +
+                         L"The ActiveX control " + win::widen(description.name) + L" (" +
+                             win::widen(description.className) + L" " +
+                             win::widen(description.classId) + L", library " +
+                             win::widen(description.libraryFile) + L") cannot be created: " +
                              (reason.empty() ? std::wstring(L"error") : reason) + L" " + code);
     }
     return control;
@@ -69,17 +69,17 @@ win::ComPtr<PropertyBag> storedProperties(const ControlDescription& description)
             break;
         case StoredType::String:
             v.vt = VT_BSTR;
-            v.bstrVal = ::SysAllocString(widen(property.text).c_str());
+            v.bstrVal = ::SysAllocString(win::widen(property.text).c_str());
             break;
         case StoredType::Picture: {
             const Picture picture =
-                pictureFromBytes(bundledFile(property.text), widen(property.text));
+                pictureFromBytes(bundledFile(property.text), win::widen(property.text));
             v.vt = VT_DISPATCH;
             v.pdispVal = picture.dispatch().release();
             break;
         }
         }
-        bag->set(widen(property.name), v);
+        bag->set(win::widen(property.name), v);
     }
     return bag;
 }

@@ -1,6 +1,7 @@
 #include "runtime/app.h"
 
 #include "win/error.h"
+#include "win/module.h"
 
 #include <cstdio>
 #include <vector>
@@ -45,23 +46,8 @@ std::wstring productName(std::vector<BYTE>& block) {
 
 } // namespace
 
-std::wstring moduleFileName(HMODULE module) {
-    std::wstring name(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(module, name.data(), static_cast<DWORD>(name.size()));
-        if (length == 0)
-            win::throwLastError(L"GetModuleFileName");
-        if (length < name.size()) {
-            name.resize(length);
-            return name;
-        }
-        name.resize(name.size() * 2);
-    }
-}
-
 App::App(HMODULE module) {
-    const std::wstring file = moduleFileName(module);
+    const std::wstring file = win::moduleFileName(module);
     const auto slash = file.find_last_of(L"\\/");
     path_ = slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
     std::vector<BYTE> block = versionBlock(file);

@@ -32,7 +32,4 @@ private:
     int revision_ = 0;
 };
 
-// The full file name of a loaded module.
-std::wstring moduleFileName(HMODULE module);
-
 } // namespace cutshape::runtime

@@ -1,7 +1,7 @@
 #include "runtime/bundled_files.h"
 
 #include "runtime/runtime_errors.h"
-#include "runtime/text.h"
+#include "win/text.h"
 
 #include <string>
 #include <windows.h>
@@ -9,7 +9,7 @@
 namespace cutshape::runtime {
 
 std::span<const std::uint8_t> bundledFile(std::string_view name) {
-    const std::wstring resourceName = widen(name);
+    const std::wstring resourceName = win::widen(name);
     const HMODULE program = ::GetModuleHandleW(nullptr);
     HRSRC resource = ::FindResourceW(program, resourceName.c_str(), MAKEINTRESOURCEW(10));
     if (!resource)

@@ -1,12 +1,11 @@
 #include "runtime/form_instance.h"
 
-#include "core/twips.h"
 #include "runtime/activex_control.h"
 #include "runtime/bundled_files.h"
 #include "runtime/common_dialog.h"
 #include "runtime/cursor_file.h"
 #include "runtime/screen.h"
-#include "runtime/text.h"
+#include "win/text.h"
 
 #include <algorithm>
 #include <exception>
@@ -19,7 +18,7 @@ constexpr int kFirstControlId = 100;
 
 FormDesign designOf(const FormDescription& description) {
     FormDesign design;
-    design.caption = widen(description.caption);
+    design.caption = win::widen(description.caption);
     design.borderStyle = description.borderStyle;
     design.showInTaskbar = description.showInTaskbar;
     design.clientWidthTwips = description.client.width;
@@ -27,17 +26,6 @@ FormDesign designOf(const FormDescription& description) {
     design.minButton = description.minButton;
     design.maxButton = description.maxButton;
     return design;
-}
-
-RECT pixelRect(const TwipsRect& twips) {
-    const auto px = [](float value, float perPixel) {
-        return static_cast<LONG>(core::twipsToPixels(value, perPixel));
-    };
-    const float x = Screen::twipsPerPixelX();
-    const float y = Screen::twipsPerPixelY();
-    const LONG left = px(twips.left, x);
-    const LONG top = px(twips.top, y);
-    return RECT{left, top, left + px(twips.width, x), top + px(twips.height, y)};
 }
 
 } // namespace
@@ -69,7 +57,7 @@ void FormInstance::raiseFromWindow(std::string_view object, std::string_view eve
     } catch (const win::Error& error) {
         unhandled_(error);
     } catch (const std::exception& error) {
-        unhandled_(win::Error(E_FAIL, widen(error.what())));
+        unhandled_(win::Error(E_FAIL, win::widen(error.what())));
     } catch (...) {
         unhandled_(win::Error(E_UNEXPECTED, L"An unknown failure"));
     }
@@ -111,7 +99,7 @@ void FormInstance::loadControls() {
         if (control->kind == ControlKind::ActiveX) {
             const win::ComPtr<IUnknown> instance = createActiveX(*control);
             const win::ComPtr<PropertyBag> stored = storedProperties(*control);
-            ControlSite::Placement placement{widen(control->name), true,
+            ControlSite::Placement placement{win::widen(control->name), true,
                                              pixelRect(control->position.value_or(TwipsRect{}))};
             win::ComPtr<ControlSite> site =
                 ControlSite::host(form_, instance, placement, stored.get());
@@ -120,7 +108,7 @@ void FormInstance::loadControls() {
         }
         IntrinsicControl created = createIntrinsicControl(form_->hwnd(), *control, id++);
         if (!control->toolTip.empty())
-            tips_->add(created.window, widen(control->toolTip));
+            tips_->add(created.window, win::widen(control->toolTip));
         if (!control->mouseIconFile.empty()) {
             cursors_.push_back(cursorFromFile(bundledFile(control->mouseIconFile)));
             created.cursor = cursors_.back().get();
@@ -165,7 +153,7 @@ DispatchObject FormInstance::control(std::string_view controlName) {
         if (control.name == controlName)
             return DispatchObject(control.automation);
     throw win::Error(DISP_E_UNKNOWNNAME,
-                     L"The form has no ActiveX control " + widen(controlName) + L".");
+                     L"The form has no ActiveX control " + win::widen(controlName) + L".");
 }
 
 std::optional<LRESULT> FormInstance::filter(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,29 +1,12 @@
 #include "runtime/intrinsic_control.h"
 
-#include "core/twips.h"
 #include "runtime/bundled_files.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
-#include "runtime/text.h"
+#include "win/text.h"
 
 namespace cutshape::runtime {
 namespace {
-
-int pixels(float twips, float twipsPerPixel) {
-    try {
-        return core::twipsToPixels(twips, twipsPerPixel);
-    } catch (const core::ArithmeticError& fault) {
-        throw arithmeticError(fault);
-    }
-}
-
-RECT pixelRect(const TwipsRect& twips) {
-    const float x = Screen::twipsPerPixelX();
-    const float y = Screen::twipsPerPixelY();
-    const int left = pixels(twips.left, x);
-    const int top = pixels(twips.top, y);
-    return RECT{left, top, left + pixels(twips.width, x), top + pixels(twips.height, y)};
-}
 
 // The runtime's default font for captions: MS Sans Serif, 8 points, made once and kept for
 // the program's lifetime (every form's controls share it).
@@ -57,6 +40,13 @@ win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes) {
     return bitmap;
 }
 
+RECT pixelRect(const TwipsRect& twips) {
+    const LONG left = Screen::pixelsX(twips.left);
+    const LONG top = Screen::pixelsY(twips.top);
+    return RECT{left, top, left + Screen::pixelsX(twips.width),
+                top + Screen::pixelsY(twips.height)};
+}
+
 IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id) {
     IntrinsicControl control;
     control.name = description.name;
@@ -80,7 +70,7 @@ IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& des
         throw win::Error(E_INVALIDARG, L"An ActiveX control is no intrinsic control.");
     }
     control.window = ::CreateWindowExW(
-        0, windowClass, widen(description.caption).c_str(), styles, place.left, place.top,
+        0, windowClass, win::widen(description.caption).c_str(), styles, place.left, place.top,
         place.right - place.left, place.bottom - place.top, form,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     if (!control.window)

@@ -22,6 +22,9 @@ struct IntrinsicControl {
 
 // Creates the control `description` on `form`; positions are twips from the client area's
 // top-left corner. Bundled files named by the description are read with bundledFile.
+// A place in twips as a rectangle of whole pixels at the screen's resolution.
+RECT pixelRect(const TwipsRect& twips);
+
 IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id);
 
 // A device-dependent bitmap from the bytes of a BMP file.

@@ -3,6 +3,7 @@
 #include "core/picture_header.h"
 #include "runtime/runtime_errors.h"
 #include "win/handles.h"
+#include "win/text.h"
 
 #include <cstdint>
 #include <cstring>
@@ -37,13 +38,6 @@ std::vector<std::uint8_t> readPictureFile(const std::wstring& path) {
          read != bytes.size()))
         win::throwLastError((L"Cannot read " + path).c_str());
     return bytes;
-}
-
-std::wstring widen(const char* text) {
-    std::wstring result;
-    while (*text)
-        result += static_cast<wchar_t>(static_cast<unsigned char>(*text++));
-    return result;
 }
 
 } // namespace
@@ -112,7 +106,7 @@ Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view 
     try {
         core::inspectPictureFile(bytes);
     } catch (const core::PictureFileError& fault) {
-        const std::wstring detail = name + L": " + widen(fault.what());
+        const std::wstring detail = name + L": " + win::widen(fault.what());
         if (fault.kind() == core::PictureFileError::Kind::TooLarge)
             throw outOfMemoryError(detail);
         throw invalidPictureError(detail);

@@ -10,14 +10,6 @@ namespace {
 // A fixed single border is drawn two pixels wide on each side, inside the outer size.
 constexpr std::int32_t kFixedSingleBorderPx = 2;
 
-std::int32_t pixelsFromTwips(float twips, float twipsPerPixel) {
-    try {
-        return core::twipsToPixels(twips, twipsPerPixel);
-    } catch (const core::ArithmeticError& fault) {
-        throw arithmeticError(fault);
-    }
-}
-
 COLORREF resolveColor(core::Color color) noexcept {
     if ((color & 0xFF000000u) == 0x80000000u)
         return ::GetSysColor(static_cast<int>(color & 0xFFu));

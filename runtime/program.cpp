@@ -3,7 +3,7 @@
 #include "runtime/app.h"
 #include "runtime/bundled_files.h"
 #include "runtime/host_services.h"
-#include "runtime/text.h"
+#include "win/text.h"
 
 #include <commctrl.h>
 #include <exception>
@@ -29,14 +29,14 @@ FormDescription startUpForm(std::string_view formFile) {
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
             std::string(formFile));
     } catch (const FormDescriptionError& error) {
-        throw win::Error(CTL_E_INVALIDFILEFORMAT, widen(error.what()));
+        throw win::Error(CTL_E_INVALIDFILEFORMAT, win::widen(error.what()));
     }
 }
 
 win::Error asError(const std::exception& fault) {
     if (const auto* error = dynamic_cast<const win::Error*>(&fault))
         return *error;
-    return win::Error(E_FAIL, widen(fault.what()));
+    return win::Error(E_FAIL, win::widen(fault.what()));
 }
 
 class Program {

@@ -1,5 +1,7 @@
 #include "runtime/screen.h"
 
+#include "core/twips.h"
+#include "runtime/runtime_errors.h"
 #include "win/handles.h"
 
 namespace cutshape::runtime {
@@ -65,6 +67,21 @@ float Screen::twipsPerPixelX() noexcept {
 }
 float Screen::twipsPerPixelY() noexcept {
     return kTwipsPerInch / static_cast<float>(dpiY());
+}
+
+std::int32_t Screen::pixelsX(float twips) {
+    return pixelsFromTwips(twips, twipsPerPixelX());
+}
+std::int32_t Screen::pixelsY(float twips) {
+    return pixelsFromTwips(twips, twipsPerPixelY());
+}
+
+std::int32_t pixelsFromTwips(float twips, float twipsPerPixel) {
+    try {
+        return core::twipsToPixels(twips, twipsPerPixel);
+    } catch (const core::ArithmeticError& fault) {
+        throw arithmeticError(fault);
+    }
 }
 
 } // namespace cutshape::runtime

@@ -23,8 +23,17 @@ public:
         Operation& operator=(const Operation&) = delete;
     };
 
+    // Twips to whole pixels along each axis at the screen's resolution, as every length is
+    // converted (core::twipsToPixels); a length that has no pixel value raises the runtime's
+    // arithmetic error.
+    static std::int32_t pixelsX(float twips);
+    static std::int32_t pixelsY(float twips);
+
     // How often the resolution has been asked of the system in this module, for tests.
     static std::int64_t systemReads() noexcept;
 };
+
+// Twips to whole pixels at `twipsPerPixel`, raising the runtime's arithmetic error.
+std::int32_t pixelsFromTwips(float twips, float twipsPerPixel);
 
 } // namespace cutshape::runtime

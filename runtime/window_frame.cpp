@@ -22,14 +22,6 @@ SIZE outerSize(HWND window) {
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-int pixels(float twips, float twipsPerPixel) {
-    try {
-        return core::twipsToPixels(twips, twipsPerPixel);
-    } catch (const core::ArithmeticError& fault) {
-        throw arithmeticError(fault);
-    }
-}
-
 // A size the window already has changes nothing; asking anyway costs a round of window
 // messages and, under Wine, the X server.
 void resize(HWND window, int widthPx, int heightPx) {
@@ -51,16 +43,15 @@ float outerHeightTwips(HWND window) {
 }
 
 void setOuterWidthTwips(HWND window, float twips) {
-    resize(window, pixels(twips, Screen::twipsPerPixelX()), outerSize(window).cy);
+    resize(window, Screen::pixelsX(twips), outerSize(window).cy);
 }
 
 void setOuterHeightTwips(HWND window, float twips) {
-    resize(window, outerSize(window).cx, pixels(twips, Screen::twipsPerPixelY()));
+    resize(window, outerSize(window).cx, Screen::pixelsY(twips));
 }
 
 void setClientSizeTwips(HWND window, float widthTwips, float heightTwips) {
-    RECT rect{0, 0, pixels(widthTwips, Screen::twipsPerPixelX()),
-              pixels(heightTwips, Screen::twipsPerPixelY())};
+    RECT rect{0, 0, Screen::pixelsX(widthTwips), Screen::pixelsY(heightTwips)};
     const auto styles = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
     const auto exStyles = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE));
     ::AdjustWindowRectEx(&rect, styles, FALSE, exStyles);

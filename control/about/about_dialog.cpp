@@ -145,10 +145,10 @@ constexpr std::array kSeparator = {
 };
 
 int pixelsX(float twips) {
-    return static_cast<int>(std::lrint(twips / runtime::Screen::twipsPerPixelX()));
+    return runtime::Screen::pixelsX(twips);
 }
 int pixelsY(float twips) {
-    return static_cast<int>(std::lrint(twips / runtime::Screen::twipsPerPixelY()));
+    return runtime::Screen::pixelsY(twips);
 }
 
 // "MS Sans Serif" 8.25 pt at the screen's resolution.

@@ -1,8 +1,8 @@
-#include "runtime/text.h"
+#include "win/text.h"
 
 #include <windows.h>
 
-namespace cutshape::runtime {
+namespace cutshape::win {
 
 std::wstring widen(std::string_view utf8) {
     if (utf8.empty())
@@ -16,4 +16,4 @@ std::wstring widen(std::string_view utf8) {
     return result;
 }
 
-} // namespace cutshape::runtime
+} // namespace cutshape::win
