@@ -219,7 +219,7 @@ HRESULT Control::invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception,
             *argumentError = 0;
         return DISP_E_TYPEMISMATCH;
     } catch (...) {
-        return E_OUTOFMEMORY;
+        return win::toDispatchException(exception, kControlName, IID__Cutshape);
     }
     try {
         shaper_.load(picture);
@@ -227,17 +227,7 @@ HRESULT Control::invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception,
     } catch (...) {
         // A member's error is a dispatch exception whether or not the caller asked for its
         // details; without an EXCEPINFO the error information stays for GetErrorInfo.
-        const HRESULT status = fail();
-        if (exception) {
-            *exception = EXCEPINFO{};
-            win::ComPtr<IErrorInfo> info;
-            if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-                info->GetSource(&exception->bstrSource);
-                info->GetDescription(&exception->bstrDescription);
-            }
-            exception->scode = status;
-        }
-        return DISP_E_EXCEPTION;
+        return win::toDispatchException(exception, kControlName, IID__Cutshape);
     }
 }
 

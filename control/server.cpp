@@ -1,6 +1,7 @@
 #include "control/server.h"
 
 #include "control/cutshape_control.h"
+#include "win/com_error.h"
 #include "win/com_object.h"
 #include "win/module.h"
 
@@ -35,7 +36,7 @@ public:
             const win::ComPtr<Control> control = win::makeCom<Control>();
             return control->QueryInterface(iid, result);
         } catch (...) {
-            return E_OUTOFMEMORY;
+            return win::toComError(IID_IClassFactory, kControlName);
         }
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {

@@ -77,7 +77,7 @@ HRESULT CommonDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
     invoke(id, flags, *parameters, result);
     return S_OK;
 } catch (...) {
-    return win::toDispatchException(exception, L"CommonDialog");
+    return win::toDispatchResult(exception, L"CommonDialog");
 }
 
 void CommonDialog::invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {

@@ -1,5 +1,6 @@
 #include "runtime/container_kind.h"
 
+#include "win/com_error.h"
 #include "win/variant.h"
 
 #include <cwchar>
@@ -108,7 +109,7 @@ HRESULT ParentStandIn::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
         return invokeSize(id, locale, flags, *parameters, result, exception, argumentError);
     return form_->Invoke(id, iid, locale, flags, parameters, result, exception, argumentError);
 } catch (...) {
-    return E_OUTOFMEMORY;
+    return win::toDispatchResult(exception, L"Form");
 }
 
 HRESULT ParentStandIn::invokeSize(DISPID id, LCID locale, WORD flags, DISPPARAMS& parameters,

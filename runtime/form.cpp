@@ -147,7 +147,7 @@ HRESULT Form::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters
     invoke(id, flags, *parameters, result);
     return S_OK;
 } catch (...) {
-    return win::toDispatchException(exception, L"Form");
+    return win::toDispatchResult(exception, L"Form");
 }
 
 void Form::invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {

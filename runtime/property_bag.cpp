@@ -1,8 +1,15 @@
 #include "runtime/property_bag.h"
 
+#include "win/com_error.h"
+
 #include <cwctype>
 
 namespace cutshape::runtime {
+namespace {
+
+constexpr const wchar_t* kSource = L"PropertyBag";
+
+} // namespace
 
 std::wstring PropertyBag::key(const std::wstring& name) {
     std::wstring result = name;
@@ -26,7 +33,7 @@ void PropertyBag::set(const std::wstring& name, const VARIANT& value) {
     values_.insert_or_assign(key(name), std::move(copy));
 }
 
-HRESULT PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) noexcept {
+HRESULT PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) noexcept try {
     if (!name || !value)
         return E_POINTER;
     const VARIANT* stored = find(name);
@@ -39,6 +46,8 @@ HRESULT PropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) noexcept {
         stored->vt == VT_UNKNOWN)
         return ::VariantCopy(value, const_cast<VARIANT*>(stored));
     return ::VariantChangeType(value, const_cast<VARIANT*>(stored), 0, wanted);
+} catch (...) {
+    return win::toComError(IID_IPropertyBag, kSource);
 }
 
 HRESULT PropertyBag::Write(LPCOLESTR name, VARIANT* value) noexcept try {
@@ -46,10 +55,8 @@ HRESULT PropertyBag::Write(LPCOLESTR name, VARIANT* value) noexcept try {
         return E_POINTER;
     set(name, *value);
     return S_OK;
-} catch (const win::Error& error) {
-    return error.number();
 } catch (...) {
-    return E_OUTOFMEMORY;
+    return win::toComError(IID_IPropertyBag, kSource);
 }
 
 } // namespace cutshape::runtime

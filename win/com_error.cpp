@@ -3,10 +3,45 @@
 #include "win/com_ptr.h"
 #include "win/error.h"
 
+#include <exception>
 #include <new>
 #include <oaidl.h>
+#include <string>
 
 namespace cutshape::win {
+namespace {
+
+// An exception that is no Error: allocation failure is E_OUTOFMEMORY, another standard
+// exception E_FAIL with its own text, anything else E_UNEXPECTED. Building the text may
+// itself run out of memory, so the fixed texts need no allocation.
+struct Failure {
+    HRESULT number;
+    const wchar_t* fixedText;
+    std::wstring text;
+    const wchar_t* description() const noexcept { return text.empty() ? fixedText : text.c_str(); }
+};
+
+// Call only from a catch block whose exception is not an Error.
+Failure currentFailure() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return {E_OUTOFMEMORY, L"Out of memory", {}};
+    } catch (const std::exception& exception) {
+        Failure failure{E_FAIL, L"Unexpected failure", {}};
+        try {
+            for (const char* c = exception.what(); *c; ++c)
+                failure.text += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        } catch (...) {
+            failure.text.clear();
+        }
+        return failure;
+    } catch (...) {
+        return {E_UNEXPECTED, L"Unexpected failure", {}};
+    }
+}
+
+} // namespace
 
 void setErrorInfo(REFIID iid, const wchar_t* source, const wchar_t* description) noexcept {
     ComPtr<ICreateErrorInfo> create;
@@ -27,12 +62,10 @@ HRESULT toComError(REFIID iid, const wchar_t* source) noexcept {
         setErrorInfo(iid, errorSource.empty() ? source : errorSource.c_str(),
                      error.description().c_str());
         return FAILED(error.number()) ? error.number() : E_FAIL;
-    } catch (const std::bad_alloc&) {
-        setErrorInfo(iid, source, L"Out of memory");
-        return E_OUTOFMEMORY;
     } catch (...) {
-        setErrorInfo(iid, source, L"Unexpected failure");
-        return E_UNEXPECTED;
+        const Failure failure = currentFailure();
+        setErrorInfo(iid, source, failure.description());
+        return failure.number;
     }
 }
 
@@ -61,23 +94,33 @@ void checkWithErrorInfo(HRESULT result, const wchar_t* context) {
 
 namespace cutshape::win {
 
-HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source) noexcept {
+HRESULT toDispatchResult(EXCEPINFO* exception, const wchar_t* source, REFIID iid) noexcept {
     try {
         throw;
     } catch (const Error& error) {
         if (error.number() == DISP_E_MEMBERNOTFOUND || error.number() == DISP_E_BADPARAMCOUNT)
             return error.number();
-        if (exception) {
-            *exception = EXCEPINFO{};
-            exception->scode = error.number();
-            exception->bstrSource =
-                ::SysAllocString(error.source().empty() ? source : error.source().c_str());
-            exception->bstrDescription = ::SysAllocString(error.description().c_str());
-        }
-        return DISP_E_EXCEPTION;
     } catch (...) {
-        return E_OUTOFMEMORY;
     }
+    return toDispatchException(exception, source, iid);
+}
+
+HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source, REFIID iid) noexcept {
+    // The same number, source and text go into the thread's error information, for callers
+    // that pass no EXCEPINFO, and into the EXCEPINFO.
+    const HRESULT number = toComError(iid, source);
+    if (exception) {
+        *exception = EXCEPINFO{};
+        exception->scode = number;
+        ComPtr<IErrorInfo> info;
+        if (::GetErrorInfo(0, info.put()) == S_OK && info) {
+            info->GetSource(&exception->bstrSource);
+            info->GetDescription(&exception->bstrDescription);
+            // GetErrorInfo took the information; it stays for the caller as well.
+            ::SetErrorInfo(0, info.get());
+        }
+    }
+    return DISP_E_EXCEPTION;
 }
 
 } // namespace cutshape::win

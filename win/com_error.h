@@ -8,7 +8,9 @@
 
 namespace cutshape::win {
 
-// Call only from a catch block. `source` names the object when the error names none.
+// Call only from a catch block. `source` names the object when the error names none. An
+// Error keeps its number (a success code becomes E_FAIL); allocation failure is E_OUTOFMEMORY;
+// another standard exception E_FAIL with its text; anything else E_UNEXPECTED.
 HRESULT toComError(REFIID iid, const wchar_t* source) noexcept;
 
 // Sets the thread's error information without an exception.
@@ -26,9 +28,16 @@ void checkWithErrorInfo(HRESULT result, const wchar_t* context);
 
 namespace cutshape::win {
 
-// The boundary of a hand-written IDispatch::Invoke: call only from a catch block. Dispatch
-// failures (unknown member, wrong argument count) are returned as they are; any other error
-// fills `exception` (number, `source`, description) and becomes DISP_E_EXCEPTION.
-HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source) noexcept;
+// The boundary of a member called through IDispatch::Invoke: call only from a catch block.
+// The error becomes DISP_E_EXCEPTION with its number, source and description both in
+// `exception` (when given) and in the thread's error information, as toComError converts it.
+HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source,
+                            REFIID iid = IID_IDispatch) noexcept;
+
+// The boundary of a hand-written IDispatch::Invoke as a whole: failures of the call itself
+// (unknown member, wrong argument count) are returned as they are; any other error as
+// toDispatchException returns it.
+HRESULT toDispatchResult(EXCEPINFO* exception, const wchar_t* source,
+                         REFIID iid = IID_IDispatch) noexcept;
 
 } // namespace cutshape::win

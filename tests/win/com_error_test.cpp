@@ -1,0 +1,190 @@
+// The COM boundary: every kind of exception becomes a failure number with the same number,
+// source and text in the thread's error information and, for dispatch calls, in EXCEPINFO.
+
+#include "core/arithmetic_error.h"
+#include "win/com_error.h"
+#include "win/com_ptr.h"
+#include "win/error.h"
+
+#include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace cutshape {
+namespace {
+
+struct ErrorInfo {
+    bool present = false;
+    std::wstring source;
+    std::wstring description;
+};
+
+// Takes the thread's error information, as a caller of a failed COM method does.
+ErrorInfo takeErrorInfo() {
+    ErrorInfo taken;
+    win::ComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, info.put()) != S_OK || !info)
+        return taken;
+    taken.present = true;
+    BSTR text = nullptr;
+    info->GetSource(&text);
+    taken.source = text ? text : L"";
+    ::SysFreeString(text);
+    text = nullptr;
+    info->GetDescription(&text);
+    taken.description = text ? text : L"";
+    ::SysFreeString(text);
+    return taken;
+}
+
+template <typename Exception>
+HRESULT comErrorOf(const Exception& thrown) {
+    ::SetErrorInfo(0, nullptr);
+    try {
+        throw thrown;
+    } catch (...) {
+        return win::toComError(IID_IDispatch, L"Boundary");
+    }
+}
+
+struct DispatchResult {
+    HRESULT status;
+    EXCEPINFO exception;
+};
+
+template <typename Exception>
+DispatchResult dispatchErrorOf(const Exception& thrown, bool withExceptionInfo = true,
+                               bool wholeInvoke = false) {
+    ::SetErrorInfo(0, nullptr);
+    DispatchResult result{S_OK, EXCEPINFO{}};
+    try {
+        throw thrown;
+    } catch (...) {
+        EXCEPINFO* info = withExceptionInfo ? &result.exception : nullptr;
+        result.status = wholeInvoke ? win::toDispatchResult(info, L"Boundary")
+                                    : win::toDispatchException(info, L"Boundary");
+    }
+    return result;
+}
+
+std::wstring text(BSTR value) {
+    return value ? value : L"";
+}
+
+void clear(EXCEPINFO& exception) {
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+}
+
+struct Expected {
+    HRESULT number;
+    const wchar_t* source;
+    const wchar_t* description;
+};
+
+void expectErrorInfo(const Expected& expected) {
+    const ErrorInfo info = takeErrorInfo();
+    ASSERT_TRUE(info.present);
+    EXPECT_EQ(info.source, expected.source);
+    EXPECT_EQ(info.description, expected.description);
+}
+
+TEST(ComBoundary, EveryKindOfExceptionKeepsItsNumberAndText) {
+    struct Case {
+        const char* name;
+        HRESULT (*convert)();
+        Expected expected;
+    };
+    const Case cases[] = {
+        {"error with its own source",
+         [] { return comErrorOf(win::Error(0x800A0006, L"Overflow", L"Runtime")); },
+         {static_cast<HRESULT>(0x800A0006), L"Runtime", L"Overflow"}},
+        {"error without a source",
+         [] { return comErrorOf(win::Error(E_INVALIDARG, L"Bad value")); },
+         {E_INVALIDARG, L"Boundary", L"Bad value"}},
+        {"error whose number is a success code",
+         [] { return comErrorOf(win::Error(S_FALSE, L"Not quite")); },
+         {E_FAIL, L"Boundary", L"Not quite"}},
+        {"allocation failure",
+         [] { return comErrorOf(std::bad_alloc()); },
+         {E_OUTOFMEMORY, L"Boundary", L"Out of memory"}},
+        {"another standard exception",
+         [] { return comErrorOf(std::runtime_error("disk on fire")); },
+         {E_FAIL, L"Boundary", L"disk on fire"}},
+        {"an arithmetic fault of the core",
+         [] { return comErrorOf(core::ArithmeticError(core::ArithmeticFault::DivisionByZero)); },
+         {E_FAIL, L"Boundary", nullptr}},
+        {"no exception class at all",
+         [] { return comErrorOf(42); },
+         {E_UNEXPECTED, L"Boundary", L"Unexpected failure"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.convert(), c.expected.number);
+        const ErrorInfo info = takeErrorInfo();
+        ASSERT_TRUE(info.present);
+        EXPECT_EQ(info.source, c.expected.source);
+        if (c.expected.description)
+            EXPECT_EQ(info.description, c.expected.description);
+        else
+            EXPECT_FALSE(info.description.empty()); // the fault's own text
+    }
+}
+
+TEST(ComBoundary, DispatchExceptionsFillExcepinfoAndErrorInfoAlike) {
+    DispatchResult result = dispatchErrorOf(win::Error(0x800A01AD, L"Cannot create", L"Runtime"));
+    EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(result.exception.scode, static_cast<HRESULT>(0x800A01AD));
+    EXPECT_EQ(text(result.exception.bstrSource), L"Runtime");
+    EXPECT_EQ(text(result.exception.bstrDescription), L"Cannot create");
+    expectErrorInfo({0, L"Runtime", L"Cannot create"});
+    clear(result.exception);
+
+    // Not "out of memory" for everything that is no Error: each keeps its own number and text.
+    result = dispatchErrorOf(std::runtime_error("bad form line"));
+    EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(result.exception.scode, E_FAIL);
+    EXPECT_EQ(text(result.exception.bstrDescription), L"bad form line");
+    EXPECT_EQ(text(result.exception.bstrSource), L"Boundary");
+    clear(result.exception);
+
+    result = dispatchErrorOf(std::bad_alloc());
+    EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(result.exception.scode, E_OUTOFMEMORY);
+    EXPECT_EQ(text(result.exception.bstrDescription), L"Out of memory");
+    clear(result.exception);
+}
+
+TEST(ComBoundary, DispatchCallersWithoutExcepinfoStillGetTheErrorInformation) {
+    const DispatchResult result =
+        dispatchErrorOf(win::Error(E_INVALIDARG, L"No such picture"), false);
+    EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+    expectErrorInfo({0, L"Boundary", L"No such picture"});
+}
+
+TEST(ComBoundary, OnlyTheWholeInvokePassesFailuresOfTheCallItself) {
+    for (const HRESULT status : {DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT}) {
+        // The object's own Invoke: the caller named no such member, or miscounted.
+        DispatchResult result = dispatchErrorOf(win::Error(status, L"dispatch"), true, true);
+        EXPECT_EQ(result.status, status);
+        EXPECT_EQ(result.exception.scode, 0);
+        EXPECT_EQ(result.exception.bstrDescription, nullptr);
+        // A member that failed because something it called lacked a member: an exception
+        // of the member, with the number in EXCEPINFO.
+        result = dispatchErrorOf(win::Error(status, L"Setting 'Width' failed"));
+        EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(result.exception.scode, status);
+        EXPECT_EQ(text(result.exception.bstrDescription), L"Setting 'Width' failed");
+        clear(result.exception);
+    }
+    // Any other error is an exception either way.
+    DispatchResult result = dispatchErrorOf(win::Error(E_INVALIDARG, L"bad"), true, true);
+    EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(result.exception.scode, E_INVALIDARG);
+    clear(result.exception);
+}
+
+} // namespace
+} // namespace cutshape
