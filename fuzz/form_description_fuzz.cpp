@@ -2,7 +2,7 @@
 // FormDescriptionError naming a line of the text; any other exception, a crash or a hang is
 // a fault.
 
-#include "runtime/form_description.h"
+#include "forms/form_description.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace cutshape::runtime;
+    using namespace cutshape::forms;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
         parseFormDescription(text, "fuzz.form");

@@ -12,6 +12,12 @@
 #include <exception>
 
 namespace cutshape::runtime {
+
+using forms::ControlDescription;
+using forms::ControlKind;
+using forms::FormDescription;
+using forms::TwipsRect;
+
 namespace {
 
 // Child window identifiers start above IDOK and IDCANCEL, which the dialog keys send.

@@ -5,10 +5,10 @@
 // properties). Window events reach the program's handlers, named object_event
 // (Form_MouseDown, cmdEarth_Click, imgClose_Click, ...).
 
+#include "forms/form_description.h"
 #include "runtime/control_site.h"
 #include "runtime/dispatch_object.h"
 #include "runtime/form.h"
-#include "runtime/form_description.h"
 #include "runtime/intrinsic_control.h"
 #include "runtime/tool_tips.h"
 
@@ -34,7 +34,7 @@ using EventHandlers = std::map<std::string, EventHandler, std::less<>>;
 class FormInstance {
 public:
     // `unhandled` receives the errors of handlers run by window events.
-    FormInstance(FormDescription description, EventHandlers handlers,
+    FormInstance(forms::FormDescription description, EventHandlers handlers,
                  std::function<void(const win::Error&)> unhandled);
     ~FormInstance();
     FormInstance(const FormInstance&) = delete;
@@ -71,7 +71,7 @@ private:
     std::optional<LRESULT> filter(UINT message, WPARAM wParam, LPARAM lParam);
     void released() noexcept;
 
-    FormDescription description_;
+    forms::FormDescription description_;
     EventHandlers handlers_;
     std::function<void(const win::Error&)> unhandled_;
     std::function<void()> unloaded_;

@@ -7,6 +7,11 @@
 #include "runtime/text.h"
 
 namespace cutshape::runtime {
+
+using forms::ControlDescription;
+using forms::ControlKind;
+using forms::TwipsRect;
+
 namespace {
 
 int pixels(float twips, float twipsPerPixel) {

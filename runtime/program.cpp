@@ -22,13 +22,13 @@ public:
     OleSession& operator=(const OleSession&) = delete;
 };
 
-FormDescription startUpForm(std::string_view formFile) {
+forms::FormDescription startUpForm(std::string_view formFile) {
     const std::span<const std::uint8_t> bytes = bundledFile(formFile);
     try {
-        return parseFormDescription(
+        return forms::parseFormDescription(
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
             std::string(formFile));
-    } catch (const FormDescriptionError& error) {
+    } catch (const forms::FormDescriptionError& error) {
         throw win::Error(CTL_E_INVALIDFILEFORMAT, widen(error.what()));
     }
 }

@@ -19,8 +19,11 @@
 //     class         {1CD0A9FA-0E57-487D-AF64-510C36E1CD92}
 //     stored        _extentx i4 953
 //
-// Values are bare words, numbers, quoted strings ("\"" and "\\" escape), identifiers in
-// braces and bundled files named `file:<name>`. The parser needs no Windows headers.
+// Values are bare words, decimal numbers, quoted strings ("\"" and "\\" escape),
+// identifiers in braces and bundled files named `file:<name>`. A UTF-8 byte order mark may
+// start the file. Each keyword belongs to the form section or to some control kinds and is
+// given at most once per section (`stored` once per property). The parser needs no Windows
+// headers: the build checks descriptions with it before they are bundled into a program.
 
 #include <cstdint>
 #include <optional>
@@ -29,7 +32,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cutshape::runtime {
+namespace cutshape::forms {
 
 // A malformed description: the file, the line and what is wrong with it.
 class FormDescriptionError : public std::runtime_error {
@@ -102,6 +105,7 @@ struct FormDescription {
 };
 
 // Parses a whole description; throws FormDescriptionError naming `file` and the line.
+// `file` is only used in messages.
 FormDescription parseFormDescription(std::string_view text, const std::string& file);
 
-} // namespace cutshape::runtime
+} // namespace cutshape::forms
