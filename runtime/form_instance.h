@@ -3,7 +3,8 @@
 // the first use of one of its controls (or showing it) loads it: the window, the runtime's
 // own controls in tab order, then each ActiveX control (instance, client site, stored
 // properties). Window events reach the program's handlers, named object_event
-// (Form_MouseDown, cmdEarth_Click, imgClose_Click, ...).
+// (Form_MouseDown, cmdEarth_Click, imgClose_Click, ...); a handler named after no event of
+// the form is refused when the form is made.
 
 #include "forms/form_description.h"
 #include "runtime/control_site.h"
@@ -33,7 +34,8 @@ using EventHandlers = std::map<std::string, EventHandler, std::less<>>;
 
 class FormInstance {
 public:
-    // `unhandled` receives the errors of handlers run by window events.
+    // `unhandled` receives the errors of handlers run by window events. Throws
+    // DISP_E_UNKNOWNNAME naming each handler that matches no event the form raises.
     FormInstance(forms::FormDescription description, EventHandlers handlers,
                  std::function<void(const win::Error&)> unhandled);
     ~FormInstance();

@@ -1,5 +1,6 @@
 #include "runtime/program.h"
 
+#include "forms/form_events.h"
 #include "runtime/app.h"
 #include "runtime/bundled_files.h"
 #include "runtime/host_services.h"
@@ -48,7 +49,7 @@ public:
             FormInstance form(startUpForm(formFile), std::move(handlers),
                               [this](const win::Error& error) { fail(error); });
             form.onUnloaded([this] { ::PostQuitMessage(exitCode_); });
-            form.raise("Form", "Initialize");
+            form.raise(forms::kFormObject, forms::events::kInitialize);
             form.show();
             messageLoop(form);
         } catch (const std::exception& fault) {
