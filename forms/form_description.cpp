@@ -372,10 +372,14 @@ FormDescription parseFormDescription(std::string_view text, const std::string& f
             settings = SectionSettings();
         } else if (!formSeen) {
             line.fail("'" + line.keyword() + "' before the form line");
-        } else if (form.controls.empty()) {
-            formLine(line, form, settings);
         } else {
-            controlLine(line, form.controls.back(), settings);
+            if (form.controls.empty())
+                formLine(line, form, settings);
+            else
+                controlLine(line, form.controls.back(), settings);
+            for (const Token& token : line.tokens())
+                if (token.kind == TokenKind::File)
+                    form.files.push_back({token.value, line.line()});
         }
     }
     if (!formSeen)

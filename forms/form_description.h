@@ -89,6 +89,11 @@ struct ControlDescription {
     std::vector<StoredProperty> stored;
 };
 
+struct FileReference {
+    std::string name;
+    int line = 0;
+};
+
 struct FormDescription {
     std::string file; // where the description came from, for messages
     std::string name;
@@ -100,6 +105,9 @@ struct FormDescription {
     bool maxButton = true;
     bool showInTaskbar = true;
     std::vector<ControlDescription> controls;
+    // Every file:<name> value in the order written, so a build can check that the program
+    // bundles each.
+    std::vector<FileReference> files;
 
     const ControlDescription* find(std::string_view controlName) const;
 };

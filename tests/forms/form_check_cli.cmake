@@ -27,4 +27,10 @@ check_form(1 "${broken}:5: unknown keyword 'colour' in the form section\n" ${bro
 set(twice ${SOURCE}/tests/forms/caption_twice.form)
 check_form(1 "${twice}:6: 'caption' is given twice (first on line 4)\n" ${twice})
 
+# The files a description names must be among those the program bundles.
+set(earth ${SOURCE}/demos/earth/frmEarth.form)
+check_form(0 "" --bundled Close.BMP,hand.cur,Earth.gif ${earth})
+check_form(1 "${earth}:39: file:hand.cur is not bundled with the program\n" --bundled close.bmp
+           ${earth})
+
 check_form(2 "${WORK}/missing.form: cannot be read\n" ${WORK}/missing.form)

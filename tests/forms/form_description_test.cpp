@@ -89,6 +89,14 @@ TEST(FormDescription, ReadsFormControlsAndStoredValues) {
     EXPECT_EQ(image.mousePointer, 99);
     EXPECT_EQ(image.mouseIconFile, "hand.cur");
     EXPECT_FALSE(image.tabIndex.has_value());
+
+    ASSERT_EQ(form.files.size(), 3u);
+    EXPECT_EQ(form.files[0].name, "head.bmp");
+    EXPECT_EQ(form.files[0].line, 16);
+    EXPECT_EQ(form.files[1].name, "close.bmp");
+    EXPECT_EQ(form.files[1].line, 27);
+    EXPECT_EQ(form.files[2].name, "hand.cur");
+    EXPECT_EQ(form.files[2].line, 28);
 }
 
 TEST(FormDescription, NamesUnknownAndMisplacedKeywords) {

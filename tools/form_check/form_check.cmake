@@ -1,10 +1,11 @@
 # Checks form descriptions when a program that bundles one is built.
 #
 #   include(<source>/tools/form_check/form_check.cmake)
-#   cutshape_check_form(<target> <form file>)
+#   cutshape_check_form(<target> <form file> [BUNDLED <file names...>])
 #
 # runs cutshape_form_check on <form file> before <target> is built; a malformed description
-# fails the build with `file:line: problem`. The check writes a stamp, so it runs again only
+# fails the build with `file:line: problem`, and so does a file:<name> value naming no file
+# of BUNDLED (when given). The check writes a stamp, so it runs again only
 # when the description or the checker changes.
 #
 # The checker runs on the build machine: natively it is the cutshape_form_check target;
@@ -42,6 +43,12 @@ if(CMAKE_CROSSCOMPILING)
 endif()
 
 function(cutshape_check_form target form)
+    cmake_parse_arguments(ARG "" "" "BUNDLED" ${ARGN})
+    set(bundled)
+    if(DEFINED ARG_BUNDLED)
+        list(JOIN ARG_BUNDLED "," names)
+        set(bundled --bundled ${names})
+    endif()
     get_filename_component(form_path ${form} ABSOLUTE)
     get_filename_component(form_name ${form} NAME)
     set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${form_name}.checked)
@@ -54,7 +61,7 @@ function(cutshape_check_form target form)
     endif()
     add_custom_command(
         OUTPUT ${stamp}
-        COMMAND ${tool} ${form_path}
+        COMMAND ${tool} ${bundled} ${form_path}
         COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
         DEPENDS ${tool} ${form_path}
         COMMENT "Checking the form description ${form_name}"
