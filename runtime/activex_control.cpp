@@ -9,6 +9,11 @@
 #include <olectl.h>
 
 namespace cutshape::runtime {
+
+using forms::ControlDescription;
+using forms::StoredProperty;
+using forms::StoredType;
+
 namespace {
 
 constexpr HRESULT kCannotCreateObject = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 429);

@@ -1,5 +1,6 @@
 #include "runtime/form_instance.h"
 
+#include "forms/form_events.h"
 #include "runtime/activex_control.h"
 #include "runtime/bundled_files.h"
 #include "runtime/common_dialog.h"
@@ -11,6 +12,12 @@
 #include <exception>
 
 namespace cutshape::runtime {
+
+using forms::ControlDescription;
+using forms::ControlKind;
+using forms::FormDescription;
+using forms::TwipsRect;
+
 namespace {
 
 // Child window identifiers start above IDOK and IDCANCEL, which the dialog keys send.
@@ -28,12 +35,32 @@ FormDesign designOf(const FormDescription& description) {
     return design;
 }
 
+// A handler whose name matches no event of the form would never run: the misspelling is
+// reported when the form is made, not found when a click does nothing.
+void checkHandlerNames(const FormDescription& description, const EventHandlers& handlers) {
+    std::vector<std::string> names;
+    for (const auto& entry : handlers)
+        names.push_back(entry.first);
+    const std::vector<std::string> unmatched = forms::unmatchedHandlers(description, names);
+    if (unmatched.empty())
+        return;
+    std::wstring list;
+    for (const std::string& name : unmatched)
+        list += (list.empty() ? L"" : L", ") + win::widen(name);
+    throw win::Error(DISP_E_UNKNOWNNAME, L"No event of form " + win::widen(description.name) +
+                                             L" (" + win::widen(description.file) +
+                                             L") matches the handler" +
+                                             (unmatched.size() == 1 ? L" " : L"s ") + list + L".");
+}
+
 } // namespace
 
 FormInstance::FormInstance(FormDescription description, EventHandlers handlers,
                            std::function<void(const win::Error&)> unhandled)
     : description_(std::move(description)), handlers_(std::move(handlers)),
-      unhandled_(std::move(unhandled)) {}
+      unhandled_(std::move(unhandled)) {
+    checkHandlerNames(description_, handlers_);
+}
 
 FormInstance::~FormInstance() {
     unloaded_ = nullptr;
@@ -68,14 +95,15 @@ void FormInstance::load() {
         return;
     form_ = win::makeCom<Form>(designOf(description_));
     form_->onMouseDown([this](int button, int shift, float x, float y) {
-        raiseFromWindow("Form", "MouseDown", EventArguments{button, shift, x, y});
+        raiseFromWindow(forms::kFormObject, forms::events::kMouseDown,
+                        EventArguments{button, shift, x, y});
     });
     form_->onMessage([this](UINT message, WPARAM wParam, LPARAM lParam) {
         return filter(message, wParam, lParam);
     });
     form_->onUnload([this] { released(); });
     loadControls();
-    raise("Form", "Load");
+    raise(forms::kFormObject, forms::events::kLoad);
 }
 
 void FormInstance::loadControls() {
@@ -163,7 +191,7 @@ std::optional<LRESULT> FormInstance::filter(UINT message, WPARAM wParam, LPARAM 
         if (HIWORD(wParam) == 0 && lParam)
             for (const IntrinsicControl& control : intrinsic_)
                 if (control.window == reinterpret_cast<HWND>(lParam)) {
-                    raiseFromWindow(control.name, "Click", {});
+                    raiseFromWindow(control.name, forms::events::kClick, {});
                     return 0;
                 }
         return std::nullopt;

@@ -3,12 +3,13 @@
 // the first use of one of its controls (or showing it) loads it: the window, the runtime's
 // own controls in tab order, then each ActiveX control (instance, client site, stored
 // properties). Window events reach the program's handlers, named object_event
-// (Form_MouseDown, cmdEarth_Click, imgClose_Click, ...).
+// (Form_MouseDown, cmdEarth_Click, imgClose_Click, ...); a handler named after no event of
+// the form is refused when the form is made.
 
+#include "forms/form_description.h"
 #include "runtime/control_site.h"
 #include "runtime/dispatch_object.h"
 #include "runtime/form.h"
-#include "runtime/form_description.h"
 #include "runtime/intrinsic_control.h"
 #include "runtime/tool_tips.h"
 
@@ -33,8 +34,9 @@ using EventHandlers = std::map<std::string, EventHandler, std::less<>>;
 
 class FormInstance {
 public:
-    // `unhandled` receives the errors of handlers run by window events.
-    FormInstance(FormDescription description, EventHandlers handlers,
+    // `unhandled` receives the errors of handlers run by window events. Throws
+    // DISP_E_UNKNOWNNAME naming each handler that matches no event the form raises.
+    FormInstance(forms::FormDescription description, EventHandlers handlers,
                  std::function<void(const win::Error&)> unhandled);
     ~FormInstance();
     FormInstance(const FormInstance&) = delete;
@@ -71,7 +73,7 @@ private:
     std::optional<LRESULT> filter(UINT message, WPARAM wParam, LPARAM lParam);
     void released() noexcept;
 
-    FormDescription description_;
+    forms::FormDescription description_;
     EventHandlers handlers_;
     std::function<void(const win::Error&)> unhandled_;
     std::function<void()> unloaded_;

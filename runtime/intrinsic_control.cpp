@@ -6,6 +6,11 @@
 #include "win/text.h"
 
 namespace cutshape::runtime {
+
+using forms::ControlDescription;
+using forms::ControlKind;
+using forms::TwipsRect;
+
 namespace {
 
 // The runtime's default font for captions: MS Sans Serif, 8 points, made once and kept for

@@ -3,7 +3,7 @@
 // labels and images (bitmaps that take no focus). Each is a child window of the form,
 // which the system destroys together with the form's window.
 
-#include "runtime/form_description.h"
+#include "forms/form_description.h"
 #include "win/handles.h"
 
 #include <span>
@@ -13,7 +13,7 @@ namespace cutshape::runtime {
 
 struct IntrinsicControl {
     std::string name;
-    ControlKind kind = ControlKind::Label;
+    forms::ControlKind kind = forms::ControlKind::Label;
     int id = 0;               // the child window's identifier in WM_COMMAND
     HWND window = nullptr;    // owned by the form's window
     win::UniqueBitmap bitmap; // an image's picture, kept while the image shows it
@@ -23,9 +23,10 @@ struct IntrinsicControl {
 // Creates the control `description` on `form`; positions are twips from the client area's
 // top-left corner. Bundled files named by the description are read with bundledFile.
 // A place in twips as a rectangle of whole pixels at the screen's resolution.
-RECT pixelRect(const TwipsRect& twips);
+RECT pixelRect(const forms::TwipsRect& twips);
 
-IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id);
+IntrinsicControl createIntrinsicControl(HWND form, const forms::ControlDescription& description,
+                                        int id);
 
 // A device-dependent bitmap from the bytes of a BMP file.
 win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes);

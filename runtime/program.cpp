@@ -1,5 +1,6 @@
 #include "runtime/program.h"
 
+#include "forms/form_events.h"
 #include "runtime/app.h"
 #include "runtime/bundled_files.h"
 #include "runtime/host_services.h"
@@ -22,13 +23,13 @@ public:
     OleSession& operator=(const OleSession&) = delete;
 };
 
-FormDescription startUpForm(std::string_view formFile) {
+forms::FormDescription startUpForm(std::string_view formFile) {
     const std::span<const std::uint8_t> bytes = bundledFile(formFile);
     try {
-        return parseFormDescription(
+        return forms::parseFormDescription(
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
             std::string(formFile));
-    } catch (const FormDescriptionError& error) {
+    } catch (const forms::FormDescriptionError& error) {
         throw win::Error(CTL_E_INVALIDFILEFORMAT, win::widen(error.what()));
     }
 }
@@ -48,7 +49,7 @@ public:
             FormInstance form(startUpForm(formFile), std::move(handlers),
                               [this](const win::Error& error) { fail(error); });
             form.onUnloaded([this] { ::PostQuitMessage(exitCode_); });
-            form.raise("Form", "Initialize");
+            form.raise(forms::kFormObject, forms::events::kInitialize);
             form.show();
             messageLoop(form);
         } catch (const std::exception& fault) {

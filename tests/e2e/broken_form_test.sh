@@ -18,7 +18,7 @@ start_program probe.out "$program"
 pid=$started
 box=$(wait_window "$title" "$pid") || fail "no report titled $title"
 text=$(message_text "$title")
-[[ "$text" == "Error 321: broken.form:5: unknown form keyword 'colour'" ]] ||
+[[ "$text" == "Error 321: broken.form:5: unknown keyword 'colour' in the form section" ]] ||
   fail "the report says '$text'"
 keys_to "$box" Return
 wait_exit "$pid" || fail "the program did not end after the report"

@@ -19,8 +19,11 @@
 //     class         {1CD0A9FA-0E57-487D-AF64-510C36E1CD92}
 //     stored        _extentx i4 953
 //
-// Values are bare words, numbers, quoted strings ("\"" and "\\" escape), identifiers in
-// braces and bundled files named `file:<name>`. The parser needs no Windows headers.
+// Values are bare words, decimal numbers, quoted strings ("\"" and "\\" escape),
+// identifiers in braces and bundled files named `file:<name>`. A UTF-8 byte order mark may
+// start the file. Each keyword belongs to the form section or to some control kinds and is
+// given at most once per section (`stored` once per property). The parser needs no Windows
+// headers: the build checks descriptions with it before they are bundled into a program.
 
 #include <cstdint>
 #include <optional>
@@ -29,7 +32,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cutshape::runtime {
+namespace cutshape::forms {
 
 // A malformed description: the file, the line and what is wrong with it.
 class FormDescriptionError : public std::runtime_error {
@@ -86,6 +89,11 @@ struct ControlDescription {
     std::vector<StoredProperty> stored;
 };
 
+struct FileReference {
+    std::string name;
+    int line = 0;
+};
+
 struct FormDescription {
     std::string file; // where the description came from, for messages
     std::string name;
@@ -97,11 +105,15 @@ struct FormDescription {
     bool maxButton = true;
     bool showInTaskbar = true;
     std::vector<ControlDescription> controls;
+    // Every file:<name> value in the order written, so a build can check that the program
+    // bundles each.
+    std::vector<FileReference> files;
 
     const ControlDescription* find(std::string_view controlName) const;
 };
 
 // Parses a whole description; throws FormDescriptionError naming `file` and the line.
+// `file` is only used in messages.
 FormDescription parseFormDescription(std::string_view text, const std::string& file);
 
-} // namespace cutshape::runtime
+} // namespace cutshape::forms

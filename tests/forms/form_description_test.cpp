@@ -1,8 +1,8 @@
-#include "runtime/form_description.h"
+#include "forms/form_description.h"
 
 #include <gtest/gtest.h>
 
-namespace cutshape::runtime {
+namespace cutshape::forms {
 namespace {
 
 constexpr const char* kForm = R"(# a comment line
@@ -89,11 +89,84 @@ TEST(FormDescription, ReadsFormControlsAndStoredValues) {
     EXPECT_EQ(image.mousePointer, 99);
     EXPECT_EQ(image.mouseIconFile, "hand.cur");
     EXPECT_FALSE(image.tabIndex.has_value());
+
+    ASSERT_EQ(form.files.size(), 3u);
+    EXPECT_EQ(form.files[0].name, "head.bmp");
+    EXPECT_EQ(form.files[0].line, 16);
+    EXPECT_EQ(form.files[1].name, "close.bmp");
+    EXPECT_EQ(form.files[1].line, 27);
+    EXPECT_EQ(form.files[2].name, "hand.cur");
+    EXPECT_EQ(form.files[2].line, 28);
 }
 
-TEST(FormDescription, NamesTheLineOfAnUnknownKeyword) {
+TEST(FormDescription, NamesUnknownAndMisplacedKeywords) {
     EXPECT_EQ(errorOf("form f\n  caption \"a\"\n  colour 3\n"),
-              std::make_pair(3, std::string("unknown form keyword 'colour'")));
+              std::make_pair(3, std::string("unknown keyword 'colour' in the form section")));
+    // Reported as a misplaced keyword, not as a wrong count of values.
+    EXPECT_EQ(errorOf("form f\n  stored _extentx i4 953\n"),
+              std::make_pair(
+                  2, std::string("'stored' belongs to a control section, not the form section")));
+    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 0 0 1 1\n  colour 3\n"),
+              std::make_pair(4, std::string("unknown keyword 'colour' in control 'b'")));
+    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 0 0 1 1\n  border-style 0\n"),
+              std::make_pair(
+                  4, std::string("'border-style' belongs to the form section, not control 'b'")));
+    EXPECT_EQ(errorOf("form f\ncontrol i image\n  tab-index 1\n"),
+              std::make_pair(3, std::string("'tab-index' is not a keyword of image controls "
+                                            "(control 'i')")));
+}
+
+TEST(FormDescription, RejectsAKeywordGivenTwiceInOneSection) {
+    EXPECT_EQ(errorOf("form f\n  caption \"a\"\n  taskbar no\n  caption \"b\"\n"),
+              std::make_pair(4, std::string("'caption' is given twice (first on line 2)")));
+    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 0 0 1 1\n  tab-index 1\n"
+                      "  position 0 0 2 2\n"),
+              std::make_pair(5, std::string("'position' is given twice (first on line 3)")));
+    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  at 1 2\n"
+                      "  position 0 0 2 2\n"),
+              std::make_pair(5, std::string("'position' and 'at' (line 4) both set the position")));
+}
+
+TEST(FormDescription, TakesEachKeywordOncePerSection) {
+    // The form and each control are sections of their own.
+    const FormDescription form =
+        parseFormDescription("form f\n  caption \"F\"\n"
+                             "control a button\n  position 0 0 1 1\n  caption \"A\"\n"
+                             "control b button\n  position 0 0 2 2\n  caption \"B\"\n",
+                             "test.form");
+    EXPECT_EQ(form.caption, "F");
+    EXPECT_EQ(form.find("a")->caption, "A");
+    EXPECT_EQ(form.find("b")->caption, "B");
+    EXPECT_EQ(form.find("b")->position->width, 2);
+}
+
+TEST(FormDescription, SkipsAByteOrderMarkAtTheStart) {
+    const FormDescription form = parseFormDescription(
+        "\xEF\xBB\xBF# saved as UTF-8\nform frmBom\n  caption \"\xC3\xA9\"\n", "test.form");
+    EXPECT_EQ(form.name, "frmBom");
+    EXPECT_EQ(form.caption, "\xC3\xA9");
+    // The mark takes no line: errors after it keep their numbers.
+    EXPECT_EQ(errorOf("\xEF\xBB\xBF\nform f\n  colour 3\n").first, 3);
+    // Anywhere else it is no blank.
+    EXPECT_EQ(errorOf("form f\n\xEF\xBB\xBF  caption \"a\"\n").first, 2);
+}
+
+TEST(FormDescription, ReadsDecimalNumbersExactly) {
+    const FormDescription form =
+        parseFormDescription("form f\n  client -12.5 0.25 4680 3180.75\n", "test.form");
+    EXPECT_EQ(form.client.left, -12.5f);
+    EXPECT_EQ(form.client.top, 0.25f);
+    EXPECT_EQ(form.client.width, 4680.0f);
+    EXPECT_EQ(form.client.height, 3180.75f);
+    EXPECT_EQ(errorOf("form f\n  client 0 0 4.68e3 3180\n"),
+              std::make_pair(2, std::string("'client' takes decimal numbers, not '4.68e3'")));
+    EXPECT_EQ(errorOf("form f\n  client 0 0 inf 3180\n").first, 2);
+    EXPECT_EQ(errorOf("form f\n  client 0 0 4680,5 3180\n").first, 2);
+}
+
+TEST(FormDescription, RejectsAControlNamedForm) {
+    // Form_Click would be ambiguous between the form and the control.
+    EXPECT_EQ(errorOf("form f\ncontrol Form button\n  position 0 0 1 1\n").first, 2);
 }
 
 TEST(FormDescription, RejectsAnUnclosedQuotedText) {
@@ -143,8 +216,8 @@ TEST(FormDescription, ReportsAControlWithoutPositionAtItsFirstLine) {
 }
 
 TEST(FormDescription, RejectsAKeywordOfAnotherControlKind) {
-    EXPECT_EQ(errorOf("form f\ncontrol i image\n  tab-index 1\n").first, 3);
     EXPECT_EQ(errorOf("form f\ncontrol b button\n  stored x i4 1\n").first, 3);
+    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  tip \"t\"\n").first, 4);
 }
 
 TEST(FormDescription, RejectsLinesBeforeTheFormLine) {
@@ -167,4 +240,4 @@ TEST(FormDescription, RejectsYesNoMisspelt) {
 }
 
 } // namespace
-} // namespace cutshape::runtime
+} // namespace cutshape::forms
