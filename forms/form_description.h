@@ -16,7 +16,7 @@
 //     picture       file:close.bmp         # a file bundled with the program
 //     pointer       custom file:hand.cur
 //   control Cutshape1 activex
-//     class         {1CD0A9FA-0E57-487D-AF64-510C36E1CD92}
+//     class         {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}   # the control's class identifier
 //     stored        _extentx i4 953
 //
 // Values are bare words, decimal numbers, quoted strings ("\"" and "\\" escape),

@@ -133,9 +133,8 @@ std::string LineReader::guid(const Token& token) const {
     for (std::size_t i = 0; valid && i < kPattern.size(); ++i)
         valid = kPattern[i] == 'X' ? isHexDigit(token.value[i]) : token.value[i] == kPattern[i];
     if (!valid)
-        fail("'" + keyword() +
-             "' takes an identifier like {1CD0A9FA-0E57-487D-AF64-510C36E1CD92}, not '" +
-             token.value + "'");
+        fail("'" + keyword() + "' takes an identifier in the form " + std::string(kPattern) +
+             " (X a hex digit), not '" + token.value + "'");
     return token.value;
 }
 
