@@ -111,7 +111,7 @@ HRESULT Control::fail(REFIID iid) noexcept {
     return win::toComError(iid, kControlName);
 }
 
-void* Control::findMore(REFIID iid) noexcept {
+void* Control::findOtherInterface(REFIID iid) noexcept {
     if (currentIdentifier(iid, kDefaultInterfaceMap) == IID__Cutshape)
         return static_cast<_Cutshape*>(this);
     return nullptr;
@@ -773,7 +773,7 @@ void Control::paintFace(HDC dc, const RECT& bounds) {
                    (inner.top + inner.bottom) / 2};
     ::FillRect(dc, &cut, face.get());
     ::DrawEdge(dc, const_cast<RECT*>(&bounds), EDGE_RAISED, BF_RECT);
-    shaper_.paint();
+    shaper_.makeHostBorderless();
 }
 
 LRESULT CALLBACK Control::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

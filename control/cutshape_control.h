@@ -24,7 +24,7 @@ public:
     ~Control() override;
 
     // The earlier identifier of the default interface answers with the current one.
-    void* findMore(REFIID iid) noexcept;
+    void* findOtherInterface(REFIID iid) noexcept;
 
     // IDispatch
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;

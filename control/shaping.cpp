@@ -203,7 +203,7 @@ void Shaper::refresh() {
         runtime::refreshWindow(std::get<HostWindow>(host).window);
 }
 
-void Shaper::paint() {
+void Shaper::makeHostBorderless() {
     const Host host = parent_();
     if (HostForm* form = formOf(host)) {
         const bool showInTaskbar = form->showInTaskbar();

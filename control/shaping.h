@@ -41,7 +41,7 @@ public:
     // Returns the size the control must keep, whatever size it was given.
     SIZE resizedTwips() const noexcept { return SIZE{savedControlWidth_, savedControlHeight_}; }
     // Makes the host form borderless while keeping its taskbar setting (design mode).
-    void paint();
+    void makeHostBorderless();
 
     // Properties: plain stores that take effect at the next load or restore.
     const runtime::Picture& picture() const noexcept { return staging_.picture(); }

@@ -110,7 +110,7 @@ public:
 
 protected:
     // Answers further identifiers (older interface identifiers, for one); null for none.
-    void* findMore(REFIID) noexcept { return nullptr; }
+    void* findOtherInterface(REFIID) noexcept { return nullptr; }
 
 private:
     void* find(REFIID iid) noexcept {
@@ -118,7 +118,7 @@ private:
             return identity();
         void* found = nullptr;
         ((found = found ? found : details::InterfaceEntry<Entries>::find(this, iid)), ...);
-        return found ? found : static_cast<Self*>(this)->findMore(iid);
+        return found ? found : static_cast<Self*>(this)->findOtherInterface(iid);
     }
 
     std::atomic<ULONG> references_{1};

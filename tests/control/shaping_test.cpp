@@ -285,7 +285,7 @@ TEST_F(ShapingTest, BareWindowThatIsGoneIsAnErrorBeforeAnyChange) {
 TEST_F(ShapingTest, PaintMakesTheFormBorderlessAndKeepsItsTaskbarSetting) {
     Shaper shaper = makeShaper();
     log_.showInTaskbar = false;
-    shaper.paint();
+    shaper.makeHostBorderless();
     const std::vector<std::string> expected = {"ShowInTaskbar", "BorderStyle=0",
                                                "ShowInTaskbar=False"};
     EXPECT_EQ(log_.calls, expected);
