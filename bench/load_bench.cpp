@@ -7,13 +7,13 @@
 
 #include "bench/load_bench.h"
 
+#include "container/control_site.h"
+#include "container/form.h"
+#include "container/library_class.h"
 #include "control/region_builder.h"
 #include "core/band_builder.h"
 #include "cutshape_h.h"
 #include "cutshape_ids.h"
-#include "runtime/control_site.h"
-#include "runtime/form.h"
-#include "runtime/library_class.h"
 #include "runtime/picture.h"
 #include "runtime/screen.h"
 #include "tests/support/picture_files.h"
@@ -93,10 +93,10 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
         {"text page 1920x1080", testing::makeTextPage(1920, 1080)},
     };
     auto form =
-        win::makeCom<runtime::Form>(runtime::FormDesign{L"Load bench", 6000, 4500, 0, true});
-    const auto site =
-        runtime::ControlSite::host(form, runtime::createFromLibrary(libraryPath, CLSID_Cutshape),
-                                   {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
+        win::makeCom<container::Form>(container::FormDesign{L"Load bench", 6000, 4500, 0, true});
+    const auto site = container::ControlSite::host(
+        form, container::createFromLibrary(libraryPath, CLSID_Cutshape),
+        {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
     VARIANT value{};
     value.vt = VT_BOOL;

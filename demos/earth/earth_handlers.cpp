@@ -1,16 +1,16 @@
 // CutEARTH's event handlers. The runtime loads frmEarth when Form_Initialize first uses
 // Cutshape1, so the control has read its stored set before Load is called.
 
+#include "container/program.h"
 #include "demos/control_members.h"
 #include "runtime/app.h"
 #include "runtime/picture.h"
-#include "runtime/program.h"
 
 namespace {
 
 using namespace cutshape;
-using runtime::EventArguments;
-using runtime::FormInstance;
+using container::EventArguments;
+using container::FormInstance;
 
 void formInitialize(FormInstance& form, const EventArguments&) {
     const runtime::App app(::GetModuleHandleW(nullptr));
@@ -39,11 +39,11 @@ void formMouseDown(FormInstance& form, const EventArguments& arguments) {
 } // namespace
 
 int wmain() {
-    return runtime::runProgram("frmEarth.form", {
-                                                    {"Form_Initialize", formInitialize},
-                                                    {"cmdEarth_Click", cmdEarthClick},
-                                                    {"cmdRestore_Click", cmdRestoreClick},
-                                                    {"imgClose_Click", imgCloseClick},
-                                                    {"Form_MouseDown", formMouseDown},
-                                                });
+    return container::runProgram("frmEarth.form", {
+                                                      {"Form_Initialize", formInitialize},
+                                                      {"cmdEarth_Click", cmdEarthClick},
+                                                      {"cmdRestore_Click", cmdRestoreClick},
+                                                      {"imgClose_Click", imgCloseClick},
+                                                      {"Form_MouseDown", formMouseDown},
+                                                  });
 }

@@ -1,16 +1,16 @@
 // CutHEAD's event handlers. Cutshape1 restores the head picture from the form's stored set
 // when the form loads, so Load without an argument shapes the window to the head.
 
+#include "container/program.h"
+#include "container/resume_next.h"
 #include "demos/control_members.h"
 #include "runtime/picture.h"
-#include "runtime/program.h"
-#include "runtime/resume_next.h"
 
 namespace {
 
 using namespace cutshape;
-using runtime::EventArguments;
-using runtime::FormInstance;
+using container::EventArguments;
+using container::FormInstance;
 
 // The file dialog's members, by dispatch identifier.
 constexpr DISPID kFileName = 1;
@@ -29,7 +29,7 @@ void formInitialize(FormInstance& form, const EventArguments&) {
 }
 
 void imgSelectClick(FormInstance& form, const EventArguments&) {
-    runtime::ResumeNext trap;
+    container::ResumeNext trap;
     trap.run([&] { form.control("CommonDialog1").put(kCancelError, true); });
     trap.run([&] {
         form.control("CommonDialog1")
@@ -73,10 +73,10 @@ void imgCloseClick(FormInstance& form, const EventArguments&) {
 } // namespace
 
 int wmain() {
-    return runtime::runProgram("frmHead.form", {
-                                                   {"Form_Initialize", formInitialize},
-                                                   {"imgSelect_Click", imgSelectClick},
-                                                   {"Form_MouseDown", formMouseDown},
-                                                   {"imgClose_Click", imgCloseClick},
-                                               });
+    return container::runProgram("frmHead.form", {
+                                                     {"Form_Initialize", formInitialize},
+                                                     {"imgSelect_Click", imgSelectClick},
+                                                     {"Form_MouseDown", formMouseDown},
+                                                     {"imgClose_Click", imgCloseClick},
+                                                 });
 }

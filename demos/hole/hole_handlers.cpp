@@ -1,17 +1,17 @@
 // CutHOLE's event handlers and its one form-level variable, bHold. The picture is assigned
 // to the control's Picture before Load is called without an argument.
 
+#include "container/program.h"
 #include "demos/control_members.h"
 #include "runtime/app.h"
 #include "runtime/host_services.h"
 #include "runtime/picture.h"
-#include "runtime/program.h"
 
 namespace {
 
 using namespace cutshape;
-using runtime::EventArguments;
-using runtime::FormInstance;
+using container::EventArguments;
+using container::FormInstance;
 
 constexpr const wchar_t* kMessage = L"Try to move the Hole!";
 constexpr const wchar_t* kMessageTitle = L"CutHOLE";
@@ -52,11 +52,11 @@ void imgCloseClick(FormInstance& form, const EventArguments&) {
 } // namespace
 
 int wmain() {
-    return runtime::runProgram("frmHole.form", {
-                                                   {"Form_Initialize", formInitialize},
-                                                   {"Form_MouseDown", formMouseDown},
-                                                   {"imgPlay_Click", imgPlayClick},
-                                                   {"imgStop_Click", imgStopClick},
-                                                   {"imgClose_Click", imgCloseClick},
-                                               });
+    return container::runProgram("frmHole.form", {
+                                                     {"Form_Initialize", formInitialize},
+                                                     {"Form_MouseDown", formMouseDown},
+                                                     {"imgPlay_Click", imgPlayClick},
+                                                     {"imgStop_Click", imgStopClick},
+                                                     {"imgClose_Click", imgCloseClick},
+                                                 });
 }

@@ -12,7 +12,7 @@
 //       prints the screen position "x y" of the middle of child <id>, or of the close box.
 // Exit code 0 on success, 2 when the window is not there, 1 on other errors.
 
-#include "runtime/library_class.h"
+#include "container/library_class.h"
 #include "win/com_ptr.h"
 #include "win/error.h"
 
@@ -49,7 +49,7 @@ std::wstring textOf(HWND window) {
 
 int callAbout(const wchar_t* library, int count) {
     win::check(::CoInitialize(nullptr), L"CoInitialize");
-    const auto control = runtime::createFromLibrary(library, kCutshapeClsid).query<IDispatch>();
+    const auto control = container::createFromLibrary(library, kCutshapeClsid).query<IDispatch>();
     for (int call = 1; call <= count; ++call) {
         print(L"calling " + std::to_wstring(call));
         DISPPARAMS none{};

@@ -13,7 +13,7 @@ target_compile_definitions(control_about_app_test PRIVATE
 add_dependencies(control_about_app_test cutshape_ocx)
 
 add_executable(about_probe about_probe.cpp)
-target_link_libraries(about_probe PRIVATE cutshape_runtime cutshape_options)
+target_link_libraries(about_probe PRIVATE cutshape_container cutshape_options)
 target_link_options(about_probe PRIVATE -municode)
 add_executable(about_trace_program WIN32 about_trace_program.cpp)
 target_link_libraries(about_trace_program PRIVATE cutshape_win cutshape_options)

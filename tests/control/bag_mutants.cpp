@@ -123,10 +123,10 @@ std::vector<BagMutant> bagMutants(const VariantValues& values) {
     return mutants;
 }
 
-win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const runtime::PropertyBag& saved,
+win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const container::PropertyBag& saved,
                                 const VariantValues& values) {
     const auto verbatim = win::makeCom<VerbatimBag>();
-    const auto converting = win::makeCom<runtime::PropertyBag>();
+    const auto converting = win::makeCom<container::PropertyBag>();
     for (std::size_t key = 0; key < kStoredKeys.size(); ++key) {
         const KeyChange& change = mutant.keys[key];
         const VARIANT* value = change.kind == KeyChange::Kind::Value

@@ -5,7 +5,7 @@
 // then random combinations of all four. Each mutant is kept either in the container's own
 // bag, which converts what it holds to the type the reader asks for, or in a verbatim bag.
 
-#include "runtime/property_bag.h"
+#include "container/property_bag.h"
 #include "tests/control/variant_values.h"
 
 #include <array>
@@ -33,7 +33,7 @@ struct BagMutant {
 std::vector<BagMutant> bagMutants(const VariantValues& values);
 
 // The mutant's bag: the `saved` set with the mutant's changes.
-win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const runtime::PropertyBag& saved,
+win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const container::PropertyBag& saved,
                                 const VariantValues& values);
 
 } // namespace cutshape::testing

@@ -2,8 +2,8 @@
 // extender's Parent, Parents of other environments (in points and without hwnd, ignoring
 // size puts, refusing a Width put), an extender without Parent and no extender at all.
 
+#include "container/container_kind.h"
 #include "core/region_check.h"
-#include "runtime/container_kind.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
 #include "tests/support/picture_files.h"
@@ -19,7 +19,7 @@ namespace cutshape {
 namespace {
 
 using namespace testing;
-using runtime::ContainerKind;
+using container::ContainerKind;
 
 constexpr core::Color kMask = 0x00FFFFFF;
 constexpr core::Color kFigure = 0x0000C800;
@@ -33,8 +33,8 @@ protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr))); }
     void TearDown() override { ::OleUninitialize(); }
 
-    static runtime::FormDesign formDesign() {
-        return runtime::FormDesign{L"Cutshape container form", 4800, 3600, 2, true};
+    static container::FormDesign formDesign() {
+        return container::FormDesign{L"Cutshape container form", 4800, 3600, 2, true};
     }
     runtime::Picture pictureFile(const std::wstring& name, const Image& image) {
         return runtime::loadPicture(folder_.write(name, writeBmp24(image)).wstring());
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, ShapedContainer,
                                            ContainerKind::NoExtender),
                          [](const ::testing::TestParamInfo<ContainerKind>& each) {
                              std::string name;
-                             for (const wchar_t c : runtime::nameOf(each.param))
+                             for (const wchar_t c : container::nameOf(each.param))
                                  if (c != L'-')
                                      name += static_cast<char>(c);
                              return name;

@@ -1,6 +1,6 @@
 #include "tests/control/control_harness.h"
 
-#include "runtime/library_class.h"
+#include "container/library_class.h"
 #include "win/error.h"
 
 #include <algorithm>
@@ -12,7 +12,7 @@ ControlLibrary::ControlLibrary() {
     std::wstring path = L"Z:" CUTSHAPE_OCX_PATH;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     path_ = path;
-    module_ = runtime::loadServerLibrary(path_);
+    module_ = container::loadServerLibrary(path_);
 }
 
 ControlLibrary& ControlLibrary::instance() {
@@ -27,7 +27,7 @@ HRESULT ControlLibrary::canUnloadNow() const {
 }
 
 win::ComPtr<IClassFactory> ControlLibrary::factory() const {
-    return runtime::classFactoryOf(module_, kCutshapeClsid);
+    return container::classFactoryOf(module_, kCutshapeClsid);
 }
 
 win::ComPtr<IUnknown> ControlLibrary::create() const {
@@ -103,16 +103,17 @@ VARIANT missingArgument() {
     return value;
 }
 
-HostedControl::HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored,
-                             runtime::ContainerKind container)
-    : HostedControl(win::makeCom<runtime::Form>(design), userMode, stored, container) {}
+HostedControl::HostedControl(container::FormDesign design, bool userMode, IPropertyBag* stored,
+                             container::ContainerKind container)
+    : HostedControl(win::makeCom<container::Form>(design), userMode, stored, container) {}
 
-HostedControl::HostedControl(win::ComPtr<runtime::Form> existing, bool userMode,
-                             IPropertyBag* stored, runtime::ContainerKind container)
+HostedControl::HostedControl(win::ComPtr<container::Form> existing, bool userMode,
+                             IPropertyBag* stored, container::ContainerKind container)
     : form(std::move(existing)) {
-    runtime::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44},
-                                              container};
-    site = runtime::ControlSite::host(form, ControlLibrary::instance().create(), placement, stored);
+    container::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44},
+                                                container};
+    site =
+        container::ControlSite::host(form, ControlLibrary::instance().create(), placement, stored);
     control = site->control();
 }
 

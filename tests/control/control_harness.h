@@ -2,9 +2,9 @@
 // Loads Cutshape.ocx the way a container does (LoadLibrary, DllGetClassObject), hosts
 // instances on real forms, and calls them late-bound by dispatch identifier.
 
-#include "runtime/control_site.h"
-#include "runtime/form.h"
-#include "runtime/property_bag.h"
+#include "container/control_site.h"
+#include "container/form.h"
+#include "container/property_bag.h"
 #include "win/com_ptr.h"
 #include "win/variant.h"
 
@@ -85,16 +85,16 @@ VARIANT variantOf(BSTR text);
 // A control hosted on its own form, closed when dropped; `container` says what the site
 // offers the control as its form.
 struct HostedControl {
-    win::ComPtr<runtime::Form> form;
-    win::ComPtr<runtime::ControlSite> site;
+    win::ComPtr<container::Form> form;
+    win::ComPtr<container::ControlSite> site;
     win::ComPtr<IDispatch> control;
 
-    HostedControl(runtime::FormDesign design, bool userMode, IPropertyBag* stored = nullptr,
-                  runtime::ContainerKind container = runtime::ContainerKind::Form);
+    HostedControl(container::FormDesign design, bool userMode, IPropertyBag* stored = nullptr,
+                  container::ContainerKind container = container::ContainerKind::Form);
     // A new control on an existing form (which may have held others before).
-    HostedControl(win::ComPtr<runtime::Form> existing, bool userMode,
+    HostedControl(win::ComPtr<container::Form> existing, bool userMode,
                   IPropertyBag* stored = nullptr,
-                  runtime::ContainerKind container = runtime::ContainerKind::Form);
+                  container::ContainerKind container = container::ContainerKind::Form);
     HostedControl(HostedControl&&) noexcept = default;
     ~HostedControl();
 };

@@ -29,8 +29,8 @@ protected:
         return runtime::loadPicture(folder_.write(name, writeBmp24(image)).wstring());
     }
 
-    static runtime::FormDesign formDesign() {
-        return runtime::FormDesign{L"Cutshape test form", 4800, 3600, 2, true};
+    static container::FormDesign formDesign() {
+        return container::FormDesign{L"Cutshape test form", 4800, 3600, 2, true};
     }
 
     // The window's region as rectangles; empty when it has none.
@@ -182,7 +182,7 @@ TEST_F(CutshapeControl, LoadWithoutAnySiteRaisesAClearErrorInsteadOfCrashing) {
 }
 
 TEST_F(CutshapeControl, RestoreGivesRememberedSizeAndFullRectangle) {
-    runtime::FormDesign design = formDesign();
+    container::FormDesign design = formDesign();
     HostedControl hosted(design, true);
     const SIZE designed = windowSize(hosted.form->hwnd());
     put(hosted.control.get(), dispid::kShowPicture, variantOfBool(true));
@@ -427,7 +427,7 @@ TEST_F(CutshapeControl, ServerUnloadsOnlyWithoutObjectsOrLocks) {
 }
 
 TEST_F(CutshapeControl, DesignModeMakesTheFormBorderlessAndKeepsTaskbarSetting) {
-    runtime::FormDesign design = formDesign();
+    container::FormDesign design = formDesign();
     design.showInTaskbar = false;
     HostedControl hosted(design, false);
     const auto object = win::ComPtr<IDispatch>(hosted.control).query<IOleInPlaceObject>();
@@ -441,8 +441,8 @@ TEST_F(CutshapeControl, DesignModeMakesTheFormBorderlessAndKeepsTaskbarSetting) 
 
 // ---- persistence ----
 
-win::ComPtr<runtime::PropertyBag> savedBag(IDispatch* control, bool saveAll) {
-    auto bag = win::makeCom<runtime::PropertyBag>();
+win::ComPtr<container::PropertyBag> savedBag(IDispatch* control, bool saveAll) {
+    auto bag = win::makeCom<container::PropertyBag>();
     const auto persist = win::ComPtr<IDispatch>(control).query<IPersistPropertyBag>();
     EXPECT_EQ(persist->Save(bag.get(), TRUE, saveAll ? TRUE : FALSE), S_OK);
     return bag;
@@ -460,7 +460,7 @@ TEST_F(CutshapeControl, NewInstanceSavesOnlyWhatDiffersFromTheDefaults) {
 }
 
 TEST_F(CutshapeControl, StoredSetWithoutKeysGivesTheDefaults) {
-    auto empty = win::makeCom<runtime::PropertyBag>();
+    auto empty = win::makeCom<container::PropertyBag>();
     HostedControl hosted(formDesign(), true, empty.get());
     EXPECT_EQ(get(hosted.control.get(), dispid::kMaskColor).result.get()->lVal, 0);
     EXPECT_EQ(get(hosted.control.get(), dispid::kShowPicture).result.get()->boolVal, VARIANT_TRUE);
@@ -477,7 +477,7 @@ TEST_F(CutshapeControl, StoredSetWithoutKeysGivesTheDefaults) {
 }
 
 TEST_F(CutshapeControl, StoredValuesAreConvertedAndRoundTrip) {
-    auto stored = win::makeCom<runtime::PropertyBag>();
+    auto stored = win::makeCom<container::PropertyBag>();
     VARIANT value;
     value.vt = VT_I4;
     value.lVal = 255;
@@ -506,7 +506,7 @@ TEST_F(CutshapeControl, StoredValuesAreConvertedAndRoundTrip) {
 }
 
 TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
-    auto stored = win::makeCom<runtime::PropertyBag>();
+    auto stored = win::makeCom<container::PropertyBag>();
     BSTR text = ::SysAllocString(L"not a picture");
     stored->set(L"Picture", variantOf(text));
     try {
@@ -515,7 +515,7 @@ TEST_F(CutshapeControl, StoredValuesOfTheWrongTypeEndReadingWithAnError) {
     } catch (const win::Error& error) {
         EXPECT_EQ(error.number(), STD_CTL_SCODE(13));
     }
-    auto colour = win::makeCom<runtime::PropertyBag>();
+    auto colour = win::makeCom<container::PropertyBag>();
     colour->set(L"MaskColor", variantOf(text));
     EXPECT_THROW(HostedControl(formDesign(), true, colour.get()), win::Error);
     ::SysFreeString(text);
@@ -562,15 +562,15 @@ TEST_F(CutshapeControl, MalformedReferencesFromABagAreTypeMismatches) {
 // A leak on failed hosting: the control and its site kept each other alive, so the library
 // never answered that it could unload.
 TEST_F(CutshapeControl, FailedHostingLeavesNoObjectAlive) {
-    auto stored = win::makeCom<runtime::PropertyBag>();
+    auto stored = win::makeCom<container::PropertyBag>();
     BSTR text = ::SysAllocString(L"not a picture");
     stored->set(L"Picture", variantOf(text));
     ::SysFreeString(text);
     {
         const win::ComPtr<IUnknown> control = ControlLibrary::instance().create();
-        const auto form = win::makeCom<runtime::Form>(formDesign());
+        const auto form = win::makeCom<container::Form>(formDesign());
         EXPECT_THROW(
-            runtime::ControlSite::host(form, control, {L"Cutshape1", true, RECT{}}, stored.get()),
+            container::ControlSite::host(form, control, {L"Cutshape1", true, RECT{}}, stored.get()),
             win::Error);
         control->AddRef();
         EXPECT_EQ(control->Release(), 1u) << "the failed host still holds the control";

@@ -250,7 +250,7 @@ int run(const std::wstring& member) {
     const auto found = kMembers.find(member);
     if (found == kMembers.end())
         return 2;
-    HostedControl hosted(runtime::FormDesign{L"Dispatch robustness", 4800, 3600, 2, true}, true);
+    HostedControl hosted(container::FormDesign{L"Dispatch robustness", 4800, 3600, 2, true}, true);
     hosted.form->show(); // a drag starts only on a visible window
 
     const runtime::Picture picture =

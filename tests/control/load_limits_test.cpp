@@ -3,11 +3,11 @@
 // layer's GdiWatch sees every region and image the control creates: failures of the system
 // midway, regions the window system cannot take, and what repeated Loads leave behind.
 
+#include "container/control_site.h"
+#include "container/form.h"
 #include "control/interfaces.h"
 #include "control/server.h"
 #include "control/window_region.h"
-#include "runtime/control_site.h"
-#include "runtime/form.h"
 #include "runtime/picture.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
@@ -32,15 +32,15 @@ class LoadLimits : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        form_ = win::makeCom<runtime::Form>(
-            runtime::FormDesign{L"Cutshape load limits", 4800, 3600, 2, true});
+        form_ = win::makeCom<container::Form>(
+            container::FormDesign{L"Cutshape load limits", 4800, 3600, 2, true});
         win::ComPtr<IClassFactory> factory;
         ASSERT_EQ(control::getClassObject(kCutshapeClsid, IID_IClassFactory, factory.putVoid()),
                   S_OK);
         win::ComPtr<IUnknown> object;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_IUnknown, object.putVoid()), S_OK);
-        site_ = runtime::ControlSite::host(form_, object, {L"Cutshape1", true, RECT{8, 8, 44, 44}},
-                                           nullptr);
+        site_ = container::ControlSite::host(form_, object,
+                                             {L"Cutshape1", true, RECT{8, 8, 44, 44}}, nullptr);
         control_ = site_->control();
         // Through the dual interface: this program carries no type library for the dispatcher.
         ASSERT_EQ(control_.query<_Cutshape>()->put_MaskColor(kWhite), S_OK);
@@ -82,8 +82,8 @@ protected:
     }
 
     TempFolder folder_;
-    win::ComPtr<runtime::Form> form_;
-    win::ComPtr<runtime::ControlSite> site_;
+    win::ComPtr<container::Form> form_;
+    win::ComPtr<container::ControlSite> site_;
     win::ComPtr<IDispatch> control_;
 };
 

@@ -138,7 +138,7 @@ int run(const std::wstring& name) {
     const auto found = cases.find(name);
     if (found == cases.end())
         return 2;
-    HostedControl hosted(runtime::FormDesign{L"Dispatch probe", 4800, 3600, 2, true}, true);
+    HostedControl hosted(container::FormDesign{L"Dispatch probe", 4800, 3600, 2, true}, true);
     const runtime::Picture picture =
         runtime::pictureFromBytes(writeBmp24(makeFigure(40, 30)), L"figure");
     const win::ComPtr<IPictureDisp> pictureDispatch = picture.dispatch();

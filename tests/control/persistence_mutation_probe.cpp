@@ -35,8 +35,8 @@ constexpr std::int32_t kWidthPx = 48;
 constexpr std::int32_t kHeightPx = 36;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
-runtime::FormDesign design() {
-    return runtime::FormDesign{L"Persistence mutants", 4800, 3600, 2, true};
+container::FormDesign design() {
+    return container::FormDesign{L"Persistence mutants", 4800, 3600, 2, true};
 }
 
 std::string hex(HRESULT status) {
@@ -49,7 +49,7 @@ std::string hex(HRESULT status) {
 struct ValidSave {
     Image image = makeFigure(kWidthPx, kHeightPx, kWhite);
     std::vector<std::uint8_t> stream;
-    win::ComPtr<runtime::PropertyBag> bag = win::makeCom<runtime::PropertyBag>();
+    win::ComPtr<container::PropertyBag> bag = win::makeCom<container::PropertyBag>();
 
     ValidSave() {
         HostedControl saved(design(), true);
@@ -136,7 +136,7 @@ void examineRestored(const HostedControl& hosted, const std::string& mutant, Tal
 
 // Each mutant goes into a fresh control on `form`: one form serves all of them, since a
 // window per mutant would cost more than everything else a mutant does.
-HRESULT loadStream(const win::ComPtr<runtime::Form>& form, const std::vector<std::uint8_t>& bytes,
+HRESULT loadStream(const win::ComPtr<container::Form>& form, const std::vector<std::uint8_t>& bytes,
                    std::optional<HostedControl>& hosted) {
     hosted.emplace(form, true);
     const auto persist = hosted->control.query<IPersistStreamInit>();
@@ -145,7 +145,7 @@ HRESULT loadStream(const win::ComPtr<runtime::Form>& form, const std::vector<std
     return persist->Load(stream.get());
 }
 
-HRESULT loadBag(const win::ComPtr<runtime::Form>& form, IPropertyBag* bag, bool throughHosting,
+HRESULT loadBag(const win::ComPtr<container::Form>& form, IPropertyBag* bag, bool throughHosting,
                 std::optional<HostedControl>& hosted) {
     if (!throughHosting) {
         hosted.emplace(form, true);
@@ -180,7 +180,7 @@ void record(HRESULT status, const std::optional<HostedControl>& hosted, const st
 
 // Empty when a fresh control takes the valid state and shapes its form to the saved figure.
 std::string validStateFault(const ValidSave& valid, bool fromStream) {
-    const auto form = win::makeCom<runtime::Form>(design());
+    const auto form = win::makeCom<container::Form>(design());
     std::optional<HostedControl> hosted;
     const HRESULT status = fromStream ? loadStream(form, valid.stream, hosted)
                                       : loadBag(form, valid.bag.get(), true, hosted);
@@ -201,7 +201,7 @@ std::string validStateFault(const ValidSave& valid, bool fromStream) {
 
 int run(const std::wstring& kind, std::size_t first, std::size_t count) {
     const ValidSave valid;
-    auto other = win::makeCom<runtime::Form>(design()); // an object that is no picture
+    auto other = win::makeCom<container::Form>(design()); // an object that is no picture
     FakePictureBehaviour unreadable;
     unreadable.heightStatus = E_FAIL;
     const auto brokenPicture = win::makeCom<FakePicture>(unreadable);
@@ -217,7 +217,7 @@ int run(const std::wstring& kind, std::size_t first, std::size_t count) {
         {"form", static_cast<IDispatch*>(other.get())},
     });
 
-    const auto form = win::makeCom<runtime::Form>(design());
+    const auto form = win::makeCom<container::Form>(design());
     CaseWatchdog watchdog(kMutantLimit);
     Tally tally;
     std::size_t total = 0;

@@ -36,8 +36,8 @@ constexpr int kWarmUpCycles = 50;
 constexpr int kThreads = 4;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
-runtime::FormDesign design(const wchar_t* caption) {
-    return runtime::FormDesign{caption, 4800, 3600, 2, true};
+container::FormDesign design(const wchar_t* caption) {
+    return container::FormDesign{caption, 4800, 3600, 2, true};
 }
 
 void pumpMessages() {

@@ -13,12 +13,12 @@
 // "restored <width> <height>" or "restore failed: 0x<number> <description>"; after the second
 // Load "second load: ok" or "second load failed: 0x<number> <description>".
 
+#include "container/container_kind.h"
+#include "container/control_site.h"
+#include "container/form.h"
+#include "container/library_class.h"
 #include "cutshape_h.h"
 #include "cutshape_ids.h"
-#include "runtime/container_kind.h"
-#include "runtime/control_site.h"
-#include "runtime/form.h"
-#include "runtime/library_class.h"
 #include "runtime/picture.h"
 #include "win/com_error.h"
 
@@ -86,7 +86,7 @@ int run(int argc, wchar_t** argv) {
     std::wstring title = L"Cutshape host";
     bool showPicture = false;
     std::wstring mask = L"auto";
-    runtime::ContainerKind container = runtime::ContainerKind::Form;
+    container::ContainerKind container = container::ContainerKind::Form;
     std::wstring secondPicture;
     for (int i = 3; i < argc; ++i) {
         const std::wstring arg = argv[i];
@@ -99,17 +99,17 @@ int run(int argc, wchar_t** argv) {
         else if (arg == L"--mask" && i + 1 < argc)
             mask = argv[++i];
         else if (arg == L"--container" && i + 1 < argc) {
-            const auto kind = runtime::containerKindNamed(argv[++i]);
+            const auto kind = container::containerKindNamed(argv[++i]);
             if (!kind)
                 throw win::Error(E_INVALIDARG, L"unknown container kind: " + std::wstring(argv[i]));
             container = *kind;
         }
     }
 
-    auto form = win::makeCom<runtime::Form>(runtime::FormDesign{title, 6000, 4500, 2, true});
+    auto form = win::makeCom<container::Form>(container::FormDesign{title, 6000, 4500, 2, true});
     const auto site =
-        runtime::ControlSite::host(form, runtime::createFromLibrary(argv[1], CLSID_Cutshape),
-                                   {L"Cutshape1", true, RECT{0, 0, 36, 36}, container}, nullptr);
+        container::ControlSite::host(form, container::createFromLibrary(argv[1], CLSID_Cutshape),
+                                     {L"Cutshape1", true, RECT{0, 0, 36, 36}, container}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
 
     VARIANT value;

@@ -1,0 +1,223 @@
+#include "container/control_site.h"
+
+#include "win/com_error.h"
+#include "win/variant.h"
+
+#include <cwchar>
+#include <olectl.h>
+
+namespace cutshape::container {
+namespace {
+
+constexpr DISPID kParent = 1;
+constexpr DISPID kName = 2;
+
+// The extended control: what the container adds to every control on a form. Without a
+// Parent it does not know the name.
+class Extender final : public win::ComObject<Extender, IDispatch> {
+public:
+    Extender(win::ComPtr<IDispatch> parent, std::wstring name)
+        : parent_(std::move(parent)), name_(std::move(name)) {}
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
+        if (!count)
+            return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override {
+        if (info)
+            *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) noexcept override {
+        if (!names || !ids || count == 0)
+            return E_INVALIDARG;
+        ids[0] = parent_ && _wcsicmp(names[0], L"Parent") == 0 ? kParent
+                 : _wcsicmp(names[0], L"Name") == 0            ? kName
+                                                               : DISPID_UNKNOWN;
+        for (UINT i = 1; i < count; ++i)
+            ids[i] = DISPID_UNKNOWN;
+        return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) noexcept override {
+        if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)))
+            return DISP_E_MEMBERNOTFOUND;
+        if (!result)
+            return S_OK;
+        ::VariantInit(result);
+        switch (id) {
+        case kParent:
+            if (!parent_)
+                return DISP_E_MEMBERNOTFOUND;
+            result->vt = VT_DISPATCH;
+            result->pdispVal = parent_.get();
+            result->pdispVal->AddRef();
+            return S_OK;
+        case kName:
+            result->vt = VT_BSTR;
+            result->bstrVal = ::SysAllocString(name_.c_str());
+            return result->bstrVal ? S_OK : E_OUTOFMEMORY;
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+private:
+    win::ComPtr<IDispatch> parent_;
+    std::wstring name_;
+};
+
+} // namespace
+
+ControlSite::ControlSite(win::ComPtr<Form> form, Placement placement)
+    : form_(std::move(form)), placement_(std::move(placement)) {
+    const ContainerKind kind = placement_.container;
+    if (kind == ContainerKind::NoExtender)
+        return;
+    win::ComPtr<IDispatch> parent;
+    if (hasStandInParent(kind)) {
+        standIn_ = win::makeCom<ParentStandIn>(kind, form_);
+        parent = standIn_.query<IDispatch>();
+    } else if (kind == ContainerKind::Form) {
+        parent = win::ComPtr<IDispatch>(static_cast<IDispatch*>(form_.get()));
+    }
+    extender_ = win::makeCom<Extender>(std::move(parent), placement_.name).query<IDispatch>();
+}
+
+win::ComPtr<ControlSite> ControlSite::host(win::ComPtr<Form> form, win::ComPtr<IUnknown> control,
+                                           Placement placement, IPropertyBag* stored) {
+    win::ComPtr<ControlSite> site = win::makeCom<ControlSite>(std::move(form), placement);
+    site->control_ = control;
+    try {
+        site->connect(stored);
+    } catch (...) {
+        // Once the control has its site they hold each other: a failed step must break
+        // that cycle, or the control, its site and the form are never freed.
+        site->close();
+        throw;
+    }
+    return site;
+}
+
+void ControlSite::connect(IPropertyBag* stored) {
+    const auto object = control_.query<IOleObject>();
+    DWORD misc = 0;
+    object->GetMiscStatus(DVASPECT_CONTENT, &misc);
+    IOleClientSite* clientSite = this;
+    if (misc & OLEMISC_SETCLIENTSITEFIRST)
+        win::checkWithErrorInfo(object->SetClientSite(clientSite), L"SetClientSite");
+
+    if (stored) {
+        win::checkWithErrorInfo(control_.query<IPersistPropertyBag>()->Load(stored, nullptr),
+                                L"Loading the control's properties");
+    } else if (auto bag = control_.tryQuery<IPersistPropertyBag>()) {
+        win::checkWithErrorInfo(bag->InitNew(), L"Initialising the control");
+    } else if (auto stream = control_.tryQuery<IPersistStreamInit>()) {
+        win::checkWithErrorInfo(stream->InitNew(), L"Initialising the control");
+    }
+    if (!(misc & OLEMISC_SETCLIENTSITEFIRST))
+        win::checkWithErrorInfo(object->SetClientSite(clientSite), L"SetClientSite");
+
+    if (!placement_.userMode || !(misc & OLEMISC_INVISIBLEATRUNTIME)) {
+        RECT position = placement_.positionPx;
+        win::checkWithErrorInfo(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0,
+                                               form_->hwnd(), &position),
+                                L"Activating the control");
+    }
+}
+
+win::ComPtr<IDispatch> ControlSite::control() const {
+    return control_.query<IDispatch>();
+}
+
+void ControlSite::close() noexcept {
+    if (!control_)
+        return;
+    if (auto object = control_.tryQuery<IOleObject>()) {
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
+    }
+    control_.reset();
+}
+
+HRESULT ControlSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) noexcept {
+    if (moniker)
+        *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT ControlSite::GetContainer(IOleContainer** container) noexcept {
+    if (container)
+        *container = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT ControlSite::GetExtendedControl(IDispatch** extender) noexcept {
+    if (!extender)
+        return E_POINTER;
+    *extender = win::ComPtr<IDispatch>(extender_).release();
+    return *extender ? S_OK : E_NOTIMPL;
+}
+
+HRESULT ControlSite::GetWindow(HWND* window) noexcept {
+    if (!window)
+        return E_POINTER;
+    *window = form_->hwnd();
+    return S_OK;
+}
+
+HRESULT ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                      LPRECT position, LPRECT clip,
+                                      LPOLEINPLACEFRAMEINFO info) noexcept {
+    if (frame)
+        *frame = nullptr;
+    if (document)
+        *document = nullptr;
+    if (position)
+        *position = placement_.positionPx;
+    if (clip)
+        ::GetClientRect(form_->hwnd(), clip);
+    if (info) {
+        info->fMDIApp = FALSE;
+        info->hwndFrame = form_->hwnd();
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+    }
+    return S_OK;
+}
+
+HRESULT ControlSite::GetTypeInfoCount(UINT* count) noexcept {
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
+    if (info)
+        *info = nullptr;
+    return DISP_E_BADINDEX;
+}
+
+HRESULT ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) noexcept {
+    for (UINT i = 0; ids && i < count; ++i)
+        ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                            EXCEPINFO*, UINT*) noexcept {
+    if (id != DISPID_AMBIENT_USERMODE || !(flags & DISPATCH_PROPERTYGET))
+        return DISP_E_MEMBERNOTFOUND;
+    if (result) {
+        ::VariantInit(result);
+        result->vt = VT_BOOL;
+        result->boolVal = placement_.userMode ? VARIANT_TRUE : VARIANT_FALSE;
+    }
+    return S_OK;
+}
+
+} // namespace cutshape::container

@@ -1,0 +1,70 @@
+#pragma once
+// A form: a real top-level window whose members a hosted control reaches by name through
+// IDispatch: Picture (painted as the background from the client area's top-left corner),
+// Width and Height (outer size in twips), hwnd, Refresh, BorderStyle and ShowInTaskbar.
+
+#include "runtime/picture.h"
+#include "win/com_object.h"
+#include "win/handles.h"
+
+#include <functional>
+#include <oaidl.h>
+#include <optional>
+#include <string>
+
+namespace cutshape::container {
+
+struct FormDesign {
+    std::wstring caption;
+    float widthTwips = 4800;
+    float heightTwips = 3600;
+    std::int32_t borderStyle = 2;
+    bool showInTaskbar = true;
+    // The client area's size; when given it wins over the outer width and height.
+    float clientWidthTwips = -1;
+    float clientHeightTwips = -1;
+    bool minButton = true;
+    bool maxButton = true;
+};
+
+class Form final : public win::ComObject<Form, IDispatch> {
+public:
+    // Button 1 left, 2 right, 4 middle; x and y in twips from the client area's corner.
+    using MouseDown = std::function<void(int button, int shift, float x, float y)>;
+
+    explicit Form(const FormDesign& design);
+    ~Form() override;
+
+    HWND hwnd() const noexcept { return window_.get(); }
+    const runtime::Picture& picture() const noexcept { return picture_; }
+    void setPicture(runtime::Picture picture);
+    void show();
+    void onMouseDown(MouseDown handler) { mouseDown_ = std::move(handler); }
+    // Sees every message before the form does; a value it returns is the message's result.
+    // The container uses it for its controls' notifications, colours and cursors.
+    using MessageFilter = std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)>;
+    void onMessage(MessageFilter filter) { filter_ = std::move(filter); }
+    // Called once when the window closes.
+    void onUnload(std::function<void()> handler) { unload_ = std::move(handler); }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) noexcept override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO* exception,
+                                     UINT* argumentError) noexcept override;
+
+private:
+    void invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result);
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    win::UniqueWindow window_;
+    runtime::Picture picture_;
+    MouseDown mouseDown_;
+    MessageFilter filter_;
+    std::function<void()> unload_;
+};
+
+} // namespace cutshape::container
