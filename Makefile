@@ -26,13 +26,13 @@ deps:
 $(BUILD)/native/build.ninja: | deps
 	cmake -S . -B $(BUILD)/native $(CMAKE_COMMON)
 
-$(BUILD)/win64/build.ninja: | deps
+$(BUILD)/win64/build.ninja: | deps $(BUILD)/native/build.ninja
 	cmake -S . -B $(BUILD)/win64 $(CMAKE_COMMON) --toolchain cmake/mingw-x86_64.cmake \
-	  -DCUTSHAPE_NATIVE_TOOLS_DIR=$(CURDIR)/$(BUILD)/native/tools/xshape
+	  -DCUTSHAPE_HOST_TOOLS_FILE=$(CURDIR)/$(BUILD)/native/cutshape_host_tools.cmake
 
-$(BUILD)/win32/build.ninja: | deps
+$(BUILD)/win32/build.ninja: | deps $(BUILD)/native/build.ninja
 	cmake -S . -B $(BUILD)/win32 $(CMAKE_COMMON) --toolchain cmake/mingw-i686.cmake \
-	  -DCUTSHAPE_NATIVE_TOOLS_DIR=$(CURDIR)/$(BUILD)/native/tools/xshape \
+	  -DCUTSHAPE_HOST_TOOLS_FILE=$(CURDIR)/$(BUILD)/native/cutshape_host_tools.cmake \
 	  -DCUTSHAPE_WIN64_BUILD_DIR=$(CURDIR)/$(BUILD)/win64
 
 # The native code again with address and undefined-behaviour sanitizers, and the fuzz targets.
@@ -77,8 +77,8 @@ demo: build
 
 dist: build
 	rm -rf dist/win64 dist/win32
-	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win64 --prefix dist/win64 --component deliverables --strip
-	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win32 --prefix dist/win32 --component deliverables --strip
+	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win64 --prefix dist/win64 --component dist --strip
+	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win32 --prefix dist/win32 --component dist --strip
 	@echo "dist/win64 and dist/win32 are ready."
 
 # Each zip holds one dist folder under the name Cutshape-<version>-<architecture>; the

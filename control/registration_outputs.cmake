@@ -1,22 +1,7 @@
 # What the build prints from the registration table (registration_data.h): the control's
 # private-assembly manifest for registration-free use, the manifests programs place beside
 # themselves to use it, and the installer's registry rows. Included at the end of
-# control/CMakeLists.txt, after library_resources.cmake (which sets up the host compiler).
-
-set(CUTSHAPE_REGISTRATION_DATA_SOURCE ${PROJECT_SOURCE_DIR}/tools/registration_data)
-set(CUTSHAPE_REGISTRATION_DATA ${CUTSHAPE_HOST_TOOLS}/registration_data CACHE INTERNAL "")
-set(registration_data_sources ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/main.cpp
-    ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/manifests.cpp ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/wix_rows.cpp)
-add_custom_command(
-    OUTPUT ${CUTSHAPE_REGISTRATION_DATA}
-    COMMAND ${CUTSHAPE_HOST_CXX} ${CUTSHAPE_HOST_CXX_FLAGS} -I${PROJECT_SOURCE_DIR}
-            -I${CUTSHAPE_GENERATED} -o ${CUTSHAPE_REGISTRATION_DATA} ${registration_data_sources}
-    DEPENDS ${registration_data_sources} ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/manifests.h
-            ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/wix_rows.h
-            ${CUTSHAPE_REGISTRATION_DATA_SOURCE}/xml_text.h
-            ${CMAKE_CURRENT_SOURCE_DIR}/registration_data.h ${CUTSHAPE_IDENTIFIERS_HEADER}
-    COMMENT "Building registration_data for the build machine"
-    VERBATIM)
+# control/CMakeLists.txt; the printer is the build machine's tool registration_data.
 
 # The names the manifests and the installer give this architecture.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -32,9 +17,9 @@ file(MAKE_DIRECTORY ${CUTSHAPE_REGISTRATION_OUTPUTS})
 set(control_manifest ${CUTSHAPE_REGISTRATION_OUTPUTS}/Cutshape.manifest)
 add_custom_command(
     OUTPUT ${control_manifest}
-    COMMAND ${CUTSHAPE_REGISTRATION_DATA} control-manifest ${CUTSHAPE_MANIFEST_ARCH}
+    COMMAND cutshape_host::registration_data control-manifest ${CUTSHAPE_MANIFEST_ARCH}
             ${CUTSHAPE_ASSEMBLY_VERSION} ${control_manifest}
-    DEPENDS ${CUTSHAPE_REGISTRATION_DATA}
+    DEPENDS $<TARGET_FILE:cutshape_host::registration_data>
     COMMENT "Writing the control's manifest"
     VERBATIM)
 
@@ -44,16 +29,16 @@ set(wix_rows ${CUTSHAPE_REGISTRATION_OUTPUTS}/registry_architecture.wxi
     ${CUTSHAPE_REGISTRATION_OUTPUTS}/registry_shared.wxi)
 add_custom_command(
     OUTPUT ${wix_rows}
-    COMMAND ${CUTSHAPE_REGISTRATION_DATA} wix-rows architecture ${CUTSHAPE_ARCH}
+    COMMAND cutshape_host::registration_data wix-rows architecture ${CUTSHAPE_ARCH}
             ${CUTSHAPE_INSTALLER_LIBRARY_FILE_ID} ${CUTSHAPE_REGISTRATION_OUTPUTS}/registry_architecture.wxi
-    COMMAND ${CUTSHAPE_REGISTRATION_DATA} wix-rows shared ${CUTSHAPE_ARCH}
+    COMMAND cutshape_host::registration_data wix-rows shared ${CUTSHAPE_ARCH}
             ${CUTSHAPE_INSTALLER_LIBRARY_FILE_ID} ${CUTSHAPE_REGISTRATION_OUTPUTS}/registry_shared.wxi
-    DEPENDS ${CUTSHAPE_REGISTRATION_DATA}
+    DEPENDS $<TARGET_FILE:cutshape_host::registration_data>
     COMMENT "Writing the installer's registry rows"
     VERBATIM)
 
 add_custom_target(cutshape_registration_outputs ALL DEPENDS ${control_manifest} ${wix_rows})
-install(FILES ${control_manifest} DESTINATION . COMPONENT deliverables)
+install(FILES ${control_manifest} DESTINATION . COMPONENT dist)
 
 # cutshape_program_manifest(<program name> <output variable>)
 # Writes <program name>.exe.manifest, which makes the program use the control beside it.
@@ -61,9 +46,9 @@ function(cutshape_program_manifest name output)
     set(file ${CMAKE_CURRENT_BINARY_DIR}/${name}.exe.manifest)
     add_custom_command(
         OUTPUT ${file}
-        COMMAND ${CUTSHAPE_REGISTRATION_DATA} program-manifest ${CUTSHAPE_MANIFEST_ARCH}
+        COMMAND cutshape_host::registration_data program-manifest ${CUTSHAPE_MANIFEST_ARCH}
                 ${CUTSHAPE_ASSEMBLY_VERSION} ${name} ${file}
-        DEPENDS ${CUTSHAPE_REGISTRATION_DATA}
+        DEPENDS $<TARGET_FILE:cutshape_host::registration_data>
         COMMENT "Writing ${name}.exe.manifest"
         VERBATIM)
     set(${output} ${file} PARENT_SCOPE)
