@@ -24,16 +24,6 @@ constexpr int kShowOpen = 1;
 constexpr HRESULT kCancelled = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, 32755);
 constexpr std::size_t kFileNameCapacity = 32768;
 
-win::Variant putValue(const DISPPARAMS& parameters, VARTYPE type) {
-    if (parameters.cArgs != 1)
-        throw win::Error(DISP_E_BADPARAMCOUNT, L"A property takes one value.");
-    win::Variant value;
-    if (FAILED(
-            ::VariantChangeType(value.get(), const_cast<VARIANT*>(&parameters.rgvarg[0]), 0, type)))
-        throw runtime::typeMismatchError();
-    return value;
-}
-
 std::wstring textOf(const win::Variant& value) {
     const BSTR text = value.get()->bstrVal;
     return text ? std::wstring(text, ::SysStringLen(text)) : std::wstring();
@@ -51,81 +41,39 @@ std::vector<wchar_t> filterList(const std::wstring& filter) {
 
 } // namespace
 
-HRESULT CommonDialog::GetTypeInfoCount(UINT* count) noexcept {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT CommonDialog::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info)
-        *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-HRESULT CommonDialog::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) noexcept {
-    for (UINT i = 0; ids && i < count; ++i)
-        ids[i] = DISPID_UNKNOWN;
-    return DISP_E_UNKNOWNNAME;
-}
-
-HRESULT CommonDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
-                             VARIANT* result, EXCEPINFO* exception, UINT*) noexcept try {
-    if (!parameters)
-        return E_INVALIDARG;
-    invoke(id, flags, *parameters, result);
-    return S_OK;
-} catch (...) {
-    return win::toDispatchResult(exception, L"CommonDialog");
-}
-
-void CommonDialog::invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {
-    const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
-    win::Variant value;
+void CommonDialog::invokeMember(DISPID id, DispatchCall& call) {
     switch (id) {
     case kCancelError:
-        if (put) {
-            cancelError_ = putValue(parameters, VT_BOOL).get()->boolVal != VARIANT_FALSE;
+        if (call.isPut()) {
+            cancelError_ = call.value(VT_BOOL).get()->boolVal != VARIANT_FALSE;
             return;
         }
-        value.get()->vt = VT_BOOL;
-        value.get()->boolVal = cancelError_ ? VARIANT_TRUE : VARIANT_FALSE;
-        break;
+        return call.returns(cancelError_);
     case kDialogTitle:
     case kFilter:
     case kFileName: {
         std::wstring& text = id == kDialogTitle ? title_ : id == kFilter ? filter_ : fileName_;
-        if (put) {
-            text = textOf(putValue(parameters, VT_BSTR));
+        if (call.isPut()) {
+            text = textOf(call.value(VT_BSTR));
             return;
         }
-        value.get()->vt = VT_BSTR;
-        value.get()->bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        break;
+        return call.returns(std::wstring_view(text));
     }
     case kFlags:
-        if (put) {
-            flags_ = static_cast<DWORD>(putValue(parameters, VT_I4).get()->lVal);
+        if (call.isPut()) {
+            flags_ = static_cast<DWORD>(call.value(VT_I4).get()->lVal);
             return;
         }
-        value.get()->vt = VT_I4;
-        value.get()->lVal = static_cast<LONG>(flags_);
-        break;
+        return call.returns(static_cast<LONG>(flags_));
     case kAction:
-        if (!put)
+        if (!call.isPut())
             throw win::Error(DISP_E_MEMBERNOTFOUND, L"The action can only be set.");
-        if (putValue(parameters, VT_I2).get()->iVal != kShowOpen)
+        if (call.value(VT_I2).get()->iVal != kShowOpen)
             throw runtime::invalidArgumentError();
-        showOpen();
-        return;
+        return showOpen();
     default:
-        throw win::Error(DISP_E_MEMBERNOTFOUND, L"No such member");
+        memberNotFound();
     }
-    if (put)
-        throw win::Error(DISP_E_MEMBERNOTFOUND, L"The member cannot be set.");
-    if (result)
-        *result = value.release();
 }
 
 void CommonDialog::showOpen() {

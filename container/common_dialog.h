@@ -4,6 +4,7 @@
 // 1 FileName) and its action (identifier 26; 1 shows the modal open-file dialog). A
 // cancelled dialog raises error 32755 when CancelError is True.
 
+#include "container/automation_object.h"
 #include "win/com_object.h"
 
 #include <oaidl.h>
@@ -11,20 +12,15 @@
 
 namespace cutshape::container {
 
-class CommonDialog final : public win::ComObject<CommonDialog, IDispatch> {
+class CommonDialog final
+    : public win::ComObject<CommonDialog, win::Implements<IDispatch, AutomationObject>> {
 public:
     static constexpr const char* kClassName = "MSComDlg.CommonDialog";
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
-                                            DISPID* ids) noexcept override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
-                                     VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argumentError) noexcept override;
-
 private:
-    void invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result);
+    // Reached by dispatch identifier only, as programs compiled against the dialog call it.
+    const wchar_t* sourceName() const noexcept override { return L"CommonDialog"; }
+    void invokeMember(DISPID id, DispatchCall& call) override;
     void showOpen();
 
     bool cancelError_ = false;

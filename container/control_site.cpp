@@ -14,58 +14,35 @@ constexpr DISPID kName = 2;
 
 // The extended control: what the container adds to every control on a form. Without a
 // Parent it does not know the name.
-class Extender final : public win::ComObject<Extender, IDispatch> {
+class Extender final
+    : public win::ComObject<Extender, win::Implements<IDispatch, AutomationObject>> {
 public:
     Extender(win::ComPtr<IDispatch> parent, std::wstring name)
         : parent_(std::move(parent)), name_(std::move(name)) {}
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
-        if (!count)
-            return E_POINTER;
-        *count = 0;
-        return S_OK;
+private:
+    std::span<const DispatchMember> members() const noexcept override {
+        if (parent_)
+            return kWithParent;
+        return kWithoutParent;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override {
-        if (info)
-            *info = nullptr;
-        return DISP_E_BADINDEX;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) noexcept override {
-        if (!names || !ids || count == 0)
-            return E_INVALIDARG;
-        ids[0] = parent_ && _wcsicmp(names[0], L"Parent") == 0 ? kParent
-                 : _wcsicmp(names[0], L"Name") == 0            ? kName
-                                                               : DISPID_UNKNOWN;
-        for (UINT i = 1; i < count; ++i)
-            ids[i] = DISPID_UNKNOWN;
-        return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
-                                     VARIANT* result, EXCEPINFO*, UINT*) noexcept override {
-        if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)))
-            return DISP_E_MEMBERNOTFOUND;
-        if (!result)
-            return S_OK;
-        ::VariantInit(result);
+    const wchar_t* sourceName() const noexcept override { return L"Extender"; }
+    void invokeMember(DISPID id, DispatchCall& call) override {
         switch (id) {
         case kParent:
             if (!parent_)
-                return DISP_E_MEMBERNOTFOUND;
-            result->vt = VT_DISPATCH;
-            result->pdispVal = parent_.get();
-            result->pdispVal->AddRef();
-            return S_OK;
+                memberNotFound();
+            return call.returns(parent_.get());
         case kName:
-            result->vt = VT_BSTR;
-            result->bstrVal = ::SysAllocString(name_.c_str());
-            return result->bstrVal ? S_OK : E_OUTOFMEMORY;
+            return call.returns(std::wstring_view(name_));
         default:
-            return DISP_E_MEMBERNOTFOUND;
+            memberNotFound();
         }
     }
 
-private:
+    static constexpr DispatchMember kWithParent[] = {{L"Parent", kParent}, {L"Name", kName}};
+    static constexpr DispatchMember kWithoutParent[] = {{L"Name", kName}};
+
     win::ComPtr<IDispatch> parent_;
     std::wstring name_;
 };
@@ -189,35 +166,10 @@ HRESULT ControlSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWin
     return S_OK;
 }
 
-HRESULT ControlSite::GetTypeInfoCount(UINT* count) noexcept {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT ControlSite::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info)
-        *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-HRESULT ControlSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) noexcept {
-    for (UINT i = 0; ids && i < count; ++i)
-        ids[i] = DISPID_UNKNOWN;
-    return DISP_E_UNKNOWNNAME;
-}
-
-HRESULT ControlSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
-                            EXCEPINFO*, UINT*) noexcept {
-    if (id != DISPID_AMBIENT_USERMODE || !(flags & DISPATCH_PROPERTYGET))
-        return DISP_E_MEMBERNOTFOUND;
-    if (result) {
-        ::VariantInit(result);
-        result->vt = VT_BOOL;
-        result->boolVal = placement_.userMode ? VARIANT_TRUE : VARIANT_FALSE;
-    }
-    return S_OK;
+void ControlSite::invokeMember(DISPID id, DispatchCall& call) {
+    if (id != DISPID_AMBIENT_USERMODE)
+        memberNotFound();
+    call.returns(placement_.userMode);
 }
 
 } // namespace cutshape::container

@@ -4,6 +4,7 @@
 // offers instead), the ambient UserMode, its stored properties and, when it is visible,
 // in-place activation in the form's window.
 
+#include "container/automation_object.h"
 #include "container/container_kind.h"
 #include "container/form.h"
 #include "win/com_object.h"
@@ -15,7 +16,8 @@ namespace cutshape::container {
 
 class ControlSite final
     : public win::ComObject<ControlSite, IOleClientSite, IOleControlSite, IOleInPlaceSite,
-                            win::Via<IOleWindow, IOleInPlaceSite>, IDispatch> {
+                            win::Via<IOleWindow, IOleInPlaceSite>,
+                            win::Implements<IDispatch, AutomationObject>> {
 public:
     struct Placement {
         std::wstring name;    // the control's Name on its form
@@ -80,15 +82,10 @@ public:
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() noexcept override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) noexcept override { return S_OK; }
 
-    // IDispatch: the ambient properties (UserMode; nothing else is offered).
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID,
-                                            DISPID* ids) noexcept override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
-                                     VARIANT* result, EXCEPINFO*, UINT*) noexcept override;
-
 private:
+    // The ambient properties, by identifier: UserMode; nothing else is offered.
+    const wchar_t* sourceName() const noexcept override { return L"ControlSite"; }
+    void invokeMember(DISPID id, DispatchCall& call) override;
     // Gives the control its site, its stored properties and its activation; throws the
     // control's errors.
     void connect(IPropertyBag* stored);

@@ -7,8 +7,6 @@
 #include "win/com_error.h"
 #include "win/variant.h"
 
-#include <cwchar>
-#include <iterator>
 #include <olectl.h>
 #include <windowsx.h>
 
@@ -27,11 +25,7 @@ enum FormMember : DISPID {
     kShowInTaskbar,
 };
 
-struct MemberName {
-    const wchar_t* name;
-    DISPID id;
-};
-constexpr MemberName kMembers[] = {
+constexpr DispatchMember kMembers[] = {
     {L"Picture", kPicture},
     {L"Width", kWidth},
     {L"Height", kHeight},
@@ -40,18 +34,6 @@ constexpr MemberName kMembers[] = {
     {L"BorderStyle", kBorderStyle},
     {L"ShowInTaskbar", kShowInTaskbar},
 };
-
-// The one argument of a property put, converted to `type`.
-win::Variant putArgument(const DISPPARAMS& parameters, VARTYPE type) {
-    if (parameters.cArgs != 1)
-        throw win::Error(DISP_E_BADPARAMCOUNT, L"A property takes one value.");
-    win::Variant value;
-    const HRESULT result =
-        ::VariantChangeType(value.get(), const_cast<VARIANT*>(&parameters.rgvarg[0]), 0, type);
-    if (FAILED(result))
-        throw runtime::typeMismatchError();
-    return value;
-}
 
 int mouseButton(UINT message) noexcept {
     switch (message) {
@@ -111,104 +93,41 @@ void Form::show() {
     ::UpdateWindow(hwnd());
 }
 
-HRESULT Form::GetTypeInfoCount(UINT* count) noexcept {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
+std::span<const DispatchMember> Form::members() const noexcept {
+    return kMembers;
 }
 
-HRESULT Form::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info)
-        *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
-HRESULT Form::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) noexcept {
-    if (!names || !ids)
-        return E_POINTER;
-    HRESULT result = S_OK;
-    for (UINT i = 0; i < count; ++i) {
-        ids[i] = DISPID_UNKNOWN;
-        if (i == 0)
-            for (const MemberName& member : kMembers)
-                if (_wcsicmp(member.name, names[0]) == 0)
-                    ids[0] = member.id;
-        if (ids[i] == DISPID_UNKNOWN)
-            result = DISP_E_UNKNOWNNAME;
-    }
-    return result;
-}
-
-HRESULT Form::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
-                     EXCEPINFO* exception, UINT*) noexcept try {
-    if (!parameters)
-        return E_INVALIDARG;
-    invoke(id, flags, *parameters, result);
-    return S_OK;
-} catch (...) {
-    return win::toDispatchResult(exception, L"Form");
-}
-
-void Form::invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result) {
-    const bool get = (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0 &&
-                     !(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF));
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    win::Variant value;
+void Form::invokeMember(DISPID id, DispatchCall& call) {
     switch (id) {
     case kPicture:
-        if (put) {
-            setPicture(
-                runtime::Picture::fromObject(putArgument(parameters, VT_UNKNOWN).get()->punkVal));
-            return;
-        }
-        value.get()->vt = VT_DISPATCH;
-        value.get()->pdispVal = picture_.isNothing() ? nullptr : picture_.dispatch().release();
-        break;
+        if (call.isPut())
+            return setPicture(runtime::Picture::fromObject(call.value(VT_UNKNOWN).get()->punkVal));
+        return call.returns(picture_.isNothing() ? nullptr : picture_.dispatch().get());
     case kWidth:
+        if (call.isPut())
+            return runtime::setOuterWidthTwips(hwnd(), call.value(VT_R4).get()->fltVal);
+        return call.returns(runtime::outerWidthTwips(hwnd()));
     case kHeight:
-        if (put) {
-            const float twips = putArgument(parameters, VT_R4).get()->fltVal;
-            id == kWidth ? runtime::setOuterWidthTwips(hwnd(), twips)
-                         : runtime::setOuterHeightTwips(hwnd(), twips);
-            return;
-        }
-        value.get()->vt = VT_R4;
-        value.get()->fltVal =
-            id == kWidth ? runtime::outerWidthTwips(hwnd()) : runtime::outerHeightTwips(hwnd());
-        break;
+        if (call.isPut())
+            return runtime::setOuterHeightTwips(hwnd(), call.value(VT_R4).get()->fltVal);
+        return call.returns(runtime::outerHeightTwips(hwnd()));
     case kHwnd:
-        if (put)
+        if (call.isPut())
             throw win::Error(CTL_E_SETNOTSUPPORTED, L"hwnd is read-only");
-        value.get()->vt = VT_I4;
-        value.get()->lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd()));
-        break;
+        return call.returns(static_cast<LONG>(reinterpret_cast<LONG_PTR>(hwnd())));
     case kRefresh:
-        runtime::refreshWindow(hwnd());
-        return;
+        return runtime::refreshWindow(hwnd());
     case kBorderStyle:
-        if (put) {
-            runtime::setBorderStyle(hwnd(), putArgument(parameters, VT_I4).get()->lVal);
-            return;
-        }
-        value.get()->vt = VT_I4;
-        value.get()->lVal = runtime::borderStyle(hwnd());
-        break;
+        if (call.isPut())
+            return runtime::setBorderStyle(hwnd(), call.value(VT_I4).get()->lVal);
+        return call.returns(static_cast<LONG>(runtime::borderStyle(hwnd())));
     case kShowInTaskbar:
-        if (put) {
-            runtime::setShowInTaskbar(hwnd(), putArgument(parameters, VT_BOOL).get()->boolVal != 0);
-            return;
-        }
-        value.get()->vt = VT_BOOL;
-        value.get()->boolVal = runtime::showsInTaskbar(hwnd()) ? VARIANT_TRUE : VARIANT_FALSE;
-        break;
+        if (call.isPut())
+            return runtime::setShowInTaskbar(hwnd(), call.value(VT_BOOL).get()->boolVal != 0);
+        return call.returns(runtime::showsInTaskbar(hwnd()));
     default:
-        throw win::Error(DISP_E_MEMBERNOTFOUND, L"No such member");
+        memberNotFound();
     }
-    if (!get)
-        throw win::Error(DISP_E_MEMBERNOTFOUND, L"The member cannot be called that way");
-    if (result)
-        *result = value.release();
 }
 
 LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

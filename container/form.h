@@ -3,6 +3,7 @@
 // IDispatch: Picture (painted as the background from the client area's top-left corner),
 // Width and Height (outer size in twips), hwnd, Refresh, BorderStyle and ShowInTaskbar.
 
+#include "container/automation_object.h"
 #include "runtime/picture.h"
 #include "win/com_object.h"
 #include "win/handles.h"
@@ -27,7 +28,7 @@ struct FormDesign {
     bool maxButton = true;
 };
 
-class Form final : public win::ComObject<Form, IDispatch> {
+class Form final : public win::ComObject<Form, win::Implements<IDispatch, AutomationObject>> {
 public:
     // Button 1 left, 2 right, 4 middle; x and y in twips from the client area's corner.
     using MouseDown = std::function<void(int button, int shift, float x, float y)>;
@@ -47,16 +48,10 @@ public:
     // Called once when the window closes.
     void onUnload(std::function<void()> handler) { unload_ = std::move(handler); }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                                            DISPID* ids) noexcept override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
-                                     VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argumentError) noexcept override;
-
 private:
-    void invoke(DISPID id, WORD flags, const DISPPARAMS& parameters, VARIANT* result);
+    std::span<const DispatchMember> members() const noexcept override;
+    const wchar_t* sourceName() const noexcept override { return L"Form"; }
+    void invokeMember(DISPID id, DispatchCall& call) override;
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

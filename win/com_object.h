@@ -8,7 +8,8 @@
 //   ComPtr<Control> control = makeCom<Control>();
 //
 // Via<Base, Derived> answers a base interface through the one derived interface that
-// carries it, so that the object needs no second copy of the base.
+// carries it, so that the object needs no second copy of the base. Implements<Interface,
+// Implementation> takes a shared implementation of an interface as the base that answers it.
 
 #include "win/com_ptr.h"
 
@@ -39,6 +40,8 @@ private:
 
 template <class Base, class Derived>
 struct Via {};
+template <class Interface, class Implementation>
+struct Implements {};
 
 namespace details {
 
@@ -53,6 +56,10 @@ struct BaseOf<Via<Base, Derived>> {
     using Type = ViaTag<Base, Derived>;
 };
 
+template <class Interface, class Implementation>
+struct BaseOf<Implements<Interface, Implementation>> {
+    using Type = Implementation;
+};
 template <class Entry>
 struct InterfaceEntry {
     template <class Self>
@@ -68,6 +75,15 @@ struct InterfaceEntry<Via<Base, Derived>> {
     }
 };
 
+template <class Interface, class Implementation>
+struct InterfaceEntry<Implements<Interface, Implementation>> {
+    template <class Self>
+    static void* find(Self* self, REFIID iid) noexcept {
+        return iid == __uuidof(Interface)
+                   ? static_cast<Interface*>(static_cast<Implementation*>(self))
+                   : nullptr;
+    }
+};
 template <class First, class...>
 struct FirstOf {
     using Type = First;
@@ -104,7 +120,7 @@ public:
 
     // The object's identity: its first interface as IUnknown.
     IUnknown* identity() noexcept {
-        using First = typename details::FirstOf<Entries...>::Type;
+        using First = typename details::BaseOf<typename details::FirstOf<Entries...>::Type>::Type;
         return static_cast<First*>(this);
     }
 
