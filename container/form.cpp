@@ -49,21 +49,23 @@ int mouseButton(UINT message) noexcept {
 } // namespace
 
 Form::Form(const FormDesign& design) {
-    static const ATOM formClass = [] {
+    static const bool registered = [] {
         WNDCLASSW description{};
-        description.lpfnWndProc = windowProc;
         description.hInstance = ::GetModuleHandleW(nullptr);
         description.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         description.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
         description.lpszClassName = kFormClass;
-        return ::RegisterClassW(&description);
+        win::registerHandlerClass(description);
+        return true;
     }();
-    (void)formClass;
-    window_.reset(::CreateWindowExW(0, kFormClass, design.caption.c_str(), WS_OVERLAPPEDWINDOW,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
-                                    ::GetModuleHandleW(nullptr), this));
-    if (!window_)
-        win::throwLastError(L"Creating a form window");
+    (void)registered;
+    win::WindowPlacement placement;
+    placement.style = WS_OVERLAPPEDWINDOW;
+    placement.width = 100;
+    placement.height = 100;
+    window_ =
+        win::createHandlerWindow(*this, kFormClass, ::GetModuleHandleW(nullptr),
+                                 design.caption.c_str(), placement, L"Creating a form window");
     runtime::setBorderStyle(hwnd(), design.borderStyle);
     runtime::setShowInTaskbar(hwnd(), design.showInTaskbar);
     LONG_PTR styles = ::GetWindowLongPtrW(hwnd(), GWL_STYLE) | WS_CLIPCHILDREN;
@@ -80,7 +82,7 @@ Form::Form(const FormDesign& design) {
 
 Form::~Form() {
     if (window_)
-        ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+        win::detachHandler(window_.get());
 }
 
 void Form::setPicture(runtime::Picture picture) {
@@ -130,22 +132,7 @@ void Form::invokeMember(DISPID id, DispatchCall& call) {
     }
 }
 
-LRESULT CALLBACK Form::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        ::SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!form)
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    try {
-        return form->handle(window, message, wParam, lParam);
-    } catch (...) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
-LRESULT Form::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (filter_)
         if (const std::optional<LRESULT> result = filter_(message, wParam, lParam))
             return *result;

@@ -7,6 +7,7 @@
 #include "runtime/picture.h"
 #include "win/com_object.h"
 #include "win/handles.h"
+#include "win/message_window.h"
 
 #include <functional>
 #include <oaidl.h>
@@ -28,7 +29,8 @@ struct FormDesign {
     bool maxButton = true;
 };
 
-class Form final : public win::ComObject<Form, win::Implements<IDispatch, AutomationObject>> {
+class Form final : public win::ComObject<Form, win::Implements<IDispatch, AutomationObject>>,
+                   private win::MessageHandler {
 public:
     // Button 1 left, 2 right, 4 middle; x and y in twips from the client area's corner.
     using MouseDown = std::function<void(int button, int shift, float x, float y)>;
@@ -52,8 +54,7 @@ private:
     std::span<const DispatchMember> members() const noexcept override;
     const wchar_t* sourceName() const noexcept override { return L"Form"; }
     void invokeMember(DISPID id, DispatchCall& call) override;
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     win::UniqueWindow window_;
     runtime::Picture picture_;

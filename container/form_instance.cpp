@@ -175,11 +175,11 @@ void FormInstance::released() noexcept {
         unloaded_();
 }
 
-DispatchObject FormInstance::control(std::string_view controlName) {
+runtime::LateBound FormInstance::control(std::string_view controlName) {
     load();
     for (const SitedControl& control : activeX_)
         if (control.name == controlName)
-            return DispatchObject(control.automation);
+            return runtime::LateBound(control.automation);
     throw win::Error(DISP_E_UNKNOWNNAME,
                      L"The form has no ActiveX control " + win::widen(controlName) + L".");
 }

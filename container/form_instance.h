@@ -7,11 +7,11 @@
 // the form is refused when the form is made.
 
 #include "container/control_site.h"
-#include "container/dispatch_object.h"
 #include "container/form.h"
 #include "container/intrinsic_control.h"
 #include "container/tool_tips.h"
 #include "forms/form_description.h"
+#include "runtime/late_bound.h"
 
 #include <functional>
 #include <map>
@@ -56,7 +56,7 @@ public:
     void onUnloaded(std::function<void()> handler) { unloaded_ = std::move(handler); }
 
     // An ActiveX control of the form, loading the form first; throws for unknown names.
-    DispatchObject control(std::string_view name);
+    runtime::LateBound control(std::string_view name);
     HWND hwnd() const noexcept { return form_ ? form_->hwnd() : nullptr; }
     const std::string& name() const noexcept { return description_.name; }
 

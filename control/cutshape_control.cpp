@@ -105,7 +105,11 @@ Control::Control()
     shaper_.initialize(widthTwips_, heightTwips_);
 }
 
-Control::~Control() = default;
+Control::~Control() {
+    // The window outlives the control's members by a moment: its last messages go nowhere.
+    if (window_)
+        win::detachHandler(window_.get());
+}
 
 HRESULT Control::fail(REFIID iid) noexcept {
     return win::toComError(iid, kControlName);
@@ -742,22 +746,25 @@ void Control::resize(float widthTwips, float heightTwips) {
 }
 
 void Control::createWindow(HWND parent, const RECT& position) {
-    static const ATOM windowClass = [] {
+    static const bool registered = [] {
         WNDCLASSW description{};
-        description.lpfnWndProc = windowProc;
         description.hInstance = moduleHandle();
         description.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         description.lpszClassName = kWindowClass;
-        return ::RegisterClassW(&description);
+        win::registerHandlerClass(description);
+        return true;
     }();
-    (void)windowClass;
+    (void)registered;
     const bool designing = !userMode();
-    window_.reset(::CreateWindowExW(
-        0, kWindowClass, L"", WS_CHILD | WS_CLIPSIBLINGS | (designing ? WS_VISIBLE : 0),
-        position.left, position.top, position.right - position.left, position.bottom - position.top,
-        parent, nullptr, moduleHandle(), this));
-    if (!window_)
-        win::throwLastError(L"Creating the control's window");
+    win::WindowPlacement placement;
+    placement.style = WS_CHILD | WS_CLIPSIBLINGS | (designing ? WS_VISIBLE : 0);
+    placement.x = position.left;
+    placement.y = position.top;
+    placement.width = position.right - position.left;
+    placement.height = position.bottom - position.top;
+    placement.parent = parent;
+    window_ = win::createHandlerWindow(*this, kWindowClass, moduleHandle(), L"", placement,
+                                       L"Creating the control's window");
 }
 
 void Control::paintFace(HDC dc, const RECT& bounds) {
@@ -776,28 +783,20 @@ void Control::paintFace(HDC dc, const RECT& bounds) {
     shaper_.makeHostBorderless();
 }
 
-LRESULT CALLBACK Control::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        ::SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-    auto* control = reinterpret_cast<Control*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_PAINT && control) {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(window, &paint);
-        RECT client{};
-        ::GetClientRect(window, &client);
-        try {
-            control->paintFace(dc, client);
-        } catch (...) {
-            // A form that refuses the border change keeps its border; the face is drawn.
-        }
-        ::EndPaint(window, &paint);
-        return 0;
+LRESULT Control::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT)
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(window, &paint);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    try {
+        paintFace(dc, client);
+    } catch (...) {
+        // A form that refuses the border change keeps its border; the face is drawn.
     }
-    if (message == WM_NCDESTROY)
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    return ::DefWindowProcW(window, message, wParam, lParam);
+    ::EndPaint(window, &paint);
+    return 0;
 }
 
 } // namespace cutshape::control

@@ -9,6 +9,7 @@
 #include "control/shaping.h"
 #include "win/com_object.h"
 #include "win/handles.h"
+#include "win/message_window.h"
 
 namespace cutshape::control {
 
@@ -18,7 +19,8 @@ class Control final
                             IConnectionPointContainer, IOleObject, IOleInPlaceObject,
                             win::Via<IOleWindow, IOleInPlaceObject>, IOleControl, IViewObject2,
                             win::Via<IViewObject, IViewObject2>, IPersistStreamInit,
-                            win::Via<IPersist, IPersistStreamInit>, IPersistPropertyBag> {
+                            win::Via<IPersist, IPersistStreamInit>, IPersistPropertyBag>,
+      private win::MessageHandler {
 public:
     Control();
     ~Control() override;
@@ -141,7 +143,7 @@ private:
     void resize(float widthTwips, float heightTwips);
     void createWindow(HWND parent, const RECT& position);
     void paintFace(HDC dc, const RECT& bounds);
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Pictures given to a bare window as its background; taken off when the control goes.
     WindowPictures windowPictures_;

@@ -1,5 +1,6 @@
 #include "runtime/late_bound.h"
 
+#include <new>
 #include <optional>
 #include <string>
 
@@ -49,15 +50,21 @@ LateBound::LateBound(win::ComPtr<IDispatch> object) : object_(std::move(object))
         throw win::Error(E_POINTER, L"No object to call.");
 }
 
-DISPID LateBound::dispatchId(const wchar_t* name) const {
+DISPID Member::idIn(IDispatch& object) const {
+    if (!name_)
+        return id_;
     DISPID id = DISPID_UNKNOWN;
-    auto* names = const_cast<LPOLESTR>(name);
-    const HRESULT result = object_->GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id);
+    auto* names = const_cast<LPOLESTR>(name_);
+    const HRESULT result = object.GetIDsOfNames(IID_NULL, &names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(result))
         throw win::Error(result == DISP_E_UNKNOWNNAME ? DISP_E_MEMBERNOTFOUND : result,
-                         std::wstring(L"Object doesn't support property or method '") + name +
+                         std::wstring(L"Object doesn't support property or method '") + name_ +
                              L"'");
     return id;
+}
+
+std::wstring Member::label() const {
+    return name_ ? std::wstring(L"'") + name_ + L"'" : L"member " + std::to_wstring(id_);
 }
 
 win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* argument,
@@ -99,30 +106,63 @@ win::Variant invokeMember(IDispatch& object, DISPID id, WORD flags, VARIANT* arg
     return result;
 }
 
-win::Variant LateBound::invoke(const wchar_t* name, WORD flags, VARIANT* argument) const {
-    return invokeMember(*object_.get(), dispatchId(name), flags, argument,
-                        std::wstring(L"'") + name + L"'");
+win::Variant LateBound::invoke(Member member, WORD flags, VARIANT* argument) const {
+    return invokeMember(*object_.get(), member.idIn(*object_.get()), flags, argument,
+                        member.label());
 }
 
-win::Variant LateBound::get(const wchar_t* name) const {
-    return invoke(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr);
+win::Variant LateBound::get(Member member) const {
+    return invoke(member, DISPATCH_PROPERTYGET | DISPATCH_METHOD, nullptr);
 }
 
-void LateBound::put(const wchar_t* name, const VARIANT& value) const {
+void LateBound::put(Member member, const VARIANT& value) const {
     VARIANT argument = value; // shallow: Invoke does not take ownership
-    invoke(name, DISPATCH_PROPERTYPUT, &argument);
+    invoke(member, DISPATCH_PROPERTYPUT, &argument);
 }
 
-void LateBound::putRef(const wchar_t* name, IDispatch* object) const {
+void LateBound::put(Member member, bool value) const {
+    VARIANT argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_BOOL;
+    argument.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    invoke(member, DISPATCH_PROPERTYPUT, &argument);
+}
+
+void LateBound::put(Member member, const wchar_t* value) const {
+    win::Variant argument;
+    argument.get()->vt = VT_BSTR;
+    argument.get()->bstrVal = ::SysAllocString(value);
+    if (!argument.get()->bstrVal)
+        throw std::bad_alloc();
+    invoke(member, DISPATCH_PROPERTYPUT, argument.get());
+}
+
+void LateBound::putRef(Member member, IDispatch* object) const {
     VARIANT argument;
     ::VariantInit(&argument);
     argument.vt = VT_DISPATCH;
     argument.pdispVal = object;
-    invoke(name, DISPATCH_PROPERTYPUTREF, &argument);
+    invoke(member, DISPATCH_PROPERTYPUTREF, &argument);
 }
 
-void LateBound::call(const wchar_t* name) const {
-    invoke(name, DISPATCH_METHOD, nullptr);
+void LateBound::putRef(Member member, const Picture& picture) const {
+    const win::ComPtr<IPictureDisp> object =
+        picture.isNothing() ? win::ComPtr<IPictureDisp>() : picture.dispatch();
+    putRef(member, object.get());
+}
+
+void LateBound::call(Member member) const {
+    invoke(member, DISPATCH_METHOD, nullptr);
+}
+
+void LateBound::call(Member member, const Picture& picture) const {
+    const win::ComPtr<IPictureDisp> object =
+        picture.isNothing() ? win::ComPtr<IPictureDisp>() : picture.dispatch();
+    VARIANT argument;
+    ::VariantInit(&argument);
+    argument.vt = VT_DISPATCH;
+    argument.pdispVal = object.get();
+    invoke(member, DISPATCH_METHOD, &argument);
 }
 
 } // namespace cutshape::runtime

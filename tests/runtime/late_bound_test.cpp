@@ -124,5 +124,74 @@ TEST_F(LateBoundTest, StaleErrorInformationIsNotTakenForTheHosts) {
               L"Setting 'Width' failed: " + win::errorText(E_FAIL));
 }
 
+// An object that records the last call it was given.
+class RecordingObject final : public win::ComObject<RecordingObject, IDispatch> {
+public:
+    DISPID id = DISPID_UNKNOWN;
+    WORD flags = 0;
+    win::Variant argument;
+    bool namedPut = false;
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override {
+        return DISP_E_BADINDEX;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID,
+                                            DISPID* ids) noexcept override {
+        ids[0] = DISPID_UNKNOWN;
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD how, DISPPARAMS* parameters,
+                                     VARIANT*, EXCEPINFO*, UINT*) noexcept override {
+        id = member;
+        flags = how;
+        argument = win::Variant();
+        if (parameters->cArgs == 1)
+            ::VariantCopy(argument.get(), &parameters->rgvarg[0]);
+        namedPut =
+            parameters->cNamedArgs == 1 && parameters->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+        return id == 99 ? DISP_E_MEMBERNOTFOUND : S_OK;
+    }
+};
+
+// Compiled programs call controls by dispatch identifier: each kind of call reaches the
+// identifier with its flags and its argument as the control expects them.
+TEST_F(LateBoundTest, MembersByIdentifierGetTheirArgumentsTyped) {
+    const auto recorder = win::makeCom<RecordingObject>();
+    const runtime::LateBound object(recorder.query<IDispatch>());
+
+    object.put(DISPID(18), true);
+    EXPECT_EQ(recorder->id, 18);
+    EXPECT_EQ(recorder->flags, DISPATCH_PROPERTYPUT);
+    EXPECT_TRUE(recorder->namedPut);
+    EXPECT_EQ(recorder->argument.get()->vt, VT_BOOL);
+    EXPECT_EQ(recorder->argument.get()->boolVal, VARIANT_TRUE);
+
+    object.put(DISPID(2), L"Select");
+    EXPECT_EQ(recorder->argument.get()->vt, VT_BSTR);
+    EXPECT_STREQ(recorder->argument.get()->bstrVal, L"Select");
+
+    // A picture that is Nothing goes as an empty object reference, not as a missing argument.
+    object.putRef(DISPID(7), runtime::Picture());
+    EXPECT_EQ(recorder->flags, DISPATCH_PROPERTYPUTREF);
+    EXPECT_EQ(recorder->argument.get()->vt, VT_DISPATCH);
+    EXPECT_EQ(recorder->argument.get()->pdispVal, nullptr);
+
+    object.call(DISPID(1));
+    EXPECT_EQ(recorder->flags, DISPATCH_METHOD);
+    EXPECT_FALSE(recorder->namedPut);
+    EXPECT_EQ(recorder->argument.get()->vt, VT_EMPTY);
+
+    try {
+        object.call(DISPID(99));
+        FAIL() << "the call did not fail";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.description(), L"Calling member 99 failed: Member not found.");
+    }
+}
+
 } // namespace
 } // namespace cutshape
