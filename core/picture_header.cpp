@@ -244,9 +244,10 @@ PictureHeader inspectEnhancedMetafile(const Reader& in) {
     const std::uint32_t fileSize = in.u32(48);
     if (fileSize > in.size() || fileSize < 88)
         invalid("the enhanced metafile is cut short");
-    // The frame is in hundredths of a millimetre.
-    const std::int64_t width = std::int64_t{in.i32(24)} - in.i32(16);
-    const std::int64_t height = std::int64_t{in.i32(28)} - in.i32(20);
+    // The picture's size is its frame (left, top, right, bottom at offset 24), in hundredths
+    // of a millimetre; the bounds before it only enclose what the records draw.
+    const std::int64_t width = std::int64_t{in.i32(32)} - in.i32(24);
+    const std::int64_t height = std::int64_t{in.i32(36)} - in.i32(28);
     return sized(PictureFormat::EnhancedMetafile, (width < 0 ? -width : width) * 96 / 2540 + 1,
                  (height < 0 ? -height : height) * 96 / 2540 + 1);
 }

@@ -343,6 +343,14 @@ std::vector<FileCase> acceptedFiles() {
         {"MetafileUpsideDown", placeableMetafile(0, kInch, kInch, 0, kInch), "metafile 96x96"},
         // A part of a pixel counts as a pixel.
         {"MetafileFractionOfAPixel", placeableMetafile(0, 0, 10, 10, 1000), "metafile 1x1"},
+        // 400 x 300 pixels at 96 per inch are 10583 x 7937 hundredths of a millimetre.
+        {"EnhancedMetafile", enhancedMetafile({0, 0, 10583, 7937}, {0, 0, 399, 299}),
+         "enhanced metafile 400x300"},
+        {"EnhancedMetafileAwayFromTheOrigin",
+         enhancedMetafile({2000, 1000, 12583, 8937}, {75, 37, 474, 336}),
+         "enhanced metafile 400x300"},
+        {"EnhancedMetafileUpsideDownFrame", enhancedMetafile({0, 7937, 10583, 0}, {0, 0, 399, 299}),
+         "enhanced metafile 400x300"},
     };
 }
 
@@ -405,6 +413,15 @@ std::vector<FileCase> sizeLimitFiles() {
          "metafile 16384x16384"},
         {"MetafileOneColumnMore", placeableMetafile(0, 0, kLimitSide + 1, kLimitSide, 96),
          "too large"},
+        // 16384 pixels are 433493.3 hundredths of a millimetre; 16385 are 433519.8.
+        {"EnhancedMetafileAtTheLimit",
+         enhancedMetafile({0, 0, 433493, 433493}, {0, 0, kLimitSide - 1, kLimitSide - 1}),
+         "enhanced metafile 16384x16384"},
+        {"EnhancedMetafileOneColumnMore",
+         enhancedMetafile({0, 0, 433520, 433493}, {0, 0, kLimitSide, kLimitSide - 1}), "too large"},
+        // The frame sizes the picture, whatever the bounds of its drawing.
+        {"EnhancedMetafileFrameBeyondTheLimit",
+         enhancedMetafile({0, 0, 1000000, 1000000}, {0, 0, 99, 99}), "too large"},
     };
 }
 INSTANTIATE_TEST_SUITE_P(SizeLimit, FileVerdict, ::testing::ValuesIn(sizeLimitFiles()), caseName);
@@ -428,6 +445,8 @@ std::vector<FileCase> overflowingFiles() {
                      .withPixels = false}),
          "invalid"},
         {"MetafileWidestBounds", placeableMetafile(-32768, -32768, 32767, 32767, 1), "too large"},
+        {"EnhancedMetafileWidestFrame",
+         enhancedMetafile({kMin32, kMin32, kMax32, kMax32}, {0, 0, 99, 99}), "too large"},
     };
 }
 INSTANTIATE_TEST_SUITE_P(Overflow, FileVerdict, ::testing::ValuesIn(overflowingFiles()), caseName);
