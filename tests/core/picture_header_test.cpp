@@ -306,6 +306,8 @@ std::vector<FileCase> acceptedFiles() {
         {"Bitmap32BitTopDown", bitmapFile({.height = -2, .bitCount = 32}), "bitmap 3x2"},
         {"Bitmap1BitFullTable", bitmapFile({.width = 9, .height = 3, .bitCount = 1}), "bitmap 9x3"},
         {"Bitmap4Bit", bitmapFile({.width = 5, .bitCount = 4}), "bitmap 5x2"},
+        // A table of only the colours used, in a file smaller than a full table.
+        {"Bitmap8BitShortTable", bitmapFile({.bitCount = 8, .colorsUsed = 2}), "bitmap 3x2"},
         {"Bitmap1BitTableCountBeyondItsDepth", bitmapFile({.bitCount = 1, .colorsUsed = 1000}),
          "bitmap 3x2"},
         {"BitmapRle8", bitmapFile({.width = 7, .height = 5, .bitCount = 8, .compression = 1}),
@@ -495,6 +497,15 @@ std::vector<FileCase> damagedFiles() {
         {"BitmapRle4AtEightBits", bitmapFile({.bitCount = 8, .compression = 2}), "invalid"},
         {"BitmapRleWithoutDataSize", withU32(rle, 34, 0), "invalid"},
         {"BitmapRleDataSizeBeyondTheFile", withU32(rle, 34, 3), "invalid"},
+        // A decoder reads the colour table, or the masks, from behind the header, whatever the
+        // pixel offset says.
+        {"BitmapRleTableBeyondTheFile",
+         bitmapFile({.width = 1, .height = 1, .bitCount = 8, .compression = 1, .withTable = false}),
+         "invalid"},
+        {"BitmapFieldMasksBeyondTheFile",
+         bitmapFile(
+             {.width = 1, .height = 1, .bitCount = 32, .compression = 3, .withTable = false}),
+         "invalid"},
         {"BitmapPixelsInsideTheHeaders", withU32(bitmap, 10, 20), "invalid"},
         {"BitmapPixelsBeyondTheFile", withU32(rle, 10, static_cast<std::uint32_t>(rleEnd + 1)),
          "invalid"},
