@@ -53,11 +53,15 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+[[noreturn]] void tooLarge() {
+    throw PictureFileError(Kind::TooLarge, "the picture is too large to be held in memory");
+}
+
 PictureHeader sized(PictureFormat format, std::int64_t width, std::int64_t height) {
     if (width <= 0 || height <= 0)
         invalid("the picture has no pixels");
     if (width > kMaxPicturePixels / height)
-        throw PictureFileError(Kind::TooLarge, "the picture is too large to be held in memory");
+        tooLarge();
     return {format, width, height};
 }
 
@@ -165,6 +169,9 @@ PictureHeader inspectGif(const Reader& in) {
             break;
         case 0x2C: { // image descriptor
             const std::uint8_t imageFlags = in.u8(offset + 9);
+            // Decoders allocate the image as its descriptor sizes it, whatever the screen's.
+            if (std::int64_t{in.u16(offset + 5)} * in.u16(offset + 7) > kMaxPicturePixels)
+                tooLarge();
             offset += 10;
             if (imageFlags & 0x80)
                 offset += 3 * (std::size_t{2} << (imageFlags & 7));

@@ -408,6 +408,12 @@ std::vector<FileCase> sizeLimitFiles() {
          "too large"},
         {"GifLargestScreen", gifFile({.width = 65535, .height = 65535, .imageWidth = 1}),
          "too large"},
+        // A decoder allocates the first image as its own descriptor sizes it.
+        {"GifImageAtTheLimitOnASmallScreen",
+         gifFile({.width = 1, .height = 1, .imageWidth = side, .imageHeight = side}), "gif 1x1"},
+        {"GifImageOneColumnMoreOnASmallScreen",
+         gifFile({.width = 1, .height = 1, .imageWidth = side + 1, .imageHeight = side}),
+         "too large"},
         {"JpegAtTheLimit", jpegFile({.width = side, .height = side}), "jpeg 16384x16384"},
         {"JpegOneRowMore", jpegFile({.width = side, .height = side + 1}), "too large"},
         {"JpegLargestFrame", jpegFile({.width = 65535, .height = 65535}), "too large"},
