@@ -2,9 +2,11 @@
 // exactly its size, so that a read past the end of one is an address-sanitizer fault.
 
 #include "core/picture_header.h"
+#include "tests/support/picture_files.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <limits>
@@ -567,6 +569,29 @@ std::vector<FileCase> unknownFiles() {
 }
 INSTANTIATE_TEST_SUITE_P(UnknownSignature, FileVerdict, ::testing::ValuesIn(unknownFiles()),
                          caseName);
+
+#ifdef CUTSHAPE_PICTURE_SEEDS
+// The fuzzer starts from these files: each must be accepted, so that its mutations begin
+// inside every format rather than at the first check that refuses a seed.
+TEST(PictureSeeds, EverySeedIsAnAcceptedPicture) {
+    const std::filesystem::path seeds = CUTSHAPE_PICTURE_SEEDS;
+    const std::vector<std::pair<const char*, const char*>> expected = {
+        {"bmp24.bmp", "bitmap 3x2"},
+        {"bmp8.bmp", "bitmap 4x3"},
+        {"emf.emf", "enhanced metafile 10x10"}, // a frame of 254 hundredths of a millimetre
+        {"gif.gif", "gif 3x3"},
+        {"ico.ico", "icon 16x16"},
+        {"jpeg.jpg", "jpeg 8x8"},
+        {"wmf.wmf", "metafile 32x32"},
+    };
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(seeds))
+        files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, expected.size()) << "a seed was added or removed: list it here";
+    for (const auto& [name, verdictOfSeed] : expected)
+        EXPECT_TRUE(hasVerdict(testing::readFile(seeds / name), verdictOfSeed)) << name;
+}
+#endif
 
 } // namespace
 } // namespace cutshape::core
