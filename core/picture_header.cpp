@@ -1,5 +1,6 @@
 #include "core/picture_header.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace cutshape::core {
@@ -52,11 +53,15 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
+[[noreturn]] void tooLarge() {
+    throw PictureFileError(Kind::TooLarge, "the picture is too large to be held in memory");
+}
+
 PictureHeader sized(PictureFormat format, std::int64_t width, std::int64_t height) {
     if (width <= 0 || height <= 0)
         invalid("the picture has no pixels");
     if (width > kMaxPicturePixels / height)
-        throw PictureFileError(Kind::TooLarge, "the picture is too large to be held in memory");
+        tooLarge();
     return {format, width, height};
 }
 
@@ -68,6 +73,7 @@ PictureHeader inspectBitmap(const Reader& in) {
     std::uint32_t bitCount = 0;
     std::uint32_t compression = 0;
     std::uint32_t imageSize = 0;
+    std::uint32_t colorsUsed = 0; // 0: the full table of the depth
     std::uint32_t paletteEntrySize = 4;
     if (infoSize == 12) { // the old core header
         width = in.u16(18);
@@ -84,6 +90,7 @@ PictureHeader inspectBitmap(const Reader& in) {
         bitCount = in.u16(28);
         compression = in.u32(30);
         imageSize = in.u32(34);
+        colorsUsed = in.u32(46);
     } else {
         invalid("the bitmap header has an unknown size");
     }
@@ -92,12 +99,21 @@ PictureHeader inspectBitmap(const Reader& in) {
         invalid("the bitmap has an unsupported colour depth");
     const PictureHeader header = sized(PictureFormat::Bitmap, width, height);
 
+    // A decoder reads the colour table from behind the header, whatever the pixel offset says:
+    // the colours used, at most the depth's full table. BI_BITFIELDS' three masks follow the
+    // first 40 bytes of the header, inside the larger headers.
     const std::uint64_t headersEnd = 14 + std::uint64_t{infoSize};
-    std::uint64_t paletteEnd = headersEnd;
-    if (bitCount <= 8)
-        paletteEnd += std::uint64_t{paletteEntrySize} << bitCount;
-    else if (compression == 3) // BI_BITFIELDS: three masks after a 40-byte header
-        paletteEnd += infoSize == 40 ? 12 : 0;
+    std::uint64_t tableEnd = headersEnd;
+    if (bitCount <= 8) {
+        const std::uint64_t fullTable = std::uint64_t{1} << bitCount;
+        const std::uint64_t entries =
+            colorsUsed == 0 ? fullTable : std::min<std::uint64_t>(colorsUsed, fullTable);
+        tableEnd += entries * paletteEntrySize;
+    } else if (compression == 3) {
+        tableEnd = std::max<std::uint64_t>(tableEnd, 14 + 40 + 12);
+    }
+    if (tableEnd > in.size())
+        invalid("the bitmap's colour table is cut short");
     if (pixelOffset < headersEnd || pixelOffset > in.size())
         invalid("the bitmap's pixel data lies outside the file");
 
@@ -106,8 +122,6 @@ PictureHeader inspectBitmap(const Reader& in) {
     case 0: // BI_RGB
     case 3: // BI_BITFIELDS
     {
-        if (bitCount <= 8 && paletteEnd > in.size())
-            invalid("the bitmap's colour table is cut short");
         const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
         if (stride * static_cast<std::uint64_t>(height) > available)
             invalid("the bitmap's pixel data is cut short");
@@ -155,6 +169,9 @@ PictureHeader inspectGif(const Reader& in) {
             break;
         case 0x2C: { // image descriptor
             const std::uint8_t imageFlags = in.u8(offset + 9);
+            // Decoders allocate the image as its descriptor sizes it, whatever the screen's.
+            if (std::int64_t{in.u16(offset + 5)} * in.u16(offset + 7) > kMaxPicturePixels)
+                tooLarge();
             offset += 10;
             if (imageFlags & 0x80)
                 offset += 3 * (std::size_t{2} << (imageFlags & 7));
@@ -244,9 +261,10 @@ PictureHeader inspectEnhancedMetafile(const Reader& in) {
     const std::uint32_t fileSize = in.u32(48);
     if (fileSize > in.size() || fileSize < 88)
         invalid("the enhanced metafile is cut short");
-    // The frame is in hundredths of a millimetre.
-    const std::int64_t width = std::int64_t{in.i32(24)} - in.i32(16);
-    const std::int64_t height = std::int64_t{in.i32(28)} - in.i32(20);
+    // The picture's size is its frame (left, top, right, bottom at offset 24), in hundredths
+    // of a millimetre; the bounds before it only enclose what the records draw.
+    const std::int64_t width = std::int64_t{in.i32(32)} - in.i32(24);
+    const std::int64_t height = std::int64_t{in.i32(36)} - in.i32(28);
     return sized(PictureFormat::EnhancedMetafile, (width < 0 ? -width : width) * 96 / 2540 + 1,
                  (height < 0 ? -height : height) * 96 / 2540 + 1);
 }

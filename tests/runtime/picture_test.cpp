@@ -57,6 +57,10 @@ TEST_F(LoadPicture, LoadsEveryFormatAtItsNaturalSize) {
     expectPicture(runtime::loadPicture(
                       write(L"a8.bmp", testing::writeBmp8(image, testing::Bmp8Compression::Rle8))),
                   PICTYPE_BITMAP, size);
+    // A table of only the colours used makes this file smaller than a full 256-colour table.
+    const Image small = testing::makeFigure(8, 6, 0x00FFFFFF, 0x00203040);
+    expectPicture(runtime::loadPicture(write(L"small8.bmp", testing::writeBmp8(small))),
+                  PICTYPE_BITMAP, SIZE{8, 6});
     expectPicture(runtime::loadPicture(write(L"a.gif", testing::writeGif(image, 0x00FFFFFFu))),
                   PICTYPE_BITMAP, size);
     expectPicture(runtime::loadPicture(write(L"a.jpg", testing::encodeJpeg(image))), PICTYPE_BITMAP,

@@ -478,32 +478,22 @@ TEST(IcoTest, NoTransparentColourLeavesTheMaskClear) {
 
 // ---- CUR --------------------------------------------------------------------------------
 
-TEST(CurTest, HeaderFieldsAndHotSpot) {
-    const Image cursor = makeFigure(32, 32, 0x00FFFFFF, 0x00008000);
-    const Bytes file = writeCur(cursor, 12, 1, Color{0x00FFFFFF});
-    const std::size_t xorSize = 32 * 16; // 4 bits a pixel
-    const std::size_t andSize = 32 * 4;
-    ASSERT_EQ(file.size(), 6u + 16 + 40 + 16 * 4 + xorSize + andSize);
-    EXPECT_EQ(u16At(file, 2), 2u); // cursor
-    EXPECT_EQ(file[8], 16);        // colours
-    EXPECT_EQ(u16At(file, 10), 12u);
-    EXPECT_EQ(u16At(file, 12), 1u);
-    EXPECT_EQ(u32At(file, 14), file.size() - 22);
-    EXPECT_EQ(i32At(file, 30), 64); // colour rows plus mask rows
-    EXPECT_EQ(u16At(file, 36), 4u);
-    EXPECT_EQ(u32At(file, 42), xorSize + andSize);
-    EXPECT_EQ(u32At(file, 54), 16u); // colours used
-}
-
+// The decoder checks the directory against the bitmap, the header and the row layout.
 TEST(CurTest, DecodesToTheImageWithTheMaskWhereTransparent) {
     for (const std::int32_t side : {1, 7, 32, 45}) {
         const Image image =
             makeNoise(side, side, 7,
                       {0x00FFFFFF, 0x000000FF, 0x00FF0000, 0x00C0C0C0, 0x00000000, 0x00808000});
-        const DecodedCursor cursor = decodeCur(writeCur(image, 0, side - 1, Color{0x00FFFFFF}));
+        const Bytes file = writeCur(image, side / 2, side - 1, Color{0x00FFFFFF});
+        const DecodedCursor cursor = decodeCur(file);
         ASSERT_EQ(cursor.width, side);
         ASSERT_EQ(cursor.height, side);
+        EXPECT_EQ(cursor.hotSpotX, side / 2);
         EXPECT_EQ(cursor.hotSpotY, side - 1);
+        EXPECT_EQ(cursor.bitsPerPixel, 4);
+        EXPECT_EQ(cursor.entryColours, 16);
+        // The bitmap's image size counts the colour and the mask rows, not the palette.
+        EXPECT_EQ(u32At(file, 22 + 20), file.size() - 22 - 40 - 16 * 4);
         ASSERT_EQ(cursor.palette.size(), 16u);
         for (std::int32_t y = 0; y < side; ++y) {
             for (std::int32_t x = 0; x < side; ++x) {
