@@ -2,7 +2,7 @@
 # to the core. A folder not listed here (tests, tools, benchmarks) may include anything.
 set(CUTSHAPE_LAYERS core forms win runtime container control demos)
 set(CUTSHAPE_LAYER_core_MAY_USE core)
-set(CUTSHAPE_LAYER_forms_MAY_USE forms)
+set(CUTSHAPE_LAYER_forms_MAY_USE core forms)
 set(CUTSHAPE_LAYER_win_MAY_USE core win)
 set(CUTSHAPE_LAYER_runtime_MAY_USE core win runtime)
 set(CUTSHAPE_LAYER_container_MAY_USE core forms win runtime container)

@@ -128,7 +128,7 @@ void FormInstance::loadControls() {
             const win::ComPtr<IUnknown> instance = createActiveX(*control);
             const win::ComPtr<PropertyBag> stored = storedProperties(*control);
             ControlSite::Placement placement{win::widen(control->name), true,
-                                             pixelRect(control->position.value_or(TwipsRect{}))};
+                                             runtime::Screen::pixelRect(control->position.value_or(TwipsRect{}))};
             win::ComPtr<ControlSite> site =
                 ControlSite::host(form_, instance, placement, stored.get());
             activeX_.push_back({control->name, site, automationInterface(*control, instance)});

@@ -45,19 +45,12 @@ win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes) {
     return bitmap;
 }
 
-RECT pixelRect(const TwipsRect& twips) {
-    const LONG left = runtime::Screen::pixelsX(twips.left);
-    const LONG top = runtime::Screen::pixelsY(twips.top);
-    return RECT{left, top, left + runtime::Screen::pixelsX(twips.width),
-                top + runtime::Screen::pixelsY(twips.height)};
-}
-
 IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id) {
     IntrinsicControl control;
     control.name = description.name;
     control.kind = description.kind;
     control.id = id;
-    const RECT place = pixelRect(description.position.value_or(TwipsRect{}));
+    const RECT place = runtime::Screen::pixelRect(description.position.value_or(TwipsRect{}));
     const wchar_t* windowClass = L"STATIC";
     DWORD styles = WS_CHILD | WS_VISIBLE;
     switch (description.kind) {

@@ -22,9 +22,6 @@ struct IntrinsicControl {
 
 // Creates the control `description` on `form`; positions are twips from the client area's
 // top-left corner. Bundled files named by the description are read with bundledFile.
-// A place in twips as a rectangle of whole pixels at the screen's resolution.
-RECT pixelRect(const forms::TwipsRect& twips);
-
 IntrinsicControl createIntrinsicControl(HWND form, const forms::ControlDescription& description,
                                         int id);
 

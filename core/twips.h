@@ -5,6 +5,14 @@
 
 namespace cutshape::core {
 
+// A rectangle in twips as designs give it: its corner and its size.
+struct TwipsRect {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+};
+
 // Rounds to the nearest integer, ties to even (7.5 -> 8, 6.5 -> 6). Throws ArithmeticError:
 // IntegerOverflow when the result does not fit, InvalidOperation for a NaN.
 std::int32_t roundToInt32(double value);

@@ -25,6 +25,8 @@
 // given at most once per section (`stored` once per property). The parser needs no Windows
 // headers: the build checks descriptions with it before they are bundled into a program.
 
+#include "core/twips.h"
+
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -49,12 +51,7 @@ private:
     std::string problem_;
 };
 
-struct TwipsRect {
-    float left = 0;
-    float top = 0;
-    float width = 0;
-    float height = 0;
-};
+using core::TwipsRect;
 
 enum class ControlKind { Button, Label, Image, ActiveX };
 

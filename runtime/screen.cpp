@@ -76,6 +76,17 @@ std::int32_t Screen::pixelsY(float twips) {
     return pixelsFromTwips(twips, twipsPerPixelY());
 }
 
+RECT Screen::pixelRect(const core::TwipsRect& twips) {
+    const std::int32_t left = pixelsX(twips.left);
+    const std::int32_t top = pixelsY(twips.top);
+    try {
+        return RECT{left, top, core::checkedAdd(left, pixelsX(twips.width)),
+                    core::checkedAdd(top, pixelsY(twips.height))};
+    } catch (const core::ArithmeticError& fault) {
+        throw arithmeticError(fault);
+    }
+}
+
 std::int32_t pixelsFromTwips(float twips, float twipsPerPixel) {
     try {
         return core::twipsToPixels(twips, twipsPerPixel);

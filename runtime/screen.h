@@ -1,7 +1,10 @@
 #pragma once
 // The screen's resolution as the runtime reports it: twips (1/1440 inch) per pixel.
 
+#include "core/twips.h"
+
 #include <cstdint>
+#include <windows.h>
 
 namespace cutshape::runtime {
 
@@ -28,6 +31,9 @@ public:
     // arithmetic error.
     static std::int32_t pixelsX(float twips);
     static std::int32_t pixelsY(float twips);
+    // A rectangle in twips as pixels: its corner and its size each converted as above; a
+    // right or bottom edge beyond the 32-bit range is the runtime's overflow error.
+    static RECT pixelRect(const core::TwipsRect& twips);
 
     // How often the resolution has been asked of the system in this module, for tests.
     static std::int64_t systemReads() noexcept;

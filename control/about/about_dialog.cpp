@@ -33,16 +33,12 @@ enum ControlId : int {
 
 enum class Text { Black, Default };
 
-struct TwipsRect {
-    float left, top, width, height;
-};
-
 struct ControlDesign {
     int id;
     const wchar_t* windowClass;
     DWORD style;
     DWORD extendedStyle;
-    TwipsRect place;
+    core::TwipsRect place;
     const wchar_t* caption;
     bool sizesToText;
     bool bold;
@@ -271,10 +267,10 @@ private:
     }
 
     void createControl(const ControlDesign& design) {
+        const RECT place = runtime::Screen::pixelRect(design.place);
         const HWND control = ::CreateWindowExW(
-            design.extendedStyle, design.windowClass, design.caption, design.style,
-            pixelsX(design.place.left), pixelsY(design.place.top), pixelsX(design.place.width),
-            pixelsY(design.place.height), hwnd(),
+            design.extendedStyle, design.windowClass, design.caption, design.style, place.left,
+            place.top, place.right - place.left, place.bottom - place.top, hwnd(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), module_, nullptr);
         if (!control)
             win::throwLastError(L"Creating a control of the About box");
