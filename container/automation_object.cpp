@@ -76,14 +76,14 @@ void AutomationObject::memberNotFound() {
                                             L"called that way.");
 }
 
-HRESULT AutomationObject::GetTypeInfoCount(UINT* count) noexcept {
+HRESULT UntypedDispatch::GetTypeInfoCount(UINT* count) noexcept {
     if (!count)
         return E_POINTER;
     *count = 0;
     return S_OK;
 }
 
-HRESULT AutomationObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
+HRESULT UntypedDispatch::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
     if (info)
         *info = nullptr;
     return DISP_E_BADINDEX;

@@ -57,10 +57,18 @@ private:
     VARIANT* result_;
 };
 
-class AutomationObject : public IDispatch {
+// IDispatch without type information: callers reach members by name or identifier only.
+class UntypedDispatch : public IDispatch {
 public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept final;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept final;
+
+protected:
+    virtual ~UntypedDispatch() = default;
+};
+
+class AutomationObject : public UntypedDispatch {
+public:
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                             DISPID* ids) noexcept final;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
@@ -68,7 +76,7 @@ public:
                                      UINT* argumentError) noexcept final;
 
 protected:
-    virtual ~AutomationObject() = default;
+    ~AutomationObject() override = default;
 
     // The members that callers may look up by name; none for objects reached by identifier
     // only.

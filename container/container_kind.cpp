@@ -70,19 +70,6 @@ const wchar_t* ParentStandIn::memberName(DISPID id) const noexcept {
     return L"?";
 }
 
-HRESULT ParentStandIn::GetTypeInfoCount(UINT* count) noexcept {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-
-HRESULT ParentStandIn::GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept {
-    if (info)
-        *info = nullptr;
-    return DISP_E_BADINDEX;
-}
-
 HRESULT ParentStandIn::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                      DISPID* ids) noexcept {
     if (!names || !ids || count == 0)

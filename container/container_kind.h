@@ -4,6 +4,7 @@
 // environments (forms measured in points, forms that ignore size changes, containers
 // without an extended control), so that a control can be tried in each of them.
 
+#include "container/automation_object.h"
 #include "container/form.h"
 #include "win/com_object.h"
 
@@ -31,14 +32,13 @@ std::wstring nameOf(ContainerKind kind);
 // A Parent standing in for another environment's form: it reaches the form's members by
 // name and changes what its kind changes. It logs every member call ("get Width",
 // "put Width", "call Refresh") so that a test can tell what a control used.
-class ParentStandIn final : public win::ComObject<ParentStandIn, IDispatch> {
+class ParentStandIn final
+    : public win::ComObject<ParentStandIn, win::Implements<IDispatch, UntypedDispatch>> {
 public:
     ParentStandIn(ContainerKind kind, win::ComPtr<Form> form);
 
     const std::vector<std::wstring>& calls() const noexcept { return calls_; }
 
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID locale,
                                             DISPID* ids) noexcept override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID locale, WORD flags,

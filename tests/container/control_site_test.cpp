@@ -144,5 +144,56 @@ TEST_F(ControlSiteTest, HostedControlKeepsItsSiteUntilClosed) {
     EXPECT_EQ(win::ModuleLock::count(), objectsBefore);
 }
 
+// What the site answers a control through IDispatch: the ambient UserMode by identifier, and
+// an extended control whose Name is the control's and whose Parent is the form itself.
+TEST_F(ControlSiteTest, AmbientsAndTheExtendedControlAnswerWhatTheControlAsks) {
+    const auto form = win::makeCom<container::Form>(container::FormDesign{});
+    ControlSite::Placement placement;
+    placement.name = L"Cutshape1";
+    placement.userMode = false;
+    const auto site = win::makeCom<ControlSite>(form, placement);
+    const win::ComPtr<IDispatch> ambients = site.query<IDispatch>();
+
+    auto read = [](IDispatch& object, DISPID id, win::Variant& value) {
+        DISPPARAMS none{};
+        value = win::Variant();
+        return object.Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, value.get(), nullptr,
+                             nullptr);
+    };
+    win::Variant value;
+    ASSERT_EQ(read(*ambients.get(), DISPID_AMBIENT_USERMODE, value), S_OK);
+    EXPECT_EQ(value.get()->vt, VT_BOOL);
+    EXPECT_EQ(value.get()->boolVal, VARIANT_FALSE);
+    site->setUserMode(true);
+    ASSERT_EQ(read(*ambients.get(), DISPID_AMBIENT_USERMODE, value), S_OK);
+    EXPECT_EQ(value.get()->boolVal, VARIANT_TRUE);
+    // An ambient the site does not offer: the control takes its own default.
+    EXPECT_EQ(read(*ambients.get(), DISPID_AMBIENT_BACKCOLOR, value), DISP_E_MEMBERNOTFOUND);
+
+    win::ComPtr<IDispatch> extender;
+    ASSERT_EQ(site->GetExtendedControl(extender.put()), S_OK);
+    wchar_t parentName[] = L"parent";
+    wchar_t nameName[] = L"NAME";
+    LPOLESTR names[] = {parentName};
+    DISPID parent = DISPID_UNKNOWN;
+    ASSERT_EQ(extender->GetIDsOfNames(IID_NULL, names, 1, 0, &parent), S_OK);
+    ASSERT_EQ(read(*extender.get(), parent, value), S_OK);
+    ASSERT_EQ(value.get()->vt, VT_DISPATCH);
+    EXPECT_EQ(value.get()->pdispVal, static_cast<IDispatch*>(form.get()));
+    names[0] = nameName;
+    DISPID name = DISPID_UNKNOWN;
+    ASSERT_EQ(extender->GetIDsOfNames(IID_NULL, names, 1, 0, &name), S_OK);
+    ASSERT_EQ(read(*extender.get(), name, value), S_OK);
+    ASSERT_EQ(value.get()->vt, VT_BSTR);
+    EXPECT_STREQ(value.get()->bstrVal, L"Cutshape1");
+
+    // A container without an extended control says so.
+    placement.container = container::ContainerKind::NoExtender;
+    const auto bare = win::makeCom<ControlSite>(form, placement);
+    win::ComPtr<IDispatch> none;
+    EXPECT_EQ(bare->GetExtendedControl(none.put()), E_NOTIMPL);
+    EXPECT_FALSE(none);
+}
+
 } // namespace
 } // namespace cutshape
