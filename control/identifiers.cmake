@@ -3,7 +3,11 @@
 # default interface as constants. The IDL stays their one source; registration, the build
 # machine's tools and the programs that call the control late-bound all include this header.
 #
-#   cmake -DIDL=<cutshape.idl> -DOUTPUT=<cutshape_ids.h> -P identifiers.cmake
+#   cmake -DIDL=<cutshape.idl> -DOUTPUT=<cutshape_ids.h> [-DMAPS=<compatibility_maps.rc>]
+#         -P identifiers.cmake
+#
+# With MAPS it also writes the library's compatibility maps as resources: each maps an earlier
+# interface identifier to the current one.
 
 cmake_minimum_required(VERSION 3.20)
 
@@ -65,10 +69,48 @@ endif()
 string(APPEND text "} // namespace cutshape::dispid\n")
 
 # Rewritten only when it changes, so that dependants are not rebuilt for nothing.
-set(previous "")
-if(EXISTS ${OUTPUT})
-    file(READ ${OUTPUT} previous)
-endif()
-if(NOT previous STREQUAL text)
-    file(WRITE ${OUTPUT} "${text}")
+function(write_if_changed file content)
+    set(previous "")
+    if(EXISTS ${file})
+        file(READ ${file} previous)
+    endif()
+    if(NOT previous STREQUAL content)
+        file(WRITE ${file} "${content}")
+    endif()
+endfunction()
+write_if_changed(${OUTPUT} "${text}")
+
+# A GUID as resource data: Data1 (32 bits), Data2 and Data3 (16 bits), then the eight bytes
+# of Data4 as little-endian 16-bit words, the layout of a GUID in memory.
+function(guid_words guid variable)
+    string(SUBSTRING ${guid} 1 8 data1)
+    string(SUBSTRING ${guid} 10 4 data2)
+    string(SUBSTRING ${guid} 15 4 data3)
+    string(SUBSTRING ${guid} 20 4 data4)
+    string(SUBSTRING ${guid} 25 12 rest)
+    string(APPEND data4 ${rest})
+    set(words "0x${data1}L, 0x${data2}, 0x${data3}")
+    foreach(at RANGE 0 12 4)
+        string(SUBSTRING ${data4} ${at} 2 low)
+        math(EXPR next "${at} + 2")
+        string(SUBSTRING ${data4} ${next} 2 high)
+        string(APPEND words ", 0x${high}${low}")
+    endforeach()
+    set(${variable} "${words}" PARENT_SCOPE)
+endfunction()
+
+if(MAPS)
+    set(maps "// Generated from cutshape.idl: do not edit. The compatibility maps: a 32-bit byte count
+// (32), then the earlier and the current identifier.
+")
+    foreach(map IN ITEMS "_IID_CUTSHAPE;${earlier_interface};${interface}"
+                         "_SRCIID_CUTSHAPE;${earlier_events};${events}")
+        list(GET map 0 name)
+        list(GET map 1 earlier)
+        list(GET map 2 current)
+        guid_words(${earlier} earlier_words)
+        guid_words(${current} current_words)
+        string(APPEND maps "1 ${name}\nBEGIN\n    32L,\n    ${earlier_words},\n    ${current_words}\nEND\n\n")
+    endforeach()
+    write_if_changed(${MAPS} "${maps}")
 endif()

@@ -37,7 +37,8 @@ if(TARGET cutshape_ocx)
     target_link_libraries(cutshape_ocx PRIVATE cutshape_registration)
     # windres finds the generated type library and picture through the include path.
     target_include_directories(cutshape_ocx PRIVATE ${CUTSHAPE_GENERATED})
-    set_source_files_properties(cutshape.rc PROPERTIES
-                                OBJECT_DEPENDS "${CUTSHAPE_TYPELIB};${CUTSHAPE_TOOLBOX_BITMAP};${CUTSHAPE_ABOUT_ICONS}")
+    set_source_files_properties(
+        cutshape.rc PROPERTIES OBJECT_DEPENDS "${CUTSHAPE_TYPELIB};${CUTSHAPE_TOOLBOX_BITMAP};\
+${CUTSHAPE_ABOUT_ICONS};${CUTSHAPE_COMPATIBILITY_MAPS}")
     add_dependencies(cutshape_ocx cutshape_library_resources)
 endif()
