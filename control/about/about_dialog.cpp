@@ -207,12 +207,12 @@ private:
         ::SendDlgItemMessageW(hwnd(), kIconId, STM_SETICON,
                               reinterpret_cast<WPARAM>(tabletIcon_.get()), 0);
         ::SendMessageW(hwnd(), DM_SETDEFID, kCloseId, 0);
-        load();
+        showVersionAndTitle();
         return true; // the focus goes to the first tab stop, Close
     }
 
-    // The load step: the captions that come from the library's App values.
-    void load() {
+    // The captions made from the library's version and title.
+    void showVersionAndTitle() {
         setCaption(kVersionId, L"Versi\u00f3n " + std::to_wstring(app_.major()) + L"." +
                                    std::to_wstring(app_.minor()) + L"." +
                                    std::to_wstring(app_.revision()));
