@@ -10,6 +10,7 @@
 #include "control/region_builder.h"
 #include "runtime/picture.h"
 #include "runtime/picture_box.h"
+#include "win/message_window.h"
 #include "win/region.h"
 #include "win/window_calls.h"
 
@@ -93,42 +94,38 @@ runtime::Picture demoPicture() {
     return runtime::Picture::fromObject(picture.get());
 }
 
-struct Preview {
+// The shaped window: shows the staged picture, moves when dragged, closes on a right click
+// or Escape.
+class Preview final : public win::MessageHandler {
+public:
     runtime::PictureBox staging{300, 1110, 1215, 495};
-};
 
-LRESULT CALLBACK previewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* preview = reinterpret_cast<Preview*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-    case WM_NCCREATE:
-        ::SetWindowLongPtrW(
-            window, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        break;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        const HDC dc = ::BeginPaint(window, &paint);
-        ::BitBlt(dc, 0, 0, preview->staging.widthPx(), preview->staging.heightPx(),
-                 preview->staging.hDC(), 0, 0, SRCCOPY);
-        ::EndPaint(window, &paint);
-        return 0;
-    }
-    case WM_LBUTTONDOWN:
-        win::dragByCaption(window);
-        return 0;
-    case WM_RBUTTONUP:
-        ::DestroyWindow(window);
-        return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_ESCAPE)
+    LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+        switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            const HDC dc = ::BeginPaint(window, &paint);
+            ::BitBlt(dc, 0, 0, staging.widthPx(), staging.heightPx(), staging.hDC(), 0, 0, SRCCOPY);
+            ::EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            win::dragByCaption(window);
+            return 0;
+        case WM_RBUTTONUP:
             ::DestroyWindow(window);
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE)
+                ::DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
+};
 
 int run(const Options& options) {
     Preview preview;
@@ -143,16 +140,19 @@ int run(const Options& options) {
     const std::size_t rectCount = win::regionRects(region.get()).size();
 
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = previewProc;
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = L"CutshapePreview";
-    ::RegisterClassW(&windowClass);
-    win::UniqueWindow window(::CreateWindowExW(
-        0, windowClass.lpszClassName, options.title.c_str(), WS_POPUP, options.x, options.y,
-        box.widthPx(), box.heightPx(), nullptr, nullptr, windowClass.hInstance, &preview));
-    if (!window)
-        win::throwLastError(L"CreateWindowEx");
+    win::registerHandlerClass(windowClass);
+    win::WindowPlacement placement;
+    placement.style = WS_POPUP;
+    placement.x = options.x;
+    placement.y = options.y;
+    placement.width = box.widthPx();
+    placement.height = box.heightPx();
+    win::UniqueWindow window =
+        win::createHandlerWindow(preview, windowClass.lpszClassName, windowClass.hInstance,
+                                 options.title.c_str(), placement, L"Creating the preview window");
     win::setWindowRegion(window.get(), std::move(region));
     ::ShowWindow(window.get(), SW_SHOWNORMAL);
     ::UpdateWindow(window.get());
