@@ -63,7 +63,7 @@ Bytes withU32(Bytes file, std::size_t offset, std::uint32_t value) {
 
 // ---- files of each format --------------------------------------------------------------
 
-struct BitmapSpec {
+struct BitmapLayout {
     std::int32_t width = 3;
     std::int32_t height = 2; // negative: the rows are stored top-down
     std::uint16_t bitCount = 24;
@@ -74,38 +74,38 @@ struct BitmapSpec {
     bool withPixels = true; // zeroed rows, or one end-of-bitmap code when compressed
 };
 
-Bytes bitmapFile(const BitmapSpec& spec) {
+Bytes bitmapFile(const BitmapLayout& layout) {
     std::uint32_t tableBytes = 0;
-    if (spec.bitCount <= 8) {
-        const std::uint32_t fullTable = 1u << spec.bitCount;
-        tableBytes = 4 * (spec.colorsUsed ? std::min(spec.colorsUsed, fullTable) : fullTable);
-    } else if (spec.compression == 3 && spec.infoSize == 40) {
+    if (layout.bitCount <= 8) {
+        const std::uint32_t fullTable = 1u << layout.bitCount;
+        tableBytes = 4 * (layout.colorsUsed ? std::min(layout.colorsUsed, fullTable) : fullTable);
+    } else if (layout.compression == 3 && layout.infoSize == 40) {
         tableBytes = 12;
     }
-    if (!spec.withTable)
+    if (!layout.withTable)
         tableBytes = 0;
-    const bool compressed = spec.compression == 1 || spec.compression == 2;
+    const bool compressed = layout.compression == 1 || layout.compression == 2;
     const std::uint64_t rowBytes =
-        (static_cast<std::uint64_t>(spec.width) * spec.bitCount + 31) / 32 * 4;
-    const std::uint64_t rows = spec.height < 0 ? -std::int64_t{spec.height} : spec.height;
+        (static_cast<std::uint64_t>(layout.width) * layout.bitCount + 31) / 32 * 4;
+    const std::uint64_t rows = layout.height < 0 ? -std::int64_t{layout.height} : layout.height;
     std::size_t pixelBytes = compressed ? 2 : static_cast<std::size_t>(rowBytes * rows);
-    if (!spec.withPixels)
+    if (!layout.withPixels)
         pixelBytes = 0;
-    const std::uint32_t pixelOffset = 14 + spec.infoSize + tableBytes;
+    const std::uint32_t pixelOffset = 14 + layout.infoSize + tableBytes;
 
     FileBuilder file;
     file.text("BM").u32(pixelOffset + static_cast<std::uint32_t>(pixelBytes)).u32(0);
-    file.u32(pixelOffset).u32(spec.infoSize).i32(spec.width).i32(spec.height);
-    file.u16(1).u16(spec.bitCount).u32(spec.compression);
+    file.u32(pixelOffset).u32(layout.infoSize).i32(layout.width).i32(layout.height);
+    file.u16(1).u16(layout.bitCount).u32(layout.compression);
     file.u32(static_cast<std::uint32_t>(pixelBytes)).i32(3780).i32(3780);
-    file.u32(spec.colorsUsed).u32(0).zeros(spec.infoSize - 40);
-    if (spec.bitCount > 8 && tableBytes == 12) // 5-6-5 or 8-8-8 masks
-        file.u32(spec.bitCount == 16 ? 0xF800 : 0xFF0000)
-            .u32(spec.bitCount == 16 ? 0x07E0 : 0x00FF00)
-            .u32(spec.bitCount == 16 ? 0x001F : 0x0000FF);
+    file.u32(layout.colorsUsed).u32(0).zeros(layout.infoSize - 40);
+    if (layout.bitCount > 8 && tableBytes == 12) // 5-6-5 or 8-8-8 masks
+        file.u32(layout.bitCount == 16 ? 0xF800 : 0xFF0000)
+            .u32(layout.bitCount == 16 ? 0x07E0 : 0x00FF00)
+            .u32(layout.bitCount == 16 ? 0x001F : 0x0000FF);
     else
         file.zeros(tableBytes);
-    if (compressed && spec.withPixels)
+    if (compressed && layout.withPixels)
         file.u8(0).u8(1); // end of bitmap
     else
         file.zeros(pixelBytes);
@@ -123,7 +123,7 @@ Bytes coreBitmapFile(std::uint16_t width, std::uint16_t height, std::uint16_t bi
     return file.take();
 }
 
-struct GifSpec {
+struct GifLayout {
     std::uint16_t width = 3;
     std::uint16_t height = 2;
     const char* version = "GIF89a";
@@ -134,28 +134,28 @@ struct GifSpec {
     std::uint16_t imageHeight = 0;
 };
 
-Bytes gifFile(const GifSpec& spec) {
+Bytes gifFile(const GifLayout& layout) {
     FileBuilder file;
-    file.text(spec.version).u16(spec.width).u16(spec.height);
-    file.u8(spec.globalTable >= 0 ? 0x80u | static_cast<unsigned>(spec.globalTable) : 0)
+    file.text(layout.version).u16(layout.width).u16(layout.height);
+    file.u8(layout.globalTable >= 0 ? 0x80u | static_cast<unsigned>(layout.globalTable) : 0)
         .u8(0)
         .u8(0);
-    if (spec.globalTable >= 0)
-        file.zeros(3 * (std::size_t{2} << spec.globalTable));
-    if (spec.graphicControl) // transparency and delay: one sub-block of 4 bytes
+    if (layout.globalTable >= 0)
+        file.zeros(3 * (std::size_t{2} << layout.globalTable));
+    if (layout.graphicControl) // transparency and delay: one sub-block of 4 bytes
         file.u8(0x21).u8(0xF9).u8(4).u8(1).u16(0).u8(0).u8(0);
     file.u8(0x2C).u16(0).u16(0);
-    file.u16(spec.imageWidth ? spec.imageWidth : spec.width);
-    file.u16(spec.imageHeight ? spec.imageHeight : spec.height);
-    file.u8(spec.localTable >= 0 ? 0x80u | static_cast<unsigned>(spec.localTable) : 0);
-    if (spec.localTable >= 0)
-        file.zeros(3 * (std::size_t{2} << spec.localTable));
+    file.u16(layout.imageWidth ? layout.imageWidth : layout.width);
+    file.u16(layout.imageHeight ? layout.imageHeight : layout.height);
+    file.u8(layout.localTable >= 0 ? 0x80u | static_cast<unsigned>(layout.localTable) : 0);
+    if (layout.localTable >= 0)
+        file.zeros(3 * (std::size_t{2} << layout.localTable));
     file.u8(2).u8(2).u8(0x44).u8(0x01).u8(0); // code size, one sub-block, terminator
     file.u8(0x3B);                            // trailer
     return file.take();
 }
 
-struct JpegSpec {
+struct JpegLayout {
     std::uint16_t width = 8;
     std::uint16_t height = 6;
     std::uint8_t frameMarker = 0xC0;
@@ -164,23 +164,23 @@ struct JpegSpec {
     std::size_t padding = 0;      // zeros after the end-of-image marker
 };
 
-Bytes jpegFile(const JpegSpec& spec) {
+Bytes jpegFile(const JpegLayout& layout) {
     FileBuilder file;
     file.u8(0xFF).u8(0xD8);
     file.u8(0xFF).u8(0xE0).u16be(16).text("JFIF").u8(0).u8(1).u8(1).u8(0).u16be(1).u16be(1);
     file.u8(0).u8(0);
-    if (spec.tableMarker) {
+    if (layout.tableMarker) {
         // Its bytes where a frame header keeps its size read as 1 x 1.
-        file.u8(0xFF).u8(spec.tableMarker).u16be(21).u8(0);
+        file.u8(0xFF).u8(layout.tableMarker).u16be(21).u8(0);
         file.u8(0).u8(1).u8(0).u8(1).zeros(12).u8(0x01).u8(0x02);
     }
-    if (spec.fillByte)
+    if (layout.fillByte)
         file.u8(0xFF);
-    file.u8(0xFF).u8(spec.frameMarker).u16be(11).u8(8).u16be(spec.height).u16be(spec.width);
+    file.u8(0xFF).u8(layout.frameMarker).u16be(11).u8(8).u16be(layout.height).u16be(layout.width);
     file.u8(1).u8(1).u8(0x11).u8(0);
     file.u8(0xFF).u8(0xDA).u16be(8).u8(1).u8(1).u8(0).u8(0).u8(63).u8(0);
     file.u8(0x12).u8(0x34); // entropy-coded data
-    file.u8(0xFF).u8(0xD9).zeros(spec.padding);
+    file.u8(0xFF).u8(0xD9).zeros(layout.padding);
     return file.take();
 }
 
@@ -389,7 +389,7 @@ TEST_P(FileVerdict, IsTheExpectedOne) {
 constexpr std::int32_t kLimitSide = 16384; // kLimitSide squared is the most pixels accepted
 static_assert(std::int64_t{kLimitSide} * kLimitSide == kMaxPicturePixels);
 
-BitmapSpec rle8(std::int32_t width, std::int32_t height) {
+BitmapLayout rle8(std::int32_t width, std::int32_t height) {
     return {.width = width, .height = height, .bitCount = 8, .compression = 1};
 }
 
