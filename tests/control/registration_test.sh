@@ -34,7 +34,16 @@ expect_value() { # key name expected
     return
   fi
   actual=$(value "$1" "$2")
-  [[ "$actual" == "$3" ]] || fail "$1 [${2:-(Default)}] is '$actual', expected '$3'"
+  if [[ "$actual" != "$3" ]]; then
+    fail "$1 [${2:-(Default)}] is '$actual', expected '$3'"
+    # What the registry holds there, machine-wide and for the user, to tell a wrong value
+    # from a wrong reading.
+    local below=${1#HKCR\\}
+    for root in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
+      echo "--- reg query $root\\$below /s:"
+      win_reg query "$root\\$below" /s 2>&1 | tr -d '\r'
+    done
+  fi
 }
 expect_key() {
   win_reg query "$1" >/dev/null 2>&1 || fail "missing key $1"
