@@ -7,6 +7,7 @@
 
 #include "bench/load_bench.h"
 
+#include "bench/measure.h"
 #include "container/control_site.h"
 #include "container/form.h"
 #include "container/library_class.h"
@@ -42,16 +43,6 @@ double msSince(Clock::time_point start) {
 double median(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
-}
-
-double medianMs(int repeats, const std::function<void()>& action) {
-    std::vector<double> ms;
-    for (int i = 0; i < repeats; ++i) {
-        const auto start = Clock::now();
-        action();
-        ms.push_back(msSince(start));
-    }
-    return median(std::move(ms));
 }
 
 HRESULT invoke(IDispatch* control, DISPID id, WORD flags, VARIANT value) {

@@ -11,6 +11,7 @@
 // outlines over the window system's region limit (for builds that do not refuse them).
 
 #include "bench/load_bench.h"
+#include "bench/measure.h"
 #include "control/region_builder.h"
 #include "core/band_builder.h"
 #include "tests/support/picture_files.h"
@@ -20,7 +21,6 @@
 #include "win/region.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -29,20 +29,8 @@
 namespace {
 
 using namespace cutshape;
-using Clock = std::chrono::steady_clock;
+using bench::medianMs;
 constexpr core::Color kWhite = 0x00FFFFFF;
-
-// The median of `repeats` timed calls, in milliseconds.
-double medianMs(int repeats, const std::function<void()>& action) {
-    std::vector<double> times;
-    for (int i = 0; i < repeats; ++i) {
-        const auto start = Clock::now();
-        action();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 runtime::PictureBox stage(const testing::TempFolder& folder, const std::wstring& name,
                           const testing::Image& image) {

@@ -32,8 +32,19 @@ tool() { # <64|32> <tool.exe> [args...]
 has_key() { tool "$1" reg.exe query "$2" >/dev/null 2>&1; }
 expect_key() { has_key "$1" "$2" || fail "$3: missing key $2 (${1}-bit view)"; }
 expect_no_key() { ! has_key "$1" "$2" || fail "$3: key left behind: $2 (${1}-bit view)"; }
-register() { tool "$1" regsvr32.exe /s "$2" || fail "regsvr32 ($1-bit) $2 returned $?"; }
-unregister() { tool "$1" regsvr32.exe /s /u "$2" || fail "regsvr32 /u ($1-bit) $2 returned $?"; }
+# regsvr32 runs with Wine's error channel on, and what it printed is shown when it fails, so
+# that a failure says whether the program, the loader or the emulation gave up.
+run_regsvr32() { # <64|32> <regsvr32 arguments...>
+  local status
+  WINEDEBUG=err+all tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
+  status=$?
+  if [[ $status -ne 0 ]]; then
+    fail "regsvr32 ($1-bit) ${*:2} returned $status; it printed:"
+    sed 's/^/  | /' "$work/regsvr32.out"
+  fi
+}
+register() { run_regsvr32 "$1" /s "$2"; }
+unregister() { run_regsvr32 "$1" /s /u "$2"; }
 
 # A client of the given architecture creates the control by its programmatic identifier.
 cat >"$work/create.vbs" <<'VBS'
