@@ -30,14 +30,21 @@ void prepareForScan(runtime::PictureBox& staging) {
     staging.setAutoSize(true);
 }
 
-win::UniqueRegion RegionBuilder::build(const runtime::PictureBox& staging,
-                                       const core::MaskSettings& mask, ScanSize& scan) {
+std::span<const core::Rect> RegionBuilder::scan(const runtime::PictureBox& staging,
+                                                const core::MaskSettings& mask, ScanSize& scan) {
     measureScan(staging, scan);
     const core::Color maskColor = chooseMask(staging, mask);
-    const core::BandScanner::Result bands =
-        scanner_.scan(staging.pixels(), scan.scanWidth, scan.scanHeight, maskColor);
+    return scanner_.scan(staging.pixels(), scan.scanWidth, scan.scanHeight, maskColor).rects;
+}
+
+win::UniqueRegion RegionBuilder::build(const runtime::PictureBox& staging,
+                                       const core::MaskSettings& mask, ScanSize& scan) {
+    return regionOfBands(this->scan(staging, mask, scan));
+}
+
+win::UniqueRegion regionOfBands(std::span<const core::Rect> bands) {
     try {
-        return win::createRegion(bands.rects);
+        return win::createRegion(bands);
     } catch (const win::Error& error) {
         throw runtime::outOfMemoryError(error.description());
     }

@@ -9,6 +9,7 @@
 #include "win/handles.h"
 
 #include <cstdint>
+#include <span>
 
 namespace cutshape::control {
 
@@ -27,14 +28,24 @@ void prepareForScan(runtime::PictureBox& staging);
 // pictures do not pay for fresh memory each time.
 class RegionBuilder {
 public:
-    // Throws the runtime's errors for sizes without a pixel size, and its out-of-memory
-    // error when the system cannot create the region; nothing is left allocated then.
+    // Reads the box's image once and bands its runs. The bands are exactly the rectangles the
+    // system stores for their region (canonical y-x bands), so their number can be judged
+    // before any region exists. Valid until the next scan. Throws the runtime's errors for
+    // sizes without a pixel size.
+    std::span<const core::Rect> scan(const runtime::PictureBox& staging,
+                                     const core::MaskSettings& mask, ScanSize& scan);
+
+    // scan, then regionOfBands. Nothing is left allocated when it throws.
     win::UniqueRegion build(const runtime::PictureBox& staging, const core::MaskSettings& mask,
                             ScanSize& scan);
 
 private:
     core::BandScanner scanner_;
 };
+
+// The region covering `bands`. Throws the runtime's out-of-memory error when the system
+// cannot create it; every region made so far is freed then.
+win::UniqueRegion regionOfBands(std::span<const core::Rect> bands);
 
 // One build with buffers of its own.
 win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,

@@ -8,6 +8,7 @@
 #include "win/window_calls.h"
 
 #include <cstdlib>
+#include <span>
 
 namespace cutshape::control {
 namespace {
@@ -163,10 +164,11 @@ void Shaper::stageAtRememberedSize(const runtime::Picture& shown) {
 
 win::UniqueRegion Shaper::regionOfStaging() {
     const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE, restoring_};
-    win::UniqueRegion region = regionBuilder_.build(staging_, mask, scan_);
-    // Refused here, so that the window path changes nothing when the outline is too complex.
-    refuseTooComplexRegion(region.get());
-    return region;
+    const std::span<const core::Rect> bands = regionBuilder_.scan(staging_, mask, scan_);
+    // Refused here, so that the window path changes nothing when the outline is too complex,
+    // and before the region is made: a huge outline is turned down in the time of its scan.
+    refuseTooComplexOutline(bands.size());
+    return regionOfBands(bands);
 }
 
 void Shaper::restore() {

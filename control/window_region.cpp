@@ -13,17 +13,16 @@ std::wstring outlineTooComplexText(std::size_t rects, std::size_t limit) {
            std::to_wstring(rects) + L" rectangles, at most " + std::to_wstring(limit);
 }
 
-void refuseTooComplexRegion(HRGN region) {
-    if (const std::optional<std::size_t> limit = win::windowRegionRectLimit()) {
-        const std::size_t rects = win::regionRectCount(region);
-        if (rects > *limit)
-            throw win::Error(kOutlineTooComplexError, outlineTooComplexText(rects, *limit),
-                             kControlName);
-    }
+void refuseTooComplexOutline(std::size_t rects) {
+    const std::optional<std::size_t> limit = win::windowRegionRectLimit();
+    if (limit && rects > *limit)
+        throw win::Error(kOutlineTooComplexError, outlineTooComplexText(rects, *limit),
+                         kControlName);
 }
 
 void installWindowRegion(HWND window, win::UniqueRegion region) {
-    refuseTooComplexRegion(region.get());
+    if (win::windowRegionRectLimit())
+        refuseTooComplexOutline(win::regionRectCount(region.get()));
     (void)win::setWindowRegion(window, std::move(region));
 }
 

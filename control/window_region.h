@@ -12,9 +12,9 @@ namespace cutshape::control {
 inline constexpr HRESULT kOutlineTooComplexError = static_cast<HRESULT>(0x800403EA);
 std::wstring outlineTooComplexText(std::size_t rects, std::size_t limit);
 
-// Throws kOutlineTooComplexError when the window system cannot take the region: it has
-// more rectangles than the window system's limit (Wine on X has one; Windows has none).
-void refuseTooComplexRegion(HRGN region);
+// Throws kOutlineTooComplexError when the window system cannot take a region of `rects`
+// rectangles: more than the window system's limit (Wine on X has one; Windows has none).
+void refuseTooComplexOutline(std::size_t rects);
 
 // SetWindowRgn with redraw: the window takes the region and the system owns it from then on.
 // A region with more rectangles than the window system can take is refused before the

@@ -133,7 +133,9 @@ TEST_F(LoadLimits, OutlineBeyondTheWindowSystemsLimitIsRefusedAndTheWindowKeepsI
                           {makeCheckerboard(254, 258), 127u * 258u}}; // 32,766
     for (const Over& over : overs) {
         SCOPED_TRACE(over.rects);
-        const Call refused = load(picture(L"over.bmp", over.image));
+        const runtime::Picture shown = picture(L"over.bmp", over.image);
+        win::GdiWatch watch;
+        const Call refused = load(shown);
         if (!win::runningUnderWine()) {
             ASSERT_EQ(refused.status, S_OK) << text(refused); // Windows has no such limit
             EXPECT_EQ(figureMismatch(windowRegion(), over.image), "");
@@ -146,6 +148,8 @@ TEST_F(LoadLimits, OutlineBeyondTheWindowSystemsLimitIsRefusedAndTheWindowKeepsI
                                          L"system: " +
                                              std::to_wstring(over.rects) +
                                              L" rectangles, at most 32765");
+        // Refused on the scan's count: no region was made only to be thrown away.
+        EXPECT_EQ(watch.regionCalls(), 0);
         EXPECT_EQ(windowRegion(), shaped);
         // The earlier steps stay done: the form has the refused picture's size.
         EXPECT_EQ(windowSize().cx, over.image.width());

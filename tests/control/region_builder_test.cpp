@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <olectl.h>
+#include <span>
 
 namespace cutshape {
 namespace {
@@ -45,6 +46,12 @@ protected:
         EXPECT_EQ(fastScan.scanWidth, box.widthPx());
         EXPECT_EQ(fastScan.scanHeight, box.heightPx());
         EXPECT_EQ(core::canonicalBandsFault(fastRects), "");
+        // The scan's bands are the region's own rectangles: outlines are judged by them
+        // before any region is made.
+        control::RegionBuilder builder;
+        ScanSize bandScan;
+        const std::span<const core::Rect> bands = builder.scan(box, mask, bandScan);
+        EXPECT_EQ(core::Rects(bands.begin(), bands.end()), fastRects);
         return fastRects;
     }
 
