@@ -21,10 +21,13 @@ dispatch_marshaler='{00020420-0000-0000-C000-000000000046}'
 path=$("$wine" winepath -w "$library" 2>/dev/null | tr -d '\r')
 
 # reg query prints "    <name>    REG_SZ    <data>"; the default value's name is (Default).
+# What reg.exe printed and its exit status stay in $work/query.out and $work/query.status.
 value() { # key name
   local args=(/ve)
   [[ -n "$2" ]] && args=(/v "$2")
-  win_reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
+  WINEDEBUG=err+all win_reg query "$1" "${args[@]}" >"$work/query.out" 2>&1
+  echo $? >"$work/query.status"
+  tr -d '\r' <"$work/query.out" |
     sed -n 's/^    .*    REG_SZ    \(.*\)$/\1/p; s/^    .*    REG_SZ$//p'
 }
 expect_value() { # key name expected
@@ -36,8 +39,11 @@ expect_value() { # key name expected
   actual=$(value "$1" "$2")
   if [[ "$actual" != "$3" ]]; then
     fail "$1 [${2:-(Default)}] is '$actual', expected '$3'"
-    # What the registry holds there, machine-wide and for the user, to tell a wrong value
-    # from a wrong reading.
+    # Whether reg.exe ran and what it said (with Wine's error channel on), then what the
+    # registry holds there, machine-wide and for the user: a failed reading tells itself
+    # apart from a wrong value.
+    echo "--- reg query exited $(cat "$work/query.status") and printed:"
+    tr -d '\r' <"$work/query.out"
     local below=${1#HKCR\\}
     for root in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
       echo "--- reg query $root\\$below /s:"
