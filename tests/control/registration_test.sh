@@ -25,7 +25,7 @@ path=$("$wine" winepath -w "$library" 2>/dev/null | tr -d '\r')
 value() { # key name
   local args=(/ve)
   [[ -n "$2" ]] && args=(/v "$2")
-  WINEDEBUG=err+all win_reg query "$1" "${args[@]}" >"$work/query.out" 2>&1
+  WINEDEBUG=-all,err+all win_reg query "$1" "${args[@]}" >"$work/query.out" 2>&1
   echo $? >"$work/query.status"
   tr -d '\r' <"$work/query.out" |
     sed -n 's/^    .*    REG_SZ    \(.*\)$/\1/p; s/^    .*    REG_SZ$//p'

@@ -36,7 +36,7 @@ expect_no_key() { ! has_key "$1" "$2" || fail "$3: key left behind: $2 (${1}-bit
 # that a failure says whether the program, the loader or the emulation gave up.
 run_regsvr32() { # <64|32> <regsvr32 arguments...>
   local status
-  WINEDEBUG=err+all tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
+  WINEDEBUG=-all,err+all tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
   status=$?
   if [[ $status -ne 0 ]]; then
     fail "regsvr32 ($1-bit) ${*:2} returned $status; it printed:"
