@@ -25,7 +25,7 @@ path=$("$wine" winepath -w "$library" 2>/dev/null | tr -d '\r')
 value() { # key name
   local args=(/ve)
   [[ -n "$2" ]] && args=(/v "$2")
-  WINEDEBUG=-all,err+all win_reg query "$1" "${args[@]}" >"$work/query.out" 2>&1
+  win_reg query "$1" "${args[@]}" >"$work/query.out" 2>&1
   echo $? >"$work/query.status"
   tr -d '\r' <"$work/query.out" |
     sed -n 's/^    .*    REG_SZ    \(.*\)$/\1/p; s/^    .*    REG_SZ$//p'
@@ -39,9 +39,8 @@ expect_value() { # key name expected
   actual=$(value "$1" "$2")
   if [[ "$actual" != "$3" ]]; then
     fail "$1 [${2:-(Default)}] is '$actual', expected '$3'"
-    # Whether reg.exe ran and what it said (with Wine's error channel on), then what the
-    # registry holds there, machine-wide and for the user: a failed reading tells itself
-    # apart from a wrong value.
+    # Whether reg.exe ran and what it said, then what the registry holds there, machine-wide
+    # and for the user: a failed reading tells itself apart from a wrong value.
     echo "--- reg query exited $(cat "$work/query.status") and printed:"
     tr -d '\r' <"$work/query.out"
     local below=${1#HKCR\\}

@@ -32,11 +32,11 @@ tool() { # <64|32> <tool.exe> [args...]
 has_key() { tool "$1" reg.exe query "$2" >/dev/null 2>&1; }
 expect_key() { has_key "$1" "$2" || fail "$3: missing key $2 (${1}-bit view)"; }
 expect_no_key() { ! has_key "$1" "$2" || fail "$3: key left behind: $2 (${1}-bit view)"; }
-# regsvr32 runs with Wine's error channel on, and what it printed is shown when it fails, so
-# that a failure says whether the program, the loader or the emulation gave up.
+# What regsvr32 printed (Wine's error messages included) is shown when it fails, so that a
+# failure says whether the program, the loader or the emulation gave up.
 run_regsvr32() { # <64|32> <regsvr32 arguments...>
   local status
-  WINEDEBUG=-all,err+all tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
+  tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
   status=$?
   if [[ $status -ne 0 ]]; then
     fail "regsvr32 ($1-bit) ${*:2} returned $status; it printed:"
