@@ -50,8 +50,9 @@ case "$arch" in
 esac
 export CUTSHAPE_ARCH=$arch CUTSHAPE_WINE=$wine
 ready_prefix=${CUTSHAPE_WINE_PREFIX:-$default_prefix}
-# Wine's error messages only: a passing run prints none, and a Wine program that gives up
-# with nothing but such a message (Wine's start-up does: it exits 1) then says why.
+# Wine's error messages only: few outside the tests that make malformed calls on purpose,
+# and a Wine program that gives up with nothing but such a message (Wine's start-up does:
+# it exits 1) then says why.
 export WINEDEBUG=${WINEDEBUG:--all,err+all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINESERVER=/usr/lib/wine/wineserver64
