@@ -3,7 +3,6 @@
 #include "win/error.h"
 #include "win/handles.h"
 
-#include <psapi.h>
 #include <vector>
 #include <windows.h>
 
@@ -99,15 +98,17 @@ long long kernelHandles() {
     return mine;
 }
 
+// The committed private regions of the address space, walked with VirtualQuery.
 long long privateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!::GetProcessMemoryInfo(::GetCurrentProcess(),
-                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                sizeof counters))
-        win::throwLastError(L"GetProcessMemoryInfo");
-    return static_cast<long long>(counters.PrivateUsage ? counters.PrivateUsage
-                                                        : counters.PagefileUsage);
+    long long total = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (auto* address = static_cast<const char*>(nullptr);
+         ::VirtualQuery(address, &region, sizeof region) == sizeof region && region.RegionSize;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            total += static_cast<long long>(region.RegionSize);
+    }
+    return total;
 }
 
 std::string mismatch(const char* what, long long before, long long during, long long after,

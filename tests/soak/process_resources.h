@@ -10,8 +10,10 @@
 // - Kernel handles: GetProcessHandleCount where it answers; Wine answers 0 there, so the
 //   entries of this process in the system's handle table (NtQuerySystemInformation,
 //   SystemHandleInformation) are counted instead.
-// - Private bytes: PrivateUsage, or PagefileUsage where that is 0 (Wine): Windows documents
-//   both as the process's commit charge; Wine reports its anonymous resident memory there.
+// - Private bytes: the committed private regions of the address space (VirtualQuery), what
+//   the program's heaps and allocations hold. Not GetProcessMemoryInfo: Wine reports the
+//   Unix process's anonymous resident memory there, which grows by itself outside the
+//   program (under emulation a one-off 2 MiB step came at a random moment of a run).
 //
 // countersFault() proves each means against objects it creates and frees itself: a count
 // that does not follow them would make every figure of a run meaningless.
