@@ -19,7 +19,15 @@ picture=${6:-}
 source "$here/e2e_lib.sh"
 source "$here/demo_lib.sh"
 
-fail() { echo "FAIL: $*"; exit 1; }
+# A failure shows what the program printed (Wine's error messages included).
+fail() {
+  echo "FAIL: $*"
+  if [[ -s "$e2e_work/report.out" ]]; then
+    echo "--- the program printed:"
+    cat "$e2e_work/report.out"
+  fi
+  exit 1
+}
 
 # Runs <exe>, expects the error report containing <expected text>, dismisses it and expects
 # a non-zero exit code.
