@@ -110,6 +110,15 @@ win::ComPtr<IDispatch> ControlSite::control() const {
     return control_.query<IDispatch>();
 }
 
+void ControlSite::moveTo(const RECT& positionPx) noexcept {
+    placement_.positionPx = positionPx;
+    if (!control_)
+        return;
+    // An active control follows at once; an inactive one is placed there when activated.
+    if (auto inPlace = control_.tryQuery<IOleInPlaceObject>())
+        inPlace->SetObjectRects(&positionPx, &positionPx);
+}
+
 void ControlSite::close() noexcept {
     if (!control_)
         return;

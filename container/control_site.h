@@ -38,6 +38,8 @@ public:
     // The control's automation interface, for late-bound calls.
     win::ComPtr<IDispatch> control() const;
     IUnknown* controlObject() const noexcept { return control_.get(); }
+    // Places the control anew on its form, in pixels of the form's client area.
+    void moveTo(const RECT& positionPx) noexcept;
     // Closes the control and breaks the references between it and the site.
     void close() noexcept;
     void setUserMode(bool userMode) noexcept { placement_.userMode = userMode; }

@@ -1,6 +1,6 @@
 #pragma once
 // A mouse pointer from the bytes of a cursor file (.cur): its first image, with the hot spot
-// the file states.
+// the file states, each of its pixels dpi/96 screen pixels wide.
 
 #include "win/handles.h"
 
@@ -10,6 +10,6 @@
 namespace cutshape::container {
 
 // Throws the runtime's invalid-picture error for bytes that are no cursor file.
-win::UniqueIcon cursorFromFile(std::span<const std::uint8_t> bytes);
+win::UniqueIcon cursorFromFile(std::span<const std::uint8_t> bytes, int dpi);
 
 } // namespace cutshape::container

@@ -74,6 +74,8 @@ Form::Form(const FormDesign& design) {
     if (!design.maxButton)
         styles &= ~static_cast<LONG_PTR>(WS_MAXIMIZEBOX);
     ::SetWindowLongPtrW(hwnd(), GWL_STYLE, styles);
+    dpi_ = runtime::windowDpi(hwnd());
+    const runtime::Screen::Operation atFormResolution(dpi_);
     runtime::setOuterWidthTwips(hwnd(), design.widthTwips);
     runtime::setOuterHeightTwips(hwnd(), design.heightTwips);
     if (design.clientWidthTwips >= 0 && design.clientHeightTwips >= 0)
@@ -100,6 +102,7 @@ std::span<const DispatchMember> Form::members() const noexcept {
 }
 
 void Form::invokeMember(DISPID id, DispatchCall& call) {
+    const runtime::Screen::Operation atFormResolution(dpi());
     switch (id) {
     case kPicture:
         if (call.isPut())
@@ -136,7 +139,18 @@ LRESULT Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (filter_)
         if (const std::optional<LRESULT> result = filter_(message, wParam, lParam))
             return *result;
+    const runtime::Screen::Operation atFormResolution(dpi());
     switch (message) {
+    case WM_DPICHANGED: {
+        dpi_ = LOWORD(wParam);
+        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(window, nullptr, suggested.left, suggested.top,
+                       suggested.right - suggested.left, suggested.bottom - suggested.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        if (dpiChanged_)
+            dpiChanged_();
+        return 0;
+    }
     case WM_ERASEBKGND: {
         const auto dc = reinterpret_cast<HDC>(wParam);
         RECT client{};

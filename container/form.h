@@ -49,6 +49,15 @@ public:
     void onMessage(MessageFilter filter) { filter_ = std::move(filter); }
     // Called once when the window closes.
     void onUnload(std::function<void()> handler) { unload_ = std::move(handler); }
+    // Called when the form has taken a new resolution (WM_DPICHANGED) and the size the
+    // system suggested for it: its controls are to be laid out again.
+    void onDpiChanged(std::function<void()> handler) { dpiChanged_ = std::move(handler); }
+
+    // The resolution the form lays itself out at: the one the system last told it of, else
+    // its monitor's when it was made where the system has per-monitor resolutions (such a
+    // window is told of every change), or 0 for the screen's, read at each use. Lengths the
+    // form converts (its Width and Height, mouse positions) go by it.
+    int dpi() const noexcept { return dpi_; }
 
 private:
     std::span<const DispatchMember> members() const noexcept override;
@@ -61,6 +70,8 @@ private:
     MouseDown mouseDown_;
     MessageFilter filter_;
     std::function<void()> unload_;
+    std::function<void()> dpiChanged_;
+    int dpi_ = 0;
 };
 
 } // namespace cutshape::container

@@ -102,11 +102,13 @@ void FormInstance::load() {
         return filter(message, wParam, lParam);
     });
     form_->onUnload([this] { released(); });
+    form_->onDpiChanged([this] { layOut(); });
     loadControls();
     raise(forms::kFormObject, forms::events::kLoad);
 }
 
 void FormInstance::loadControls() {
+    const runtime::Screen::Operation atFormResolution(form_->dpi());
     tips_ = std::make_unique<ToolTips>(form_->hwnd());
     // Creation order is the tab order: controls with a tab index first, by that index.
     std::vector<const ControlDescription*> order;
@@ -120,29 +122,35 @@ void FormInstance::loadControls() {
         if (control->kind == ControlKind::ActiveX &&
             control->className == CommonDialog::kClassName) {
             // The runtime's own file dialog: invisible, nothing stored, no site needed.
-            activeX_.push_back(
-                {control->name, nullptr, win::makeCom<CommonDialog>().query<IDispatch>()});
+            activeX_.push_back({control, nullptr, win::makeCom<CommonDialog>().query<IDispatch>()});
             continue;
         }
         if (control->kind == ControlKind::ActiveX) {
             const win::ComPtr<IUnknown> instance = createActiveX(*control);
             const win::ComPtr<PropertyBag> stored = storedProperties(*control);
-            ControlSite::Placement placement{win::widen(control->name), true,
-                                             runtime::Screen::pixelRect(control->position.value_or(TwipsRect{}))};
+            ControlSite::Placement placement{
+                win::widen(control->name), true,
+                runtime::Screen::pixelRect(control->position.value_or(TwipsRect{}))};
             win::ComPtr<ControlSite> site =
                 ControlSite::host(form_, instance, placement, stored.get());
-            activeX_.push_back({control->name, site, automationInterface(*control, instance)});
+            activeX_.push_back({control, site, automationInterface(*control, instance)});
             continue;
         }
         IntrinsicControl created = createIntrinsicControl(form_->hwnd(), *control, id++);
         if (!control->toolTip.empty())
             tips_->add(created.window, win::widen(control->toolTip));
-        if (!control->mouseIconFile.empty()) {
-            cursors_.push_back(cursorFromFile(bundledFile(control->mouseIconFile)));
-            created.cursor = cursors_.back().get();
-        }
         intrinsic_.push_back(std::move(created));
     }
+}
+
+void FormInstance::layOut() {
+    const runtime::Screen::Operation atFormResolution(form_->dpi());
+    for (IntrinsicControl& control : intrinsic_)
+        layOutIntrinsicControl(control);
+    for (const SitedControl& control : activeX_)
+        if (control.site)
+            control.site->moveTo(
+                runtime::Screen::pixelRect(control.description->position.value_or(TwipsRect{})));
 }
 
 void FormInstance::show() {
@@ -178,7 +186,7 @@ void FormInstance::released() noexcept {
 runtime::LateBound FormInstance::control(std::string_view controlName) {
     load();
     for (const SitedControl& control : activeX_)
-        if (control.name == controlName)
+        if (control.description->name == controlName)
             return runtime::LateBound(control.automation);
     throw win::Error(DISP_E_UNKNOWNNAME,
                      L"The form has no ActiveX control " + win::widen(controlName) + L".");
@@ -191,14 +199,14 @@ std::optional<LRESULT> FormInstance::filter(UINT message, WPARAM wParam, LPARAM 
         if (HIWORD(wParam) == 0 && lParam)
             for (const IntrinsicControl& control : intrinsic_)
                 if (control.window == reinterpret_cast<HWND>(lParam)) {
-                    raiseFromWindow(control.name, forms::events::kClick, {});
+                    raiseFromWindow(control.description->name, forms::events::kClick, {});
                     return 0;
                 }
         return std::nullopt;
     case WM_CTLCOLORSTATIC:
         // Labels draw in the runtime's default colours: button text on the button face.
         for (const IntrinsicControl& control : intrinsic_)
-            if (control.kind == ControlKind::Label &&
+            if (control.description->kind == ControlKind::Label &&
                 control.window == reinterpret_cast<HWND>(lParam)) {
                 const auto dc = reinterpret_cast<HDC>(wParam);
                 ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
@@ -210,7 +218,7 @@ std::optional<LRESULT> FormInstance::filter(UINT message, WPARAM wParam, LPARAM 
         if (LOWORD(lParam) == HTCLIENT)
             for (const IntrinsicControl& control : intrinsic_)
                 if (control.cursor && control.window == reinterpret_cast<HWND>(wParam)) {
-                    ::SetCursor(control.cursor);
+                    ::SetCursor(control.cursor.get());
                     return TRUE;
                 }
         return std::nullopt;

@@ -62,12 +62,14 @@ public:
 
 private:
     struct SitedControl {
-        std::string name;
+        const forms::ControlDescription* description; // in description_
         win::ComPtr<ControlSite> site;
         win::ComPtr<IDispatch> automation;
     };
 
     void loadControls();
+    // Lays the controls out again at the form's resolution, once it has changed.
+    void layOut();
     void raiseFromWindow(std::string_view object, std::string_view event,
                          const EventArguments& arguments) noexcept;
     std::optional<LRESULT> filter(UINT message, WPARAM wParam, LPARAM lParam);
@@ -80,7 +82,6 @@ private:
     win::ComPtr<Form> form_;
     std::unique_ptr<ToolTips> tips_;
     std::vector<IntrinsicControl> intrinsic_;
-    std::vector<win::UniqueIcon> cursors_;
     std::vector<SitedControl> activeX_;
     bool closed_ = false;
 };

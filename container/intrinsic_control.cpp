@@ -1,9 +1,14 @@
 #include "container/intrinsic_control.h"
 
 #include "container/bundled_files.h"
+#include "container/cursor_file.h"
+#include "core/arithmetic_error.h"
+#include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 #include "win/text.h"
+
+#include <map>
 
 namespace cutshape::container {
 
@@ -13,16 +18,15 @@ using forms::TwipsRect;
 
 namespace {
 
-// The runtime's default font for captions: MS Sans Serif, 8 points, made once and kept for
-// the program's lifetime (every form's controls share it).
-HFONT defaultFont() {
-    static const win::UniqueFont font = [] {
-        const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr));
-        const int height = -::MulDiv(8, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
-        return win::UniqueFont(::CreateFontW(
-            height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
-    }();
+// The runtime's default font for captions: MS Sans Serif, 8 points at `dpi`, made once per
+// resolution and kept for the program's lifetime (every form's controls share it).
+HFONT defaultFont(int dpi) {
+    static std::map<int, win::UniqueFont> fonts; // on the user-interface thread only
+    win::UniqueFont& font = fonts[dpi];
+    if (!font)
+        font.reset(::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
     return font ? font.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -45,12 +49,57 @@ win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes) {
     return bitmap;
 }
 
+win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi) {
+    win::UniqueBitmap bitmap = bitmapFromFile(bytes);
+    BITMAP size{};
+    ::GetObjectW(bitmap.get(), sizeof size, &size);
+    const SIZE scaled = [&] {
+        try {
+            return SIZE{core::scaledFromPictureDpi(size.bmWidth, dpi),
+                        core::scaledFromPictureDpi(size.bmHeight, dpi)};
+        } catch (const core::ArithmeticError& fault) {
+            throw runtime::arithmeticError(fault);
+        }
+    }();
+    if (scaled.cx == size.bmWidth && scaled.cy == size.bmHeight)
+        return bitmap;
+    const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr));
+    win::UniqueBitmap target(::CreateCompatibleBitmap(screen.get(), scaled.cx, scaled.cy));
+    const win::UniqueMemoryDc sourceDc(::CreateCompatibleDC(screen.get()));
+    const win::UniqueMemoryDc targetDc(::CreateCompatibleDC(screen.get()));
+    if (!target || !sourceDc || !targetDc)
+        throw runtime::outOfMemoryError(L"an image's bitmap cannot be scaled");
+    const win::UniqueSelection sourceSelected(sourceDc.get(), bitmap.get());
+    const win::UniqueSelection targetSelected(targetDc.get(), target.get());
+    ::SetStretchBltMode(targetDc.get(), COLORONCOLOR);
+    if (!::StretchBlt(targetDc.get(), 0, 0, scaled.cx, scaled.cy, sourceDc.get(), 0, 0,
+                      size.bmWidth, size.bmHeight, SRCCOPY))
+        throw runtime::outOfMemoryError(L"an image's bitmap cannot be scaled");
+    return target;
+}
+
+void layOutIntrinsicControl(IntrinsicControl& control) {
+    const ControlDescription& description = *control.description;
+    const RECT place = runtime::Screen::pixelRect(description.position.value_or(TwipsRect{}));
+    const int dpi = runtime::Screen::dpiY();
+    ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi)), TRUE);
+    if (!description.pictureFile.empty()) {
+        win::UniqueBitmap bitmap = bitmapAtDpi(bundledFile(description.pictureFile), dpi);
+        ::SendMessageW(control.window, STM_SETIMAGE, IMAGE_BITMAP,
+                       reinterpret_cast<LPARAM>(bitmap.get()));
+        control.bitmap = std::move(bitmap); // the old one is no longer shown
+    }
+    if (!description.mouseIconFile.empty())
+        control.cursor = cursorFromFile(bundledFile(description.mouseIconFile), dpi);
+    // After the image: the static control sizes itself to the bitmap; the design size wins.
+    ::SetWindowPos(control.window, nullptr, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id) {
     IntrinsicControl control;
-    control.name = description.name;
-    control.kind = description.kind;
+    control.description = &description;
     control.id = id;
-    const RECT place = runtime::Screen::pixelRect(description.position.value_or(TwipsRect{}));
     const wchar_t* windowClass = L"STATIC";
     DWORD styles = WS_CHILD | WS_VISIBLE;
     switch (description.kind) {
@@ -68,20 +117,11 @@ IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& des
         throw win::Error(E_INVALIDARG, L"An ActiveX control is no intrinsic control.");
     }
     control.window = ::CreateWindowExW(
-        0, windowClass, win::widen(description.caption).c_str(), styles, place.left, place.top,
-        place.right - place.left, place.bottom - place.top, form,
+        0, windowClass, win::widen(description.caption).c_str(), styles, 0, 0, 0, 0, form,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     if (!control.window)
         win::throwLastError(L"Creating a control");
-    ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont()), FALSE);
-    if (!description.pictureFile.empty()) {
-        control.bitmap = bitmapFromFile(bundledFile(description.pictureFile));
-        ::SendMessageW(control.window, STM_SETIMAGE, IMAGE_BITMAP,
-                       reinterpret_cast<LPARAM>(control.bitmap.get()));
-        // The static control sizes itself to the bitmap; the design size wins.
-        ::SetWindowPos(control.window, nullptr, place.left, place.top, place.right - place.left,
-                       place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    layOutIntrinsicControl(control);
     return control;
 }
 

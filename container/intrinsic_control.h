@@ -12,20 +12,28 @@
 namespace cutshape::container {
 
 struct IntrinsicControl {
-    std::string name;
-    forms::ControlKind kind = forms::ControlKind::Label;
+    const forms::ControlDescription* description = nullptr; // outlives the control
     int id = 0;               // the child window's identifier in WM_COMMAND
     HWND window = nullptr;    // owned by the form's window
     win::UniqueBitmap bitmap; // an image's picture, kept while the image shows it
-    HCURSOR cursor = nullptr; // the custom mouse pointer, null for the default one
+    win::UniqueIcon cursor;   // the custom mouse pointer, null for the default one
 };
 
-// Creates the control `description` on `form`; positions are twips from the client area's
-// top-left corner. Bundled files named by the description are read with bundledFile.
+// Creates the control `description` on `form` and lays it out at the screen's resolution
+// (a caller runs it inside a Screen::Operation for another one). Positions are twips from
+// the client area's top-left corner; bundled files named by the description are read with
+// bundledFile.
 IntrinsicControl createIntrinsicControl(HWND form, const forms::ControlDescription& description,
                                         int id);
 
+// Places and sizes the control, and gives it its font, image and mouse pointer, at the
+// screen's resolution: at 144 dpi it looks as at 96, 1.5 times as large.
+void layOutIntrinsicControl(IntrinsicControl& control);
+
 // A device-dependent bitmap from the bytes of a BMP file.
 win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes);
+
+// The same bitmap with each pixel drawn as dpi/96 screen pixels, nearest-neighbour.
+win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi);
 
 } // namespace cutshape::container

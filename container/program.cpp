@@ -4,6 +4,7 @@
 #include "forms/form_events.h"
 #include "runtime/app.h"
 #include "runtime/host_services.h"
+#include "runtime/screen.h"
 #include "win/text.h"
 
 #include <commctrl.h>
@@ -104,6 +105,7 @@ std::wstring unhandledErrorReport(const win::Error& error) {
 
 int runProgram(std::string_view formFile, EventHandlers handlers) {
     try {
+        runtime::declarePerMonitorDpiAwareness();
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
         ::InitCommonControlsEx(&classes);
         const OleSession ole;

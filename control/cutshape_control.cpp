@@ -6,6 +6,7 @@
 #include "control/persistence.h"
 #include "control/registration_data.h"
 #include "control/server.h"
+#include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 #include "win/com_error.h"
@@ -21,14 +22,11 @@ static_assert(kMiscStatus == (OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRU
                               OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT |
                               OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE));
 constexpr const wchar_t* kWindowClass = L"CutshapeControlFace";
-constexpr int kHimetricPerInch = 2540;
-constexpr float kTwipsPerInch = 1440.0f;
-
 LONG himetricFromTwips(float twips) noexcept {
-    return static_cast<LONG>(twips * kHimetricPerInch / kTwipsPerInch + 0.5f);
+    return static_cast<LONG>(twips * core::kHimetricPerInch / core::kTwipsPerInch + 0.5f);
 }
 float twipsFromHimetric(LONG himetric) noexcept {
-    return static_cast<float>(himetric) * kTwipsPerInch / kHimetricPerInch;
+    return static_cast<float>(himetric) * core::kTwipsPerInch / core::kHimetricPerInch;
 }
 
 // Whether a value stands for no picture object: script clients have no Nothing and pass

@@ -90,8 +90,50 @@ void Shaper::setPicture(runtime::Picture picture) {
     staging_.setPicture(std::move(picture));
 }
 
+int Shaper::formDpi() const noexcept {
+    return toldDpi_ ? toldDpi_ : runtime::windowDpi(resolutionWatch_.window());
+}
+
 void Shaper::load(const runtime::Picture& picture) {
-    const runtime::Screen::Operation oneScreenReading;
+    atFormResolution([&] { loadAtFormResolution(picture); });
+}
+
+void Shaper::restore() {
+    atFormResolution([&] { restoreAtFormResolution(); });
+}
+
+void Shaper::atFormResolution(const std::function<void()>& operation) {
+    const int dpi = formDpi();
+    int dpiUsed = 0;
+    {
+        const runtime::Screen::Operation oneScreenReading(dpi);
+        dpiUsed = runtime::Screen::dpiX();
+        operation();
+    }
+    // Run at the screen's resolution before the window was known: where the window has one
+    // of its own that differs, the operation is done again at it.
+    if (dpi != 0)
+        return;
+    if (const int own = runtime::windowDpi(resolutionWatch_.window()); own != 0 && own != dpiUsed)
+        resolutionChanged(own);
+}
+
+void Shaper::resolutionChanged(int dpi) {
+    toldDpi_ = dpi;
+    const runtime::Screen::Operation atNewResolution(dpi);
+    switch (shape_) {
+    case Shape::Loaded:
+        loadAtFormResolution(runtime::Picture());
+        break;
+    case Shape::Restored:
+        restoreAtFormResolution();
+        break;
+    case Shape::None:
+        break;
+    }
+}
+
+void Shaper::loadAtFormResolution(const runtime::Picture& picture) {
     if (!picture.isNothing())
         setPicture(picture);
     // An empty picture object counts as none: there is nothing to shape the form to.
@@ -99,6 +141,7 @@ void Shaper::load(const runtime::Picture& picture) {
         throw win::Error(kNoPictureSetError, kNoPictureSetText, kControlName);
     prepareForScan(staging_);
     applyToParent(staging_.picture());
+    shape_ = Shape::Loaded;
 }
 
 void Shaper::applyToParent(const runtime::Picture& shown) {
@@ -130,6 +173,7 @@ void Shaper::applyToForm(HostForm& form, const runtime::Picture& shown) {
                                            std::abs(rect.bottom - rect.top - staged.cy) > 1))
         resizeWindow(window, staged);
     installWindowRegion(window, std::move(region));
+    resolutionWatch_.watch(window);
 }
 
 void Shaper::applyToWindow(const HostWindow& host, const runtime::Picture& shown) {
@@ -152,6 +196,7 @@ void Shaper::applyToWindow(const HostWindow& host, const runtime::Picture& shown
     if (painting)
         host.pictures->paint(host.window, shown);
     installWindowRegion(host.window, std::move(region));
+    resolutionWatch_.watch(host.window);
 }
 
 void Shaper::stageAtRememberedSize(const runtime::Picture& shown) {
@@ -171,8 +216,7 @@ win::UniqueRegion Shaper::regionOfStaging() {
     return regionOfBands(bands);
 }
 
-void Shaper::restore() {
-    const runtime::Screen::Operation oneScreenReading;
+void Shaper::restoreAtFormResolution() {
     restoring_ = true;
     runtime::Picture kept = staging_.picture();
     // The kept picture goes back and restore mode ends even when applying fails.
@@ -191,6 +235,7 @@ void Shaper::restore() {
         }
     } putBack{*this, kept};
     applyToParent(runtime::loadPicture(L""));
+    shape_ = Shape::Restored;
 }
 
 void Shaper::move() {

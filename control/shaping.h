@@ -6,6 +6,7 @@
 
 #include "control/host_form.h"
 #include "control/region_builder.h"
+#include "control/resolution_watch.h"
 #include "runtime/picture_box.h"
 
 #include <cstdint>
@@ -32,6 +33,10 @@ public:
     void load(const runtime::Picture& picture);
     // Gives the host form its remembered size and a full rectangular region.
     void restore();
+    // The form's window has taken a new resolution (sent to per-monitor aware programs):
+    // a shaped or restored form is shaped or restored again at `dpi`, and later operations
+    // run at it too.
+    void resolutionChanged(int dpi);
     // Lets the user drag the host form; returns when the mouse button is released.
     void move();
     void refresh();
@@ -59,6 +64,17 @@ public:
     SIZE savedParentSize() const noexcept { return SIZE{savedParentWidth_, savedParentHeight_}; }
 
 private:
+    enum class Shape { None, Loaded, Restored };
+
+    void loadAtFormResolution(const runtime::Picture& picture);
+    void restoreAtFormResolution();
+    // The resolution operations on the form run at: the one the window was last told of,
+    // else its monitor's where the system has per-monitor resolutions, else 0 (the screen's).
+    int formDpi() const noexcept;
+    // Runs `operation` at the form's resolution. Where the system gives windows resolutions
+    // of their own, the first operation runs before the control knows the window: done at
+    // another one, it is done again at the window's.
+    void atFormResolution(const std::function<void()>& operation);
     // `shown` is the picture the form and the staging box take: the staged one when
     // loading, an empty one when restoring.
     void applyToParent(const runtime::Picture& shown);
@@ -80,6 +96,9 @@ private:
     bool restoring_ = false;
     ScanSize scan_;
     RegionBuilder regionBuilder_;
+    Shape shape_ = Shape::None; // what the last successful load or restore left
+    int toldDpi_ = 0;
+    ResolutionWatch resolutionWatch_{[this](int dpi) { resolutionChanged(dpi); }};
 };
 
 } // namespace cutshape::control

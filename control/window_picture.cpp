@@ -15,6 +15,7 @@ struct detail::Painting {
     runtime::Picture picture;
     const WindowPictures* owner = nullptr;
     LONG_PTR procedureAfterInstall = 0;
+    int dpi = 0; // the resolution of the operation that gave the picture
     win::ModuleLock::Holder libraryLoaded;
 };
 
@@ -33,7 +34,7 @@ LRESULT CALLBACK paintPicture(HWND window, UINT message, WPARAM wParam, LPARAM l
         try {
             painting->picture.renderAtOrigin(
                 reinterpret_cast<HDC>(wParam),
-                painting->picture.sizePixels(runtime::Screen::dpiX(), runtime::Screen::dpiY()));
+                painting->picture.sizePixels(painting->dpi, painting->dpi));
         } catch (...) {
             // A picture that cannot draw leaves the plain background.
         }
@@ -121,6 +122,7 @@ void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
     }
     painting->picture = picture;
     painting->owner = this;
+    painting->dpi = runtime::Screen::dpiY();
     ::InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -48,6 +48,11 @@ std::int32_t twipsToPixels(float twips, float twipsPerPixel) {
     return roundToInt32(quotient);
 }
 
+std::int32_t scaledFromPictureDpi(std::int32_t pixels, int dpi) {
+    return twipsToPixels(static_cast<float>(pixels) * twipsPerPixelAt(kPictureDpi),
+                         twipsPerPixelAt(dpi));
+}
+
 std::int32_t checkedAdd(std::int32_t a, std::int32_t b) {
     std::int32_t sum = 0;
     if (__builtin_add_overflow(a, b, &sum))

@@ -5,6 +5,15 @@
 
 namespace cutshape::core {
 
+inline constexpr int kTwipsPerInch = 1440;
+inline constexpr int kHimetricPerInch = 2540; // HIMETRIC: 0.01 mm
+// A bitmap's pixel is 1/96 inch (the CSS pixel): 15 twips at every screen resolution.
+inline constexpr int kPictureDpi = 96;
+
+// A length in bitmap pixels as whole pixels of a screen of `dpi`: its twips (15 a pixel)
+// converted as every twips length is, so a picture and a form of the same twips agree.
+std::int32_t scaledFromPictureDpi(std::int32_t pixels, int dpi);
+
 // A rectangle in twips as designs give it: its corner and its size.
 struct TwipsRect {
     float left = 0;
@@ -16,6 +25,11 @@ struct TwipsRect {
 // Rounds to the nearest integer, ties to even (7.5 -> 8, 6.5 -> 6). Throws ArithmeticError:
 // IntegerOverflow when the result does not fit, InvalidOperation for a NaN.
 std::int32_t roundToInt32(double value);
+
+// The screen's twips per pixel at `dpi` (15 at 96, 10 at 144, 7.5 at 192).
+inline float twipsPerPixelAt(int dpi) noexcept {
+    return static_cast<float>(kTwipsPerInch) / static_cast<float>(dpi);
+}
 
 // twips / twipsPerPixel computed in double precision from the single-precision operands,
 // then rounded as roundToInt32 does. Throws ArithmeticError for a division by zero, an

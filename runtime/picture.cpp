@@ -1,19 +1,19 @@
 #include "runtime/picture.h"
 
 #include "core/picture_header.h"
+#include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "win/handles.h"
 #include "win/text.h"
 
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace cutshape::runtime {
 namespace {
-
-constexpr int kHimetricPerInch = 2540;
 
 std::vector<std::uint8_t> readPictureFile(const std::wstring& path) {
     win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -68,20 +68,59 @@ SIZE Picture::sizeHimetric() const {
     return SIZE{width, height};
 }
 
+std::optional<SIZE> Picture::bitmapPixels() const {
+    SHORT type = PICTYPE_NONE;
+    OLE_HANDLE handle = 0;
+    if (!picture_ || FAILED(picture_->get_Type(&type)) ||
+        (type != PICTYPE_BITMAP && type != PICTYPE_ICON) || FAILED(picture_->get_Handle(&handle)))
+        return std::nullopt;
+    const auto object = reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle));
+    if (type == PICTYPE_BITMAP) {
+        BITMAP bitmap{};
+        if (!::GetObjectW(object, sizeof bitmap, &bitmap))
+            return std::nullopt;
+        return SIZE{bitmap.bmWidth, bitmap.bmHeight};
+    }
+    ICONINFO icon{};
+    if (!::GetIconInfo(static_cast<HICON>(object), &icon))
+        return std::nullopt;
+    const win::UniqueBitmap colour(icon.hbmColor);
+    const win::UniqueBitmap mask(icon.hbmMask);
+    BITMAP bitmap{};
+    if (colour && ::GetObjectW(colour.get(), sizeof bitmap, &bitmap))
+        return SIZE{bitmap.bmWidth, bitmap.bmHeight};
+    // A monochrome icon's mask holds the AND half above the XOR half.
+    if (mask && ::GetObjectW(mask.get(), sizeof bitmap, &bitmap))
+        return SIZE{bitmap.bmWidth, bitmap.bmHeight / 2};
+    return std::nullopt;
+}
+
 SIZE Picture::sizePixels(int dpiX, int dpiY) const {
+    if (const std::optional<SIZE> pixels = bitmapPixels()) {
+        try {
+            return SIZE{core::scaledFromPictureDpi(pixels->cx, dpiX),
+                        core::scaledFromPictureDpi(pixels->cy, dpiY)};
+        } catch (const core::ArithmeticError& fault) {
+            throw arithmeticError(fault);
+        }
+    }
     const SIZE himetric = sizeHimetric();
-    return SIZE{::MulDiv(himetric.cx, dpiX, kHimetricPerInch),
-                ::MulDiv(himetric.cy, dpiY, kHimetricPerInch)};
+    return SIZE{::MulDiv(himetric.cx, dpiX, core::kHimetricPerInch),
+                ::MulDiv(himetric.cy, dpiY, core::kHimetricPerInch)};
 }
 
 void Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
     if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
         return;
     const SIZE himetric = sizeHimetric();
+    // Without this a shrunk bitmap would AND or OR its pixels together (the default mode).
+    const int previousMode = ::SetStretchBltMode(dc, COLORONCOLOR);
     // HIMETRIC runs bottom-up: start at the top edge and go down by a negative height.
-    win::check(picture_->Render(dc, 0, 0, sizePx.cx, sizePx.cy, 0, himetric.cy, himetric.cx,
-                                -himetric.cy, nullptr),
-               L"Drawing the picture");
+    const HRESULT rendered = picture_->Render(dc, 0, 0, sizePx.cx, sizePx.cy, 0, himetric.cy,
+                                              himetric.cx, -himetric.cy, nullptr);
+    if (previousMode)
+        ::SetStretchBltMode(dc, previousMode);
+    win::check(rendered, L"Drawing the picture");
 }
 
 Picture emptyPicture() {

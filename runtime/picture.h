@@ -6,6 +6,7 @@
 
 #include <ocidl.h>
 #include <olectl.h>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -26,10 +27,15 @@ public:
     // The picture's natural size in HIMETRIC units (0.01 mm); 0 x 0 when empty. Throws the
     // picture's own error when it cannot tell its size.
     SIZE sizeHimetric() const;
-    // The picture's natural size in pixels at the given resolution; throws as sizeHimetric.
+    // The picture's natural size in pixels on a screen of the given resolution. A bitmap's
+    // or icon's pixel is 1/96 inch whoever loaded it and whatever size in HIMETRIC it states
+    // (loaders state it from their own screen's resolution), so it covers dpi/96 screen
+    // pixels; a metafile keeps the physical size it states. Throws as sizeHimetric.
     SIZE sizePixels(int dpiX, int dpiY) const;
 
-    // Draws the picture at its natural size with its top-left corner at (0, 0).
+    // Draws the picture at `sizePx` with its top-left corner at (0, 0). A bitmap is scaled
+    // nearest-neighbour: every pixel drawn is one of the picture's own, so a scaled figure
+    // shows no blend of its background colour at its edges.
     void renderAtOrigin(HDC dc, SIZE sizePx) const;
 
     IPicture* get() const noexcept { return picture_.get(); }
@@ -40,6 +46,9 @@ public:
     }
 
 private:
+    // A bitmap's or icon's own size in pixels; nothing for other pictures.
+    std::optional<SIZE> bitmapPixels() const;
+
     explicit Picture(win::ComPtr<IPicture> picture) noexcept : picture_(std::move(picture)) {}
     friend Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what);
     friend Picture emptyPicture();

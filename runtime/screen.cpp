@@ -7,8 +7,7 @@
 namespace cutshape::runtime {
 namespace {
 
-constexpr int kDefaultDpi = 96;
-constexpr float kTwipsPerInch = 1440.0f;
+constexpr int kDefaultDpi = core::kPictureDpi;
 
 struct Resolution {
     int dpiX = kDefaultDpi;
@@ -47,9 +46,72 @@ Screen::Operation::Operation() noexcept {
     ++operationDepth;
 }
 
+Screen::Operation::Operation(int dpi) noexcept : Operation() {
+    if (dpi <= 0)
+        return;
+    pinned_ = true;
+    keptBefore_ = resolutionKept;
+    dpiXBefore_ = keptResolution.dpiX;
+    dpiYBefore_ = keptResolution.dpiY;
+    keptResolution = Resolution{dpi, dpi};
+    resolutionKept = true;
+}
+
 Screen::Operation::~Operation() {
+    if (pinned_) {
+        resolutionKept = keptBefore_;
+        keptResolution = Resolution{dpiXBefore_, dpiYBefore_};
+    }
     if (--operationDepth == 0)
         resolutionKept = false;
+}
+
+void declarePerMonitorDpiAwareness() noexcept {
+    using SetContext = BOOL(WINAPI*)(void*);
+    using SetAwareness = HRESULT(WINAPI*)(int);
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    if (const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+            user32 ? ::GetProcAddress(user32, "SetProcessDpiAwarenessContext") : nullptr))) {
+        const auto perMonitorV2 = reinterpret_cast<void*>(static_cast<INT_PTR>(-4));
+        const auto perMonitor = reinterpret_cast<void*>(static_cast<INT_PTR>(-3));
+        if (setContext(perMonitorV2) || setContext(perMonitor) ||
+            ::GetLastError() == ERROR_ACCESS_DENIED) // declared already
+            return;
+    }
+    if (const HMODULE shcore = ::LoadLibraryW(L"shcore.dll")) {
+        const auto setAwareness = reinterpret_cast<SetAwareness>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(shcore, "SetProcessDpiAwareness")));
+        constexpr int kProcessPerMonitorDpiAware = 2;
+        const bool done = setAwareness && SUCCEEDED(setAwareness(kProcessPerMonitorDpiAware));
+        ::FreeLibrary(shcore);
+        if (done)
+            return;
+    }
+    ::SetProcessDPIAware();
+}
+
+int windowDpi(HWND window) noexcept {
+    // Bound by name: these came with Windows 10 (1607).
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    using WindowContext = void*(WINAPI*)(HWND);
+    using AwarenessOf = int(WINAPI*)(void*);
+    static const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto bind = [](const char* name) {
+        return reinterpret_cast<void (*)()>(user32 ? ::GetProcAddress(user32, name) : nullptr);
+    };
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(bind("GetDpiForWindow"));
+    static const auto windowContext =
+        reinterpret_cast<WindowContext>(bind("GetWindowDpiAwarenessContext"));
+    static const auto awarenessOf =
+        reinterpret_cast<AwarenessOf>(bind("GetAwarenessFromDpiAwarenessContext"));
+    constexpr int kPerMonitorAware = 2; // DPI_AWARENESS_PER_MONITOR_AWARE
+    // Other windows see the screen's resolution (the system's, or 96 where the system
+    // scales them as bitmaps), which the screen reading already gives.
+    if (!window || !dpiForWindow || !windowContext || !awarenessOf ||
+        awarenessOf(windowContext(window)) != kPerMonitorAware)
+        return 0;
+    ++systemReadCount;
+    return static_cast<int>(dpiForWindow(window));
 }
 
 std::int64_t Screen::systemReads() noexcept {
@@ -63,10 +125,10 @@ int Screen::dpiY() noexcept {
     return readResolution().dpiY;
 }
 float Screen::twipsPerPixelX() noexcept {
-    return kTwipsPerInch / static_cast<float>(dpiX());
+    return core::twipsPerPixelAt(dpiX());
 }
 float Screen::twipsPerPixelY() noexcept {
-    return kTwipsPerInch / static_cast<float>(dpiY());
+    return core::twipsPerPixelAt(dpiY());
 }
 
 std::int32_t Screen::pixelsX(float twips) {

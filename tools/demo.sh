@@ -3,7 +3,8 @@
 # prefix: CutEARTH by default, DEMO=hole or DEMO=head for the others; ARCH=win32 runs the
 # 32-bit build (under emulation), ARCH=win64 (the default) the 64-bit one. On a display it stays
 # until it is closed with its close image; without one it runs on a private X server, waits
-# for the shaped window, saves a screenshot and says where.
+# for the shaped window, saves a screenshot and says where. DPI=144 (or any resolution) runs
+# it at that screen resolution instead of 96.
 #   tools/demo.sh <build folder>
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -23,23 +24,31 @@ library="$build/$arch/control/Cutshape.ocx"
 for file in "$program" "$library"; do
   [[ -f "$file" ]] || { echo "$file is missing: run 'make build' first" >&2; exit 1; }
 done
-export CUTSHAPE_DEMO_PROGRAM=$program CUTSHAPE_DEMO_LIBRARY=$library
+dpi=${DPI:-96}
+[[ $dpi =~ ^[1-9][0-9]*$ ]] || { echo "DPI must be a number of dots per inch, not '$dpi'" >&2; exit 2; }
+export CUTSHAPE_DEMO_PROGRAM=$program CUTSHAPE_DEMO_LIBRARY=$library CUTSHAPE_DEMO_DPI=$dpi
+# The session's prefix is its own copy: the resolution set in it goes with it.
+set_dpi='"$CUTSHAPE_WINE" "$CUTSHAPE_SYSTEM_DIR\\reg.exe" add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$CUTSHAPE_DEMO_DPI" /f >/dev/null'
 
 if [[ -n "${DISPLAY:-}" && "${CUTSHAPE_DEMO_HEADLESS:-0}" != 1 ]]; then
   echo "Showing $(basename "$program") on $DISPLAY: drag it with the left button, close it" \
     "with its close image."
   exec "$repo/tools/wine-session.sh" --arch "$arch" --display-from-user bash -c '
     set -euo pipefail
+    '"$set_dpi"'
     "$CUTSHAPE_WINE" "$CUTSHAPE_SYSTEM_DIR\\regsvr32.exe" /s "$CUTSHAPE_DEMO_LIBRARY"
     "$CUTSHAPE_WINE" "$CUTSHAPE_DEMO_PROGRAM"
   '
 fi
 
-shot="$build/demo-${DEMO:-earth}.png"
-[[ $arch == win64 ]] || shot="$build/demo-${DEMO:-earth}-$arch.png"
+shot="$build/demo-${DEMO:-earth}"
+[[ $arch == win64 ]] || shot="$shot-$arch"
+[[ $dpi -eq 96 ]] || shot="$shot-${dpi}dpi"
+shot="$shot.png"
 export CUTSHAPE_DEMO_SHOT=$shot
 "$repo/tools/wine-session.sh" --arch "$arch" bash -c '
   set -euo pipefail
+  '"$set_dpi"'
   "$CUTSHAPE_WINE" "$CUTSHAPE_SYSTEM_DIR\\regsvr32.exe" /s "$CUTSHAPE_DEMO_LIBRARY"
   "$CUTSHAPE_WINE" "$CUTSHAPE_DEMO_PROGRAM" &
   pid=$!
@@ -58,4 +67,4 @@ export CUTSHAPE_DEMO_SHOT=$shot
   import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 40))+$((X > 20 ? X - 20 : 0))+$((Y > 20 ? Y - 20 : 0))" \
     +repage -define png:exclude-chunks=date,time "$CUTSHAPE_DEMO_SHOT"
 '
-echo "No display: $(basename "$program") ($arch) ran on a private X server. Screenshot: $shot"
+echo "No display: $(basename "$program") ($arch, $dpi dpi) ran on a private X server. Screenshot: $shot"

@@ -11,6 +11,7 @@
 #include "tests/support/windows_pictures.h"
 #include "win/region.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <olectl.h>
 
@@ -169,6 +170,69 @@ TEST_F(CutshapeControl, LoadShapesTheFormToThePictureFigure) {
     EXPECT_EQ(core::canonicalBandsFault(region), "");
     // ShowPicture is False: the form's own picture is not touched.
     EXPECT_TRUE(hosted.form->picture().isNothing());
+}
+
+// The image as a screen of `dpi` shows it: each pixel dpi/96 pixels wide, nearest-neighbour,
+// every screen pixel taking the picture pixel under its top-left corner (as GDI's
+// COLORONCOLOR stretch does here).
+Image scaledForDpi(const Image& image, int dpi) {
+    const auto scaled = [dpi](std::int32_t pixels) {
+        return static_cast<std::int32_t>(std::nearbyint(pixels * dpi / 96.0));
+    };
+    Image result(scaled(image.width()), scaled(image.height()));
+    for (std::int32_t y = 0; y < result.height(); ++y)
+        for (std::int32_t x = 0; x < result.width(); ++x)
+            result.set(x, y,
+                       image.get(x * image.width() / result.width(),
+                                 y * image.height() / result.height()));
+    return result;
+}
+
+// Tells the form's window of a new resolution, as the system tells a per-monitor aware
+// program whose window moved to another monitor, suggesting the rectangle scaled.
+void changeResolution(HWND window, int fromDpi, int toDpi) {
+    RECT suggested{};
+    ::GetWindowRect(window, &suggested);
+    suggested.right = suggested.left + ::MulDiv(suggested.right - suggested.left, toDpi, fromDpi);
+    suggested.bottom = suggested.top + ::MulDiv(suggested.bottom - suggested.top, toDpi, fromDpi);
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(toDpi, toDpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST_F(CutshapeControl, NewResolutionShapesOrRestoresTheFormAgainAtIt) {
+    const int screenDpi = runtime::Screen::dpiX();
+    HostedControl hosted(formDesign(), true);
+    const HWND window = hosted.form->hwnd();
+    const SIZE designed = windowSize(window);
+    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
+    // Sides that every resolution here scales to whole pixels, so that where each screen
+    // pixel samples the picture does not depend on how the system rounds.
+    const Image image = makeFigure(120, 90);
+    const runtime::Picture picture = pictureFile(L"dpi.bmp", image);
+    ASSERT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
+        S_OK);
+
+    changeResolution(window, screenDpi, 144);
+    const Image at144 = scaledForDpi(image, 144);
+    EXPECT_EQ(windowSize(window).cx, at144.width());
+    EXPECT_EQ(windowSize(window).cy, at144.height());
+    EXPECT_EQ(figureMismatch(windowRegion(window), at144, 0x00FFFFFF), "");
+    // Later operations run at the window's new resolution too: Restore gives the remembered
+    // size in twips, in pixels of 144 dpi.
+    ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
+    const SIZE restored{::MulDiv(designed.cx, 144, screenDpi),
+                        ::MulDiv(designed.cy, 144, screenDpi)};
+    EXPECT_EQ(windowRegion(window), (core::Rects{{0, 0, restored.cx, restored.cy}}));
+
+    // A restored form is restored again at the next resolution, and loads there.
+    changeResolution(window, 144, 192);
+    const SIZE at192{::MulDiv(designed.cx, 192, screenDpi), ::MulDiv(designed.cy, 192, screenDpi)};
+    EXPECT_EQ(windowRegion(window), (core::Rects{{0, 0, at192.cx, at192.cy}}));
+    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad).status, S_OK);
+    EXPECT_EQ(figureMismatch(windowRegion(window), scaledForDpi(image, 192), 0x00FFFFFF), "");
+    changeResolution(window, 192, screenDpi);
+    EXPECT_EQ(figureMismatch(windowRegion(window), scaledForDpi(image, screenDpi), 0x00FFFFFF), "");
 }
 
 TEST_F(CutshapeControl, LoadWithoutAnySiteRaisesAClearErrorInsteadOfCrashing) {

@@ -100,6 +100,20 @@ TEST(TwipsToPixels, RoundsTheQuotientTiesToEven) {
     EXPECT_EQ(twipsToPixels(1000.0f, kInf), 0);
 }
 
+TEST(ScaledFromPictureDpi, IsTheTwipsOfTheBitmapPixelsRoundedAsAnyLength) {
+    struct Case {
+        std::int32_t pixels;
+        int dpi;
+        std::int32_t expected;
+    };
+    for (const Case& c :
+         {Case{240, 96, 240}, Case{240, 120, 300}, Case{240, 144, 360}, Case{240, 192, 480},
+          Case{211, 144, 316} /* 316.5 */, Case{157, 144, 236} /* 235.5 */,
+          Case{5, 120, 6} /* 6.25 */, Case{0, 144, 0}})
+        EXPECT_EQ(scaledFromPictureDpi(c.pixels, c.dpi), c.expected)
+            << c.pixels << " px at " << c.dpi << " dpi";
+}
+
 TEST(TwipsToPixels, DividesInDoublePrecision) {
     // Both quotients lie just above a tie; rounded to single precision first they would land
     // on the tie and go to the even neighbour below.

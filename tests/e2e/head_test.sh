@@ -2,8 +2,10 @@
 # CutHEAD end to end: it opens in the outline of the head picture stored in its form (the
 # figure computed here from the same picture file), cancelling the file dialog changes
 # nothing, picking a BMP, a GIF, a JPEG and an ICO file reshapes the window to each, and the
-# close image ends the program with exit code 0.
+# close image ends the program with exit code 0; at another screen resolution, every outline
+# and image scaled by dpi/96.
 #   head_test.sh <CutHEAD.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe> <head.bmp>
+#                [dpi]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
@@ -16,6 +18,7 @@ head_picture=$5
 source "$here/e2e_lib.sh"
 source "$here/demo_lib.sh"
 register_control "$2"
+use_dpi "${6:-96}"
 
 fail() { echo "FAIL: $*"; exit 1; }
 dialog_title="Select an image with a solid background color"
@@ -42,15 +45,17 @@ pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
 expect_shape() { # <picture.bmp> <what>
-  local width height
-  read -r width height < <(identify -format '%w %h\n' "$1")
-  eventually 10 shaped_as "$id" "$1" auto "$width" "$height" || true
+  local width height expected=$e2e_work/expected.bmp
+  scaled_figure "$1" "$expected"
+  read -r width height < <(identify -format '%w %h\n' "$expected")
+  eventually 10 shaped_as "$id" "$expected" auto "$width" "$height" || true
   geometry "$id"
   [[ $WIDTH -eq $width && $HEIGHT -eq $height ]] ||
     fail "$2: the window is ${WIDTH}x${HEIGHT}, not ${width}x${height}"
-  "$xshape" compare "$id" "$1" auto || fail "$2: the shape is not the picture's figure"
-  echo "ok: $2"
+  "$xshape" compare "$id" "$expected" auto || fail "$2: the shape is not the picture's figure"
+  echo "ok: $2 at $dpi dpi (${width}x${height})"
 }
+
 
 # imgSelect at (1950, 525) twips: pixel (130, 35), 25 x 24. The dialog opens on a click.
 # Two clicks on one spot within the double-click time are a double-click, which is no Click:
@@ -59,7 +64,7 @@ expect_shape() { # <picture.bmp> <what>
 select_x=138
 open_dialog() {
   select_x=$((select_x == 138 ? 148 : 138))
-  click_at "$id" "$select_x" 47
+  click_at "$id" "$(px "$select_x")" "$(px 47)"
   dialog=$(wait_window "$dialog_title" "$pid") || fail "no dialog titled '$dialog_title'"
 }
 
@@ -78,6 +83,8 @@ type_into_dialog() { # <file>
 }
 
 expect_shape "$head_picture" "opens in the outline of the head stored in the form"
+expect_on_figure "$id" "imgClose 2415 150 210 225" "imgSelect 1950 525 375 360"
+echo "ok: the images lie on the head's figure"
 
 geometry "$id"
 x0=$X y0=$Y
@@ -106,10 +113,10 @@ pick "$e2e_work/figure.ico"
 expect_shape "$e2e_work/figure-ico.bmp" "picking an ICO file reshapes the window"
 
 # Back to a picture on which the close image lies, the head picture file; imgClose at
-# (2415, 150) twips: pixel (161, 10).
+# (2415, 150) twips: pixel (161, 10) at 96 dpi.
 pick "$head_picture"
 expect_shape "$head_picture" "picking the head picture file gives the head's outline"
-click_at "$id" 168 17
+click_at "$id" "$(px 168)" "$(px 17)"
 wait_exit "$pid" || fail "the close image did not end the program"
 [[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
 echo "ok: the close image ends the program with exit code 0"

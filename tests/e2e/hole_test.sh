@@ -2,8 +2,9 @@
 # CutHOLE end to end: it opens in the outline of Hole.bmp (figure computed here from the
 # picture), a press inside the hole reaches the window beneath, "Hold Form" stops dragging
 # and "Move Form" restores it, each with the message "Try to move the Hole!" titled CutHOLE,
-# and the close image ends the program with exit code 0.
-#   hole_test.sh <CutHOLE.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe>
+# and the close image ends the program with exit code 0; at another screen resolution, all
+# of it scaled by dpi/96.
+#   hole_test.sh <CutHOLE.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe> [dpi]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
@@ -15,11 +16,12 @@ window_texts=$4
 source "$here/e2e_lib.sh"
 source "$here/demo_lib.sh"
 register_control "$2"
+use_dpi "${5:-96}"
 
 fail() { echo "FAIL: $*"; exit 1; }
 
 picture="$e2e_work/hole.bmp"
-convert "$(dirname "$program")/Hole.bmp" -type TrueColor BMP3:"$picture"
+scaled_figure "$(dirname "$program")/Hole.bmp" "$picture"
 # The hole: pixels of the background colour that a flood fill from the corner cannot reach.
 background=$(convert "$picture" -format '%[pixel:p{0,0}]' info:)
 read -r hole_w hole_h hole_x hole_y < <(
@@ -50,7 +52,9 @@ pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 eventually 10 shaped_as "$id" "$picture" auto || true
 "$xshape" compare "$id" "$picture" auto || fail "the window's shape is not the figure of Hole.bmp"
-echo "ok: opens in the outline of Hole.bmp"
+expect_on_figure "$id" "imgClose 900 195 210 225" "imgStop 1470 795 315 330" \
+  "imgPlay 195 810 375 360"
+echo "ok: opens in the outline of Hole.bmp at $dpi dpi, its images on the figure"
 
 geometry "$id"
 xev_id=$(xdotool search --name '^Event Tester$' | head -n1)
@@ -105,22 +109,23 @@ expect_message() { # <what>
 
 drag
 expect_moved 20 "a left drag moves the window at start"
-# imgStop at (1470, 795) twips: pixel (98, 53), 21 x 22; imgPlay at (195, 810): (13, 54).
-click_at "$id" 108 64
+# imgStop at (1470, 795) twips: pixel (98, 53), 21 x 22 at 96 dpi; imgPlay at (195, 810):
+# (13, 54).
+click_at "$id" "$(px 108)" "$(px 64)"
 expect_message "Hold Form"
 drag
-click_at "$id" 108 64
+click_at "$id" "$(px 108)" "$(px 64)"
 expect_message "Hold Form again"
 expect_moved 0 "after Hold Form a left drag leaves the window where it is"
 drag
-click_at "$id" 25 66
+click_at "$id" "$(px 25)" "$(px 66)"
 expect_message "Move Form"
 expect_moved 0 "Hold Form twice keeps the window held"
 drag
 expect_moved 20 "after Move Form a left drag moves the window again"
 
-# imgClose at (900, 195) twips: pixel (60, 13), 14 x 15.
-click_at "$id" 67 20
+# imgClose at (900, 195) twips: pixel (60, 13), 14 x 15 at 96 dpi.
+click_at "$id" "$(px 67)" "$(px 20)"
 wait_exit "$pid" || fail "the close image did not end the program"
 [[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
 echo "ok: the close image ends the program with exit code 0"

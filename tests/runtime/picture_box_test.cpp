@@ -6,6 +6,7 @@
 #include "win/gdi_watch.h"
 #include "win/registry.h"
 
+#include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <olectl.h>
@@ -245,13 +246,16 @@ private:
     win::RegistryValue saved_;
 };
 
-std::string runProbe(const std::wstring& picture) {
+std::string runProbe(const std::vector<std::wstring>& pictures) {
     wchar_t self[MAX_PATH]{};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring probe(self);
     probe = probe.substr(0, probe.find_last_of(L"\\/") + 1) + L"staging_size_probe.exe";
     // The command processor strips the outer pair of quotes.
-    const std::wstring command = L"\"\"" + probe + L"\" \"" + picture + L"\"\"";
+    std::wstring command = L"\"\"" + probe + L"\"";
+    for (const std::wstring& picture : pictures)
+        command += L" \"" + picture + L"\"";
+    command += L"\"";
     FILE* pipe = ::_wpopen(command.c_str(), L"r");
     if (!pipe)
         return {};
@@ -263,25 +267,63 @@ std::string runProbe(const std::wstring& picture) {
     return output;
 }
 
+// A picture's natural size, in a process started at each screen resolution: a bitmap's and
+// an icon's pixel is 1/96 inch (15 twips) whatever size the loader stated from its screen,
+// so they cover dpi/96 screen pixels; a metafile keeps the physical size it states.
 TEST_F(PictureBoxTest, StagedPictureSizeFollowsScreenResolution) {
-    const std::wstring picture =
-        folder_.write(L"head.bmp", testing::writeBmp24(testing::makeFigure(350, 406))).wstring();
+    struct Kind {
+        const wchar_t* file;
+        std::vector<std::uint8_t> bytes;
+        SIZE pixels; // at 96 dpi
+        bool metafile;
+    };
+    const Kind kinds[] = {
+        {L"head.bmp", testing::writeBmp24(testing::makeFigure(350, 406)), {350, 406}, false},
+        {L"odd.bmp", testing::writeBmp24(testing::makeFigure(211, 157)), {211, 157}, false},
+        {L"icon.ico",
+         testing::writeIco(testing::makeFigure(32, 32, 0x00FFFFFF, 0x00000080), 0x00FFFFFFu),
+         {32, 32},
+         false},
+        {L"figure.emf", testing::makeEnhancedMetafile(40, 30, RECT{5, 5, 20, 25}), {40, 30}, true},
+    };
+    std::vector<std::wstring> files;
+    for (const Kind& kind : kinds)
+        files.push_back(folder_.write(kind.file, kind.bytes).wstring());
     ScreenResolution resolution;
-    for (const int dpi : {96, 120, 144}) {
+    for (const int dpi : {96, 120, 144, 192}) {
         resolution.set(static_cast<DWORD>(dpi));
-        std::istringstream report(runProbe(picture));
-        float tppX = 0, tppY = 0, widthTwips = 0, heightTwips = 0;
-        int widthPx = 0, heightPx = 0;
-        report >> tppX >> tppY >> widthTwips >> heightTwips >> widthPx >> heightPx;
+        std::istringstream report(runProbe(files));
+        float tppX = 0, tppY = 0;
+        report >> tppX >> tppY;
         ASSERT_TRUE(report) << "no report from the probe at " << dpi << " dpi";
         const float tpp = 1440.0f / static_cast<float>(dpi);
-        SCOPED_TRACE(dpi);
-        EXPECT_FLOAT_EQ(tppX, tpp);
-        EXPECT_FLOAT_EQ(tppY, tpp);
-        EXPECT_EQ(widthPx, 350); // the natural size survives the HIMETRIC round trip
-        EXPECT_EQ(heightPx, 406);
-        EXPECT_FLOAT_EQ(widthTwips, 350 * tpp);
-        EXPECT_FLOAT_EQ(heightTwips, 406 * tpp);
+        EXPECT_FLOAT_EQ(tppX, tpp) << dpi;
+        EXPECT_FLOAT_EQ(tppY, tpp) << dpi;
+        for (const Kind& kind : kinds) {
+            float widthTwips = 0, heightTwips = 0;
+            int widthPx = 0, heightPx = 0;
+            long widthHimetric = 0, heightHimetric = 0;
+            report >> widthTwips >> heightTwips >> widthPx >> heightPx >> widthHimetric >>
+                heightHimetric;
+            ASSERT_TRUE(report) << "no size for a picture at " << dpi << " dpi";
+            SCOPED_TRACE(::testing::Message() << dpi << " dpi, " << kind.file);
+            // Twips to pixels as every length is rounded: to nearest, ties to even (211 and
+            // 157 pixels at 144 dpi are 316.5 and 235.5).
+            const auto bitmapPixels = [&](int pixels) {
+                return static_cast<int>(std::nearbyint(pixels * dpi / 96.0));
+            };
+            const SIZE expected =
+                kind.metafile
+                    ? SIZE{::MulDiv(widthHimetric, dpi, 2540), ::MulDiv(heightHimetric, dpi, 2540)}
+                    : SIZE{bitmapPixels(kind.pixels.cx), bitmapPixels(kind.pixels.cy)};
+            EXPECT_EQ(widthPx, expected.cx);
+            EXPECT_EQ(heightPx, expected.cy);
+            EXPECT_FLOAT_EQ(widthTwips, static_cast<float>(expected.cx) * tpp);
+            EXPECT_FLOAT_EQ(heightTwips, static_cast<float>(expected.cy) * tpp);
+            if (kind.metafile) { // its physical size, whatever the screen
+                EXPECT_NEAR(widthPx, bitmapPixels(kind.pixels.cx), 1);
+            }
+        }
     }
 }
 

@@ -113,6 +113,15 @@ void writeProgramManifest(std::ostream& out, const std::string& architecture,
     writeIdentity(out, architecture, version, "      ");
     out << "    </dependentAssembly>\n"
         << "  </dependency>\n"
+        // Laid out at each monitor's resolution by the program itself, never stretched.
+        << "  <application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n"
+        << "    <windowsSettings>\n"
+        << "      <dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+           "true/pm</dpiAware>\n"
+        << "      <dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+           "PerMonitorV2, PerMonitor</dpiAwareness>\n"
+        << "    </windowsSettings>\n"
+        << "  </application>\n"
         << "</assembly>\n";
 }
 

@@ -10,6 +10,7 @@
 #include "control/region_builder.h"
 #include "runtime/picture.h"
 #include "runtime/picture_box.h"
+#include "runtime/screen.h"
 #include "win/message_window.h"
 #include "win/region.h"
 #include "win/window_calls.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -95,13 +97,43 @@ runtime::Picture demoPicture() {
 }
 
 // The shaped window: shows the staged picture, moves when dragged, closes on a right click
-// or Escape.
+// or Escape, and is shaped again when it is told of a new resolution.
 class Preview final : public win::MessageHandler {
 public:
     runtime::PictureBox staging{300, 1110, 1215, 495};
+    core::MaskSettings mask;
+    bool perPixel = false;
+    control::ScanSize scan;
+
+    // Stages the picture at the screen's resolution and builds its region; returns the
+    // region and its number of rectangles.
+    std::pair<win::UniqueRegion, std::size_t> stage(const runtime::Picture& picture) {
+        control::prepareForScan(staging);
+        staging.setPicture(picture);
+        win::UniqueRegion region = perPixel ? control::buildRegionPerPixel(staging, mask, scan)
+                                            : control::buildRegion(staging, mask, scan);
+        const std::size_t rects = win::regionRects(region.get()).size();
+        return {std::move(region), rects};
+    }
 
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
+        case WM_DPICHANGED: {
+            const runtime::Screen::Operation atNewResolution(LOWORD(wParam));
+            try {
+                auto [region, rects] = stage(staging.picture());
+                const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
+                ::SetWindowPos(window, nullptr, suggested.left, suggested.top, staging.widthPx(),
+                               staging.heightPx(), SWP_NOZORDER | SWP_NOACTIVATE);
+                win::setWindowRegion(window, std::move(region));
+                ::InvalidateRect(window, nullptr, TRUE);
+                std::printf("shaped %d %d %zu\n", scan.scanWidth, scan.scanHeight, rects);
+                std::fflush(stdout);
+            } catch (const win::Error& error) {
+                std::fwprintf(stderr, L"shape_preview: %ls\n", error.description().c_str());
+            }
+            return 0;
+        }
         case WM_PAINT: {
             PAINTSTRUCT paint;
             const HDC dc = ::BeginPaint(window, &paint);
@@ -129,15 +161,12 @@ public:
 
 int run(const Options& options) {
     Preview preview;
-    runtime::PictureBox& box = preview.staging;
-    control::prepareForScan(box);
-    box.setPicture(options.demo ? demoPicture() : runtime::loadPicture(options.picture));
-
-    const core::MaskSettings mask{options.mask, options.automaticMask, false};
-    control::ScanSize scan;
-    win::UniqueRegion region = options.perPixel ? control::buildRegionPerPixel(box, mask, scan)
-                                                : control::buildRegion(box, mask, scan);
-    const std::size_t rectCount = win::regionRects(region.get()).size();
+    preview.mask = core::MaskSettings{options.mask, options.automaticMask, false};
+    preview.perPixel = options.perPixel;
+    auto [region, rectCount] =
+        preview.stage(options.demo ? demoPicture() : runtime::loadPicture(options.picture));
+    const runtime::PictureBox& box = preview.staging;
+    const control::ScanSize& scan = preview.scan;
 
     WNDCLASSW windowClass{};
     windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -172,6 +201,7 @@ int run(const Options& options) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    runtime::declarePerMonitorDpiAwareness();
     ::CoInitialize(nullptr);
     int status = 0;
     try {
