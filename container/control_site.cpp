@@ -85,24 +85,30 @@ void ControlSite::connect(IPropertyBag* stored) {
     object->GetMiscStatus(DVASPECT_CONTENT, &misc);
     IOleClientSite* clientSite = this;
     if (misc & OLEMISC_SETCLIENTSITEFIRST)
-        win::checkWithErrorInfo(object->SetClientSite(clientSite), L"SetClientSite");
+        win::checkWithErrorInfo([&] { return object->SetClientSite(clientSite); },
+                                L"SetClientSite");
 
     if (stored) {
-        win::checkWithErrorInfo(control_.query<IPersistPropertyBag>()->Load(stored, nullptr),
-                                L"Loading the control's properties");
+        win::checkWithErrorInfo(
+            [&] { return control_.query<IPersistPropertyBag>()->Load(stored, nullptr); },
+            L"Loading the control's properties");
     } else if (auto bag = control_.tryQuery<IPersistPropertyBag>()) {
-        win::checkWithErrorInfo(bag->InitNew(), L"Initialising the control");
+        win::checkWithErrorInfo([&] { return bag->InitNew(); }, L"Initialising the control");
     } else if (auto stream = control_.tryQuery<IPersistStreamInit>()) {
-        win::checkWithErrorInfo(stream->InitNew(), L"Initialising the control");
+        win::checkWithErrorInfo([&] { return stream->InitNew(); }, L"Initialising the control");
     }
     if (!(misc & OLEMISC_SETCLIENTSITEFIRST))
-        win::checkWithErrorInfo(object->SetClientSite(clientSite), L"SetClientSite");
+        win::checkWithErrorInfo([&] { return object->SetClientSite(clientSite); },
+                                L"SetClientSite");
 
     if (!placement_.userMode || !(misc & OLEMISC_INVISIBLEATRUNTIME)) {
         RECT position = placement_.positionPx;
-        win::checkWithErrorInfo(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0,
-                                               form_->hwnd(), &position),
-                                L"Activating the control");
+        win::checkWithErrorInfo(
+            [&] {
+                return object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0,
+                                      form_->hwnd(), &position);
+            },
+            L"Activating the control");
     }
 }
 

@@ -1,6 +1,7 @@
 #include "control/host_form.h"
 
 #include "runtime/late_bound.h"
+#include "win/error.h"
 
 #include <olectl.h>
 
@@ -72,6 +73,7 @@ win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
             return win::ComPtr<IDispatch>(parent.get()->pdispVal);
     } catch (const win::Error&) {
         // An extender without a Parent: fall back to the site's window.
+        win::reportCaught(L"reading the extended control's Parent; shaping the site's window");
     }
     return {};
 }

@@ -246,7 +246,8 @@ HRESULT registerIn(const ClassesRoot& root, HMODULE module) noexcept {
         try {
             unregisterAll(root);
         } catch (...) {
-            // The registration error is the one to report.
+            // The registration error is the one to return.
+            win::reportCaught(L"undoing a failed registration");
         }
         return result;
     }

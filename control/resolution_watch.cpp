@@ -1,8 +1,8 @@
 #include "control/resolution_watch.h"
 
+#include "win/error.h"
+
 #include <commctrl.h>
-#include <exception>
-#include <string>
 
 namespace cutshape::control {
 namespace {
@@ -39,11 +39,8 @@ LRESULT CALLBACK ResolutionWatch::procedure(HWND window, UINT message, WPARAM wP
         // No error may leave a window procedure: the window keeps its shape and says why.
         try {
             watch->changed_(LOWORD(wParam));
-        } catch (const std::exception& error) {
-            ::OutputDebugStringA(("Cutshape: shaping the window again at " +
-                                  std::to_string(LOWORD(wParam)) + " dpi failed: " + error.what() +
-                                  "\n")
-                                     .c_str());
+        } catch (...) {
+            win::reportCaught(L"shaping the window again at its new resolution");
         }
         return result;
     }

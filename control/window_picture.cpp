@@ -2,6 +2,7 @@
 
 #include "runtime/screen.h"
 #include "win/com_object.h"
+#include "win/error.h"
 
 #include <algorithm>
 #include <commctrl.h>
@@ -37,6 +38,7 @@ LRESULT CALLBACK paintPicture(HWND window, UINT message, WPARAM wParam, LPARAM l
                 painting->picture.sizePixels(painting->dpi, painting->dpi));
         } catch (...) {
             // A picture that cannot draw leaves the plain background.
+            win::reportCaught(L"painting the window's background picture");
         }
         return erased ? erased : 1;
     }

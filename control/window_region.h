@@ -19,8 +19,8 @@ void refuseTooComplexOutline(std::size_t rects);
 // SetWindowRgn with redraw: the window takes the region and the system owns it from then on.
 // A region with more rectangles than the window system can take is refused before the
 // window sees it, since the window system would end the program instead: throws
-// kOutlineTooComplexError, the window keeps its region and `region` is freed. The result
-// of SetWindowRgn itself is ignored.
+// kOutlineTooComplexError, the window keeps its region and `region` is freed. A window that
+// refuses the region keeps its own too: the error names SetWindowRgn, `region` is freed.
 void installWindowRegion(HWND window, win::UniqueRegion region);
 
 } // namespace cutshape::control

@@ -1,5 +1,7 @@
 #include "runtime/late_bound.h"
 
+#include "win/com_error.h"
+
 #include <new>
 #include <optional>
 #include <string>
@@ -28,19 +30,7 @@ std::optional<win::Error> errorInfoOf(IDispatch& object, HRESULT status) {
     const auto support = win::ComPtr<IDispatch>(&object).tryQuery<ISupportErrorInfo>();
     if (!support || support->InterfaceSupportsErrorInfo(IID_IDispatch) != S_OK)
         return std::nullopt;
-    win::ComPtr<IErrorInfo> info;
-    if (::GetErrorInfo(0, info.put()) != S_OK || !info)
-        return std::nullopt;
-    BSTR description = nullptr;
-    BSTR source = nullptr;
-    info->GetDescription(&description);
-    info->GetSource(&source);
-    std::wstring text = taken(description);
-    if (text.empty()) {
-        ::SysFreeString(source);
-        return std::nullopt;
-    }
-    return win::Error(status, std::move(text), taken(source));
+    return win::takeErrorInfo(status);
 }
 
 } // namespace

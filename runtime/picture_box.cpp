@@ -145,7 +145,8 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
             try {
                 draw(image_, picture_, backColor_); // the image shows the box as it was
             } catch (...) {
-                // The first error is the one to report.
+                // The first error is the one to report to the caller.
+                win::reportCaught(L"drawing the picture box as it was");
             }
             throw;
         }

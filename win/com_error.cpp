@@ -73,21 +73,27 @@ HRESULT toComError(REFIID iid, const wchar_t* source) noexcept {
 
 namespace cutshape::win {
 
-void checkWithErrorInfo(HRESULT result, const wchar_t* context) {
-    if (SUCCEEDED(result))
-        return;
+std::optional<Error> takeErrorInfo(HRESULT result) {
     ComPtr<IErrorInfo> info;
-    if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-        BSTR description = nullptr;
-        BSTR source = nullptr;
-        info->GetDescription(&description);
-        info->GetSource(&source);
-        Error error(result, description ? description : L"", source ? source : L"");
-        ::SysFreeString(description);
-        ::SysFreeString(source);
-        throw error;
-    }
+    if (::GetErrorInfo(0, info.put()) != S_OK || !info)
+        return std::nullopt;
+    BSTR description = nullptr;
+    BSTR source = nullptr;
+    info->GetDescription(&description);
+    info->GetSource(&source);
+    std::optional<Error> error;
+    if (description && *description)
+        error.emplace(result, description, source ? source : L"");
+    ::SysFreeString(description);
+    ::SysFreeString(source);
+    return error;
+}
+
+void throwWithErrorInfo(HRESULT result, const wchar_t* context) {
+    if (std::optional<Error> error = takeErrorInfo(result))
+        throw *error;
     check(result, context);
+    throw Error(result, context); // unreachable: check throws for every failure code
 }
 
 } // namespace cutshape::win
@@ -100,9 +106,10 @@ HRESULT toDispatchResult(EXCEPINFO* exception, const wchar_t* source, REFIID iid
     } catch (const Error& error) {
         if (error.number() == DISP_E_MEMBERNOTFOUND || error.number() == DISP_E_BADPARAMCOUNT)
             return error.number();
+        return toDispatchException(exception, source, iid);
     } catch (...) {
+        return toDispatchException(exception, source, iid);
     }
-    return toDispatchException(exception, source, iid);
 }
 
 HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source, REFIID iid) noexcept {
@@ -112,12 +119,11 @@ HRESULT toDispatchException(EXCEPINFO* exception, const wchar_t* source, REFIID 
     if (exception) {
         *exception = EXCEPINFO{};
         exception->scode = number;
-        ComPtr<IErrorInfo> info;
-        if (::GetErrorInfo(0, info.put()) == S_OK && info) {
-            info->GetSource(&exception->bstrSource);
-            info->GetDescription(&exception->bstrDescription);
-            // GetErrorInfo took the information; it stays for the caller as well.
-            ::SetErrorInfo(0, info.get());
+        // Taken to be copied, and set again: it stays for the caller as well.
+        if (const std::optional<Error> error = takeErrorInfo(number)) {
+            exception->bstrSource = ::SysAllocString(error->source().c_str());
+            exception->bstrDescription = ::SysAllocString(error->description().c_str());
+            setErrorInfo(iid, error->source().c_str(), error->description().c_str());
         }
     }
     return DISP_E_EXCEPTION;

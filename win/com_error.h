@@ -3,7 +3,10 @@
 // error information (description, source, interface), so that no exception crosses a COM
 // method and dispatch callers receive the number, source and description.
 
+#include "win/error.h"
+
 #include <oaidl.h>
+#include <optional>
 #include <windows.h>
 
 namespace cutshape::win {
@@ -20,9 +23,25 @@ void setErrorInfo(REFIID iid, const wchar_t* source, const wchar_t* description)
 
 namespace cutshape::win {
 
-// The caller's side of the boundary: throws Error for a failed call, with the description
-// and source the callee left in the thread's error information, if any.
-void checkWithErrorInfo(HRESULT result, const wchar_t* context);
+// The thread's error information, taken (the thread holds none afterwards), as an Error
+// numbered `result`; nothing when there is none or it has no description. The one reader:
+// callers clear the information before their call, so that an earlier call's is never
+// taken for theirs.
+std::optional<Error> takeErrorInfo(HRESULT result);
+
+// Throws Error for a failed `result`: the callee's error information when it left some,
+// else the system's text after `context`.
+[[noreturn]] void throwWithErrorInfo(HRESULT result, const wchar_t* context);
+
+// The caller's side of the boundary: clears the thread's error information, makes the COM
+// call `call` (which returns an HRESULT) and throws Error when it fails, with the
+// description and source the callee left, if any.
+template <class Call>
+void checkWithErrorInfo(Call&& call, const wchar_t* context) {
+    ::SetErrorInfo(0, nullptr);
+    if (const HRESULT result = call(); FAILED(result))
+        throwWithErrorInfo(result, context);
+}
 
 } // namespace cutshape::win
 

@@ -1,5 +1,7 @@
 #include "win/error.h"
 
+#include "win/text.h"
+
 #include <cstdio>
 #include <cstring>
 #include <oleauto.h>
@@ -84,6 +86,25 @@ void check(HRESULT result, const wchar_t* context) {
         if (!message.empty())
             description += L": " + message;
         throw Error(result, std::move(description));
+    }
+}
+
+void reportCaught(const wchar_t* context) noexcept {
+    try {
+        std::wstring what;
+        try {
+            throw;
+        } catch (const Error& error) {
+            what = error.description() + L" (" + errorText(error.number()) + L")";
+        } catch (const std::exception& error) {
+            what = widen(error.what());
+        } catch (...) {
+            what = L"an unknown failure";
+        }
+        ::OutputDebugStringW(
+            (L"Cutshape: " + std::wstring(context) + L": " + what + L"\n").c_str());
+    } catch (...) {
+        ::OutputDebugStringW(L"Cutshape: a failure could not be described\n");
     }
 }
 

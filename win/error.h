@@ -32,6 +32,12 @@ void check(HRESULT result, const wchar_t* context);
 // Throws Error built from GetLastError(), naming the failed call.
 [[noreturn]] void throwLastError(const wchar_t* context);
 
+// Call only from a catch block that must not rethrow (window procedures, destructors, a
+// second failure while the first is being reported): says on the debugger's output
+// (OutputDebugStringW) what was caught and where, "Cutshape: <context>: <what>", so that no
+// failure vanishes without a word.
+void reportCaught(const wchar_t* context) noexcept;
+
 // The system's message text for an HRESULT, without the trailing line break; empty if none.
 std::wstring systemMessage(HRESULT result);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <utility>
 
 namespace cutshape::win {
 namespace {
@@ -29,6 +30,10 @@ bool GdiWatch::regionCallFails() noexcept {
     if (!activeWatch)
         return false;
     return ++activeWatch->regionCalls_ == activeWatch->failingCall_;
+}
+
+bool GdiWatch::windowRegionRefused() noexcept {
+    return activeWatch && std::exchange(activeWatch->refuseWindowRegion_, false);
 }
 
 void GdiWatch::regionCreated(HRGN region) noexcept {

@@ -2,7 +2,8 @@
 // A seam for tests of the GDI objects this layer creates. While a GdiWatch is alive it
 // counts every region the layer creates until the region is deleted or handed to a window,
 // and every 32-bit surface (a memory device context with its DIB section); it can also make
-// a chosen region creation or union fail exactly as the system fails one. Windows counts GDI
+// a chosen region creation or union fail exactly as the system fails one, or a window refuse
+// its region. Windows counts GDI
 // objects per process, but Wine's GetGuiResources answers 0, so tests count here.
 // Without a watch the layer pays one pointer test per call.
 
@@ -25,6 +26,10 @@ public:
     // counted together. 0 lets every call through.
     void failRegionCall(std::int64_t n) noexcept;
 
+    // Makes the next SetWindowRgn of this layer refuse the region, as the system refuses one
+    // it cannot take.
+    void refuseWindowRegion() noexcept { refuseWindowRegion_ = true; }
+
     // Region creations and unions made since the watch started.
     std::int64_t regionCalls() const noexcept { return regionCalls_; }
     std::size_t liveRegions() const noexcept { return liveRegions_.size(); }
@@ -40,6 +45,8 @@ public:
     // The calls the layer makes; they do nothing without a watch.
     // Counts a region creation or union and says whether it is the one to fail.
     static bool regionCallFails() noexcept;
+    // Whether this SetWindowRgn is the one to refuse.
+    static bool windowRegionRefused() noexcept;
     static void regionCreated(HRGN region) noexcept;
     // Deleted, or handed to a window that owns it from then on.
     static void regionGone(HRGN region) noexcept;
@@ -50,6 +57,7 @@ public:
 private:
     std::int64_t regionCalls_ = 0;
     std::int64_t failingCall_ = 0;
+    bool refuseWindowRegion_ = false;
     std::unordered_set<HRGN> liveRegions_;
     std::size_t peakLiveRegions_ = 0;
     std::int64_t dibSectionsCreated_ = 0;

@@ -1,14 +1,17 @@
 #include "win/window_calls.h"
 
+#include "win/error.h"
 #include "win/gdi_watch.h"
 
 namespace cutshape::win {
 
-bool setWindowRegion(HWND window, UniqueRegion region) noexcept {
-    if (!::SetWindowRgn(window, region.get(), TRUE))
-        return false;
+void setWindowRegion(HWND window, UniqueRegion region) {
+    const bool refused = GdiWatch::windowRegionRefused();
+    if (refused)
+        ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (refused || !::SetWindowRgn(window, region.get(), TRUE))
+        throwLastError(L"SetWindowRgn refused the window's region");
     GdiWatch::regionGone(region.release()); // the window owns the region now
-    return true;
 }
 
 void dragByCaption(HWND window) noexcept {

@@ -5,10 +5,10 @@
 
 namespace cutshape::win {
 
-// Installs `region` as the window's region and redraws the window at once. On success the
-// system owns the region; when the call fails the region is freed here. Returns whether
-// the window took it.
-bool setWindowRegion(HWND window, UniqueRegion region) noexcept;
+// Installs `region` as the window's region and redraws the window at once: the system owns
+// the region from then on. When the window refuses it (no such window, one of another
+// process, no memory), the region is freed here and Error names SetWindowRgn and why.
+void setWindowRegion(HWND window, UniqueRegion region);
 
 // Lets the user drag `window` with the mouse as if the press had hit its caption: releases
 // the mouse capture and sends WM_NCLBUTTONDOWN/HTCAPTION with the cursor's screen position.

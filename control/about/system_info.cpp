@@ -101,11 +101,13 @@ void startSysInfo(HWND owner, const std::wstring& title) noexcept {
         return;
     } catch (...) {
         // Every failure, a run-time error of a lookup included, ends in the one message.
+        win::reportCaught(L"starting the system information tool");
     }
     try {
         runtime::msgBox(owner, kUnavailable, MB_OK, title);
     } catch (...) {
         // Nothing is left to tell the user with.
+        win::reportCaught(L"telling that the system information tool is unavailable");
     }
 }
 

@@ -14,6 +14,7 @@
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
 #include "tests/support/windows_pictures.h"
+#include "win/com_error.h"
 #include "win/gdi_watch.h"
 #include "win/region.h"
 #include "win/window_system.h"
@@ -114,6 +115,36 @@ TEST_F(LoadLimits, RegionCallFailingMidwayIsAnAutomationErrorAndLeavesNothingBeh
             << text(failed);
         EXPECT_EQ(watch.liveRegions(), 0u);
         EXPECT_EQ(windowRegion(), shaped); // the window keeps its previous region
+    }
+}
+
+// A window that refused its region left Load and Restore reporting success, and the region
+// was never freed.
+TEST_F(LoadLimits, RegionTheWindowRefusesIsANamedErrorAndIsFreed) {
+    const Image first = makeFigure(120, 90);
+    ASSERT_EQ(load(picture(L"first.bmp", first)).status, S_OK);
+    const core::Rects shaped = windowRegion();
+    const runtime::Picture second = picture(L"second.bmp", makeFigure(100, 80));
+    const auto refusal = [&](bool restoring) -> win::Error {
+        if (!restoring) {
+            const Call refused = load(second);
+            EXPECT_EQ(refused.status, DISP_E_EXCEPTION);
+            return win::Error(refused.exception.scode, refused.description());
+        }
+        // Through the dual interface: this program carries no type library for the dispatcher.
+        const HRESULT status = control_.query<_Cutshape>()->Restore();
+        return win::takeErrorInfo(status).value_or(win::Error(status, L"no error information"));
+    };
+    for (const bool restoring : {false, true}) {
+        SCOPED_TRACE(restoring ? "Restore" : "Load");
+        win::GdiWatch watch;
+        watch.refuseWindowRegion();
+        const win::Error refused = refusal(restoring);
+        EXPECT_EQ(refused.number(), HRESULT_FROM_WIN32(ERROR_NOT_ENOUGH_MEMORY));
+        EXPECT_NE(refused.description().find(L"SetWindowRgn"), std::wstring::npos)
+            << refused.what();
+        EXPECT_EQ(watch.liveRegions(), 0u); // the refused region is freed
+        EXPECT_EQ(windowRegion(), shaped);  // the window keeps the one it had
     }
 }
 

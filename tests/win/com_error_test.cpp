@@ -5,6 +5,7 @@
 #include "win/com_error.h"
 #include "win/com_ptr.h"
 #include "win/error.h"
+#include "win/text.h"
 
 #include <gtest/gtest.h>
 #include <new>
@@ -184,6 +185,63 @@ TEST(ComBoundary, OnlyTheWholeInvokePassesFailuresOfTheCallItself) {
     EXPECT_EQ(result.status, DISP_E_EXCEPTION);
     EXPECT_EQ(result.exception.scode, E_INVALIDARG);
     clear(result.exception);
+}
+
+// A caller read the thread's error information without clearing it first, so a call that
+// failed without leaving any was reported with an earlier call's description.
+TEST(ComBoundary, CallersTakeOnlyTheErrorInformationOfTheirOwnCall) {
+    win::setErrorInfo(IID_NULL, L"Earlier", L"an earlier call's failure");
+    try {
+        win::checkWithErrorInfo([] { return E_ACCESSDENIED; }, L"Activating the control");
+        FAIL() << "a failed call was taken for a success";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.number(), E_ACCESSDENIED);
+        EXPECT_EQ(error.description().find(L"an earlier call's failure"), std::wstring::npos);
+        EXPECT_NE(error.description().find(L"Activating the control"), std::wstring::npos);
+    }
+    // What the call itself left is taken, with its source.
+    try {
+        win::checkWithErrorInfo(
+            [] {
+                win::setErrorInfo(IID_NULL, L"Control", L"the control's own words");
+                return E_FAIL;
+            },
+            L"Loading");
+        FAIL() << "a failed call was taken for a success";
+    } catch (const win::Error& error) {
+        EXPECT_EQ(error.description(), L"the control's own words");
+        EXPECT_EQ(error.source(), L"Control");
+    }
+    EXPECT_FALSE(takeErrorInfo().present); // taken, not left for a later reader
+}
+
+// What a catch that must not rethrow caught reaches the debugger's output with its context.
+TEST(ComBoundary, CaughtFailuresAreReportedOnTheDebugOutput) {
+    static std::wstring reported;
+    reported.clear();
+    const auto capture = [](EXCEPTION_POINTERS* pointers) -> LONG {
+        const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+        if (record.ExceptionCode == 0x4001000A /* wide debug text */ &&
+            record.NumberParameters >= 2)
+            reported += reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
+        else if (record.ExceptionCode == 0x40010006 /* debug text */ &&
+                 record.NumberParameters >= 2 && reported.empty())
+            reported += win::widen(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+        else
+            return EXCEPTION_CONTINUE_SEARCH;
+        return EXCEPTION_CONTINUE_EXECUTION;
+    };
+    PVOID handler = ::AddVectoredExceptionHandler(1, capture);
+    ASSERT_NE(handler, nullptr);
+    try {
+        throw win::Error(E_OUTOFMEMORY, L"no memory for the picture");
+    } catch (...) {
+        win::reportCaught(L"painting the background");
+    }
+    ::RemoveVectoredExceptionHandler(handler);
+    EXPECT_NE(reported.find(L"Cutshape: painting the background: no memory for the picture"),
+              std::wstring::npos)
+        << std::string(reported.begin(), reported.end());
 }
 
 } // namespace
