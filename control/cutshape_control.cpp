@@ -97,7 +97,7 @@ GUID currentIdentifier(REFIID iid, const wchar_t* map) noexcept {
 } // namespace
 
 Control::Control()
-    : shaper_([this] { return hostOf(site_.get(), windowPictures_); }),
+    : shaper_([this] { return hostFormOf(site_.get(), windowPictures_); }),
       events_(*identity(), *static_cast<IConnectionPointContainer*>(this)) {
     // Initialize: the control records its creation size, the one it keeps from now on.
     shaper_.initialize(widthTwips_, heightTwips_);

@@ -1,6 +1,7 @@
 #include "control/host_form.h"
 
 #include "runtime/late_bound.h"
+#include "runtime/window_frame.h"
 #include "win/error.h"
 
 #include <olectl.h>
@@ -61,6 +62,37 @@ private:
     runtime::LateBound form_;
 };
 
+// A bare top-level window: what a form does by its members, done on the window itself.
+class TopLevelWindowForm final : public HostForm {
+public:
+    TopLevelWindowForm(HWND window, WindowPictures& pictures)
+        : window_(window), pictures_(pictures) {}
+
+    void setPicture(const runtime::Picture& picture) override {
+        pictures_.paint(existing(), picture);
+    }
+    float width() override { return runtime::outerWidthTwips(existing()); }
+    float height() override { return runtime::outerHeightTwips(existing()); }
+    void setWidth(float twips) override { runtime::setOuterWidthTwips(existing(), twips); }
+    void setHeight(float twips) override { runtime::setOuterHeightTwips(existing(), twips); }
+    HWND hwnd() override { return existing(); }
+    void refresh() override { runtime::refreshWindow(existing()); }
+    void setBorderStyle(std::int32_t style) override { runtime::setBorderStyle(existing(), style); }
+    bool showInTaskbar() override { return runtime::showsInTaskbar(existing()); }
+    void setShowInTaskbar(bool show) override { runtime::setShowInTaskbar(existing(), show); }
+
+private:
+    HWND existing() const {
+        if (!::IsWindow(window_))
+            throw win::Error(STD_CTL_SCODE(398),
+                             L"Client site not available: the container's window is gone.");
+        return window_;
+    }
+
+    HWND window_;
+    WindowPictures& pictures_;
+};
+
 win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
     win::ComPtr<IOleControlSite> controlSite =
         win::ComPtr<IOleClientSite>(site).tryQuery<IOleControlSite>();
@@ -88,7 +120,11 @@ bool knowsHwnd(IDispatch& parent) noexcept {
 
 } // namespace
 
-Host hostOf(IOleClientSite* site, WindowPictures& pictures) {
+std::unique_ptr<HostForm> windowAsHostForm(HWND window, WindowPictures& pictures) {
+    return std::make_unique<TopLevelWindowForm>(window, pictures);
+}
+
+std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures) {
     if (!site)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the control is not placed on a form.");
@@ -104,7 +140,7 @@ Host hostOf(IOleClientSite* site, WindowPictures& pictures) {
     if (!window)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the container offers no form or window.");
-    return HostWindow{::GetAncestor(window, GA_ROOT), &pictures};
+    return windowAsHostForm(::GetAncestor(window, GA_ROOT), pictures);
 }
 
 } // namespace cutshape::control

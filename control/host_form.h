@@ -1,10 +1,11 @@
 #pragma once
-// The form that holds the control. A container whose extended control has a Parent that
-// knows hwnd gives the control the form it was made for: it is reached only by member name,
-// Picture (by reference), Width, Height (outer size in twips), hwnd, Refresh, BorderStyle
-// and ShowInTaskbar, and every failing access throws the host's own error. Any other
-// container (no extender, no Parent, or a Parent of unknown units without hwnd) is driven
-// through the top-level window of the control's in-place site.
+// The form that holds the control: the window the control shapes. A container whose extended
+// control has a Parent that knows hwnd gives the control the form it was made for: it is
+// reached only by member name, Picture (by reference), Width, Height (outer size in twips),
+// hwnd, Refresh, BorderStyle and ShowInTaskbar, and every failing access throws the host's
+// own error. Any other container (no extender, no Parent, or a Parent of unknown units
+// without hwnd) offers the top-level window of the control's in-place site, which takes the
+// same members directly.
 
 #include "control/window_picture.h"
 #include "runtime/picture.h"
@@ -12,11 +13,9 @@
 #include <cstdint>
 #include <memory>
 #include <ocidl.h>
-#include <variant>
 
 namespace cutshape::control {
 
-// The form reached by member name.
 class HostForm {
 public:
     virtual ~HostForm() = default;
@@ -33,20 +32,16 @@ public:
     virtual void setShowInTaskbar(bool show) = 0;
 };
 
-// A top-level window driven directly: sizes in pixels, SetWindowPos, the region, and a
-// background picture that `pictures` paints.
-struct HostWindow {
-    HWND window = nullptr;
-    WindowPictures* pictures = nullptr;
-};
+// The host form of the control's site: the Parent of the site's extended control when it
+// knows hwnd (asked through GetIDsOfNames, which changes nothing), else the site's top-level
+// window as a form (windowAsHostForm), whose background pictures `pictures` keeps. Throws
+// the runtime's "client site not available" error when there is neither.
+std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures);
 
-// Where an operation acts, chosen once before anything is written.
-using Host = std::variant<std::unique_ptr<HostForm>, HostWindow>;
-
-// The host of the control's site: the Parent of the site's extended control when it knows
-// hwnd (asked through GetIDsOfNames, which changes nothing), else the site's top-level
-// window, whose background pictures `pictures` keeps. Throws the runtime's "client site not
-// available" error when there is neither.
-Host hostOf(IOleClientSite* site, WindowPictures& pictures);
+// A bare top-level window as a host form: its outer size in twips at the screen's
+// resolution, its picture painted by `pictures`, its frame and taskbar button set directly.
+// Every member throws the runtime's "client site not available" error once the window is
+// gone.
+std::unique_ptr<HostForm> windowAsHostForm(HWND window, WindowPictures& pictures);
 
 } // namespace cutshape::control

@@ -4,7 +4,7 @@
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
-#include "runtime/window_frame.h"
+#include "win/error.h"
 #include "win/window_calls.h"
 
 #include <cstdlib>
@@ -44,15 +44,6 @@ std::int32_t roundedTwips(float twips) {
     }
 }
 
-// The window's outer size; throws when `window` is not a window.
-SIZE outerSizePx(HWND window) {
-    RECT rect{};
-    if (!::IsWindow(window) || !::GetWindowRect(window, &rect))
-        throw win::Error(STD_CTL_SCODE(398),
-                         L"Client site not available: the container's window is gone.");
-    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-}
-
 // Like the form's own size puts, the result is not checked: a window call that fails
 // neither stops the operation nor reaches the caller.
 void resizeWindow(HWND window, SIZE sizePx) noexcept {
@@ -60,21 +51,10 @@ void resizeWindow(HWND window, SIZE sizePx) noexcept {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-HostForm* formOf(const Host& host) noexcept {
-    const auto* form = std::get_if<std::unique_ptr<HostForm>>(&host);
-    return form ? form->get() : nullptr;
-}
-
-HWND windowOf(const Host& host) {
-    if (HostForm* form = formOf(host))
-        return form->hwnd();
-    return std::get<HostWindow>(host).window;
-}
-
 } // namespace
 
-Shaper::Shaper(FormProvider parent)
-    : parent_(std::move(parent)),
+Shaper::Shaper(ParentFinder findParent)
+    : findParent_(std::move(findParent)),
       staging_(kStagingLeft, kStagingTop, kStagingWidth, kStagingHeight) {
     // From creation on, so that a restore before the first load scans a borderless image.
     prepareForScan(staging_);
@@ -140,31 +120,29 @@ void Shaper::loadAtFormResolution(const runtime::Picture& picture) {
     if (staging_.picture().isEmpty())
         throw win::Error(kNoPictureSetError, kNoPictureSetText, kControlName);
     prepareForScan(staging_);
-    applyToParent(staging_.picture());
+    applyToParent(staging_.picture(), Mode::Load);
     shape_ = Shape::Loaded;
 }
 
-void Shaper::applyToParent(const runtime::Picture& shown) {
-    const Host host = parent_();
-    if (HostForm* form = formOf(host))
-        applyToForm(*form, shown);
-    else
-        applyToWindow(std::get<HostWindow>(host), shown);
-}
-
-void Shaper::applyToForm(HostForm& form, const runtime::Picture& shown) {
+void Shaper::applyToParent(const runtime::Picture& shown, Mode mode) {
+    const std::unique_ptr<HostForm> parent = findParent_();
     if (showPicture_ != VARIANT_FALSE)
-        form.setPicture(shown);
+        parent->setPicture(shown);
     if (savedParentWidth_ == 0)
-        savedParentWidth_ = roundedTwips(form.width());
+        savedParentWidth_ = roundedTwips(parent->width());
     if (savedParentHeight_ == 0)
-        savedParentHeight_ = roundedTwips(form.height());
-    if (restoring_)
-        stageAtRememberedSize(shown);
-    form.setWidth(staging_.width());
-    form.setHeight(staging_.height());
-    win::UniqueRegion region = regionOfStaging();
-    const HWND window = form.hwnd();
+        savedParentHeight_ = roundedTwips(parent->height());
+    if (mode == Mode::Restore) {
+        // The empty picture goes in at the remembered size in one step: no image is drawn
+        // at the size of the picture the box held before.
+        staging_.setAutoSize(false);
+        staging_.setPictureAndSize(shown, static_cast<float>(savedParentWidth_),
+                                   static_cast<float>(savedParentHeight_));
+    }
+    parent->setWidth(staging_.width());
+    parent->setHeight(staging_.height());
+    win::UniqueRegion region = regionOfStaging(mode);
+    const HWND window = parent->hwnd();
     // Some forms accept size puts and keep their window's size; the region would then be
     // cut off by the window's edges. Such a window is given the staged size directly.
     const SIZE staged{staging_.widthPx(), staging_.heightPx()};
@@ -176,92 +154,56 @@ void Shaper::applyToForm(HostForm& form, const runtime::Picture& shown) {
     resolutionWatch_.watch(window);
 }
 
-void Shaper::applyToWindow(const HostWindow& host, const runtime::Picture& shown) {
-    // Everything that can fail comes before the first change to the window.
-    const SIZE current = outerSizePx(host.window);
-    if (savedParentWidth_ == 0)
-        savedParentWidth_ =
-            roundedTwips(static_cast<float>(current.cx) * runtime::Screen::twipsPerPixelX());
-    if (savedParentHeight_ == 0)
-        savedParentHeight_ =
-            roundedTwips(static_cast<float>(current.cy) * runtime::Screen::twipsPerPixelY());
-    if (restoring_)
-        stageAtRememberedSize(shown);
-    win::UniqueRegion region = regionOfStaging();
-    const bool painting = showPicture_ != VARIANT_FALSE;
-    if (painting)
-        host.pictures->reserve(host.window);
-
-    resizeWindow(host.window, SIZE{staging_.widthPx(), staging_.heightPx()});
-    if (painting)
-        host.pictures->paint(host.window, shown);
-    installWindowRegion(host.window, std::move(region));
-    resolutionWatch_.watch(host.window);
-}
-
-void Shaper::stageAtRememberedSize(const runtime::Picture& shown) {
-    // The empty picture goes in at the remembered size in one step: no image is drawn at
-    // the size of the picture the box held before.
-    staging_.setAutoSize(false);
-    staging_.setPictureAndSize(shown, static_cast<float>(savedParentWidth_),
-                               static_cast<float>(savedParentHeight_));
-}
-
-win::UniqueRegion Shaper::regionOfStaging() {
-    const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE, restoring_};
+win::UniqueRegion Shaper::regionOfStaging(Mode mode) {
+    // Restoring scans the empty box with black as the mask colour: its background is the
+    // whole window.
+    const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE,
+                                  mode == Mode::Restore};
     const std::span<const core::Rect> bands = regionBuilder_.scan(staging_, mask, scan_);
-    // Refused here, so that the window path changes nothing when the outline is too complex,
-    // and before the region is made: a huge outline is turned down in the time of its scan.
+    // Refused here, before the region is made: a huge outline is turned down in the time of
+    // its scan, and no region is made only to be thrown away.
     refuseTooComplexOutline(bands.size());
     return regionOfBands(bands);
 }
 
 void Shaper::restoreAtFormResolution() {
-    restoring_ = true;
     runtime::Picture kept = staging_.picture();
-    // The kept picture goes back and restore mode ends even when applying fails.
-    struct PutBack {
-        Shaper& shaper;
-        runtime::Picture& kept;
-        ~PutBack() {
-            shaper.restoring_ = false;
-            if (shaper.staging_.picture() == kept)
-                return; // applying failed before the box took the empty picture
-            try {
-                shaper.staging_.setPicture(kept);
-            } catch (...) {
-                // The box keeps the empty picture if the old one cannot be drawn again.
-            }
-        }
-    } putBack{*this, kept};
-    applyToParent(runtime::loadPicture(L""));
+    // The box takes its picture back whether applying succeeds or fails, so that Load
+    // without a picture shapes to it again.
+    try {
+        applyToParent(runtime::loadPicture(L""), Mode::Restore);
+    } catch (...) {
+        putBack(kept);
+        throw;
+    }
+    putBack(kept);
     shape_ = Shape::Restored;
 }
 
+void Shaper::putBack(const runtime::Picture& kept) noexcept {
+    if (staging_.picture() == kept)
+        return; // applying failed before the box took the empty picture
+    try {
+        staging_.setPicture(kept);
+    } catch (...) {
+        // The box keeps the empty picture when the old one cannot be drawn again.
+        win::reportCaught(L"putting the staged picture back after Restore");
+    }
+}
+
 void Shaper::move() {
-    win::dragByCaption(windowOf(parent_()));
+    win::dragByCaption(findParent_()->hwnd());
 }
 
 void Shaper::refresh() {
-    const Host host = parent_();
-    if (HostForm* form = formOf(host))
-        form->refresh();
-    else
-        runtime::refreshWindow(std::get<HostWindow>(host).window);
+    findParent_()->refresh();
 }
 
 void Shaper::makeHostBorderless() {
-    const Host host = parent_();
-    if (HostForm* form = formOf(host)) {
-        const bool showInTaskbar = form->showInTaskbar();
-        form->setBorderStyle(0);
-        form->setShowInTaskbar(showInTaskbar);
-        return;
-    }
-    const HWND window = std::get<HostWindow>(host).window;
-    const bool showInTaskbar = runtime::showsInTaskbar(window);
-    runtime::setBorderStyle(window, 0);
-    runtime::setShowInTaskbar(window, showInTaskbar);
+    const std::unique_ptr<HostForm> parent = findParent_();
+    const bool showInTaskbar = parent->showInTaskbar();
+    parent->setBorderStyle(0);
+    parent->setShowInTaskbar(showInTaskbar);
 }
 
 } // namespace cutshape::control

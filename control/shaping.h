@@ -1,8 +1,8 @@
 #pragma once
 // The shaping operations of the control and the state they share: the hidden staging
 // picture box, the properties that steer shaping, and the sizes remembered across calls.
-// The form that holds the control is fetched anew for every operation, and chosen before
-// anything is written: the form by member name, or the site's top-level window.
+// The control's parent, the host form, is found anew for every operation, before anything
+// is written: the form by member name, or the site's top-level window as a form.
 
 #include "control/host_form.h"
 #include "control/region_builder.h"
@@ -25,9 +25,9 @@ inline constexpr float kDesignSizeTwips = 540.0f;
 
 class Shaper {
 public:
-    using FormProvider = std::function<Host()>;
+    using ParentFinder = std::function<std::unique_ptr<HostForm>()>;
 
-    explicit Shaper(FormProvider parent);
+    explicit Shaper(ParentFinder findParent);
 
     // Shapes the host form to `picture`, or to the staged picture when none is given.
     void load(const runtime::Picture& picture);
@@ -75,16 +75,17 @@ private:
     // of their own, the first operation runs before the control knows the window: done at
     // another one, it is done again at the window's.
     void atFormResolution(const std::function<void()>& operation);
-    // `shown` is the picture the form and the staging box take: the staged one when
-    // loading, an empty one when restoring.
-    void applyToParent(const runtime::Picture& shown);
-    void applyToForm(HostForm& form, const runtime::Picture& shown);
-    void applyToWindow(const HostWindow& host, const runtime::Picture& shown);
-    // Restore mode: the staging box takes the empty picture at the remembered form size.
-    void stageAtRememberedSize(const runtime::Picture& shown);
-    win::UniqueRegion regionOfStaging();
+    // Load and Restore apply the same steps to the parent; restoring also stages `shown`
+    // (the empty picture) at the remembered size and scans it with black as the mask colour.
+    enum class Mode { Load, Restore };
+    // Gives the parent `shown` (when ShowPicture), remembers its size the first time, sizes
+    // it to the staging box and installs the region of the box's figure. No step undoes an
+    // earlier one when a later one fails.
+    void applyToParent(const runtime::Picture& shown, Mode mode);
+    win::UniqueRegion regionOfStaging(Mode mode);
+    void putBack(const runtime::Picture& kept) noexcept;
 
-    FormProvider parent_;
+    ParentFinder findParent_;
     runtime::PictureBox staging_;
     core::Color maskColor_ = 0;
     VARIANT_BOOL showPicture_ = VARIANT_FALSE;
@@ -93,7 +94,6 @@ private:
     std::int32_t savedControlHeight_ = 0;
     std::int32_t savedParentWidth_ = 0; // twips; 0 until the first shaping
     std::int32_t savedParentHeight_ = 0;
-    bool restoring_ = false;
     ScanSize scan_;
     RegionBuilder regionBuilder_;
     Shape shape_ = Shape::None; // what the last successful load or restore left

@@ -98,13 +98,6 @@ WindowPictures::~WindowPictures() {
             takeOff(window, painting);
 }
 
-void WindowPictures::reserve(HWND window) {
-    if (std::find(windows_.begin(), windows_.end(), window) == windows_.end())
-        windows_.reserve(windows_.size() + 1);
-    if (!spare_ && !paintingOf(window))
-        spare_ = std::make_unique<Painting>();
-}
-
 void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
     Painting* painting = paintingOf(window);
     if (picture.isEmpty()) {
@@ -115,7 +108,7 @@ void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
     if (std::find(windows_.begin(), windows_.end(), window) == windows_.end())
         windows_.push_back(window);
     if (!painting) {
-        std::unique_ptr<Painting> fresh = spare_ ? std::move(spare_) : std::make_unique<Painting>();
+        auto fresh = std::make_unique<Painting>();
         if (!::SetWindowSubclass(window, paintPicture, kSubclassId,
                                  reinterpret_cast<DWORD_PTR>(fresh.get())))
             return; // a window of another thread: it keeps its own background

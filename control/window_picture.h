@@ -29,17 +29,13 @@ public:
     // Takes off every picture this owner gave that its window still shows.
     ~WindowPictures();
 
-    // Takes what painting on `window` needs, so that the next paint(window, ...) cannot
-    // fail: a caller that must check everything before it changes a window calls it first.
-    void reserve(HWND window);
     // Makes `picture` the window's background (replacing the one it has, whoever gave it);
     // an empty picture takes the background picture off. Throws only before it changes
-    // anything, and only when reserve was not called.
+    // anything.
     void paint(HWND window, const runtime::Picture& picture);
 
 private:
     std::vector<HWND> windows_;
-    std::unique_ptr<detail::Painting> spare_; // taken by reserve for a window without one
 };
 
 } // namespace cutshape::control

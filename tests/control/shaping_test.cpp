@@ -102,7 +102,7 @@ protected:
     }
     // A shaper whose form is the bare window, driven directly.
     Shaper makeWindowShaper(HWND window) {
-        return Shaper([this, window] { return control::HostWindow{window, &pictures_}; });
+        return Shaper([this, window] { return control::windowAsHostForm(window, pictures_); });
     }
     runtime::Picture picture(const std::wstring& name, int width, int height) {
         return runtime::loadPicture(
