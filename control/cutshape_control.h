@@ -4,12 +4,15 @@
 // interface. The shaping itself lives in Shaper; this class is the COM boundary, where
 // every error becomes an HRESULT with error information and nothing is thrown out.
 
+#include "control/dispatch_arguments.h"
 #include "control/event_connection.h"
 #include "control/interfaces.h"
 #include "control/shaping.h"
 #include "win/com_object.h"
 #include "win/handles.h"
 #include "win/message_window.h"
+
+#include <optional>
 
 namespace cutshape::control {
 
@@ -136,12 +139,11 @@ public:
 
 private:
     HRESULT fail(REFIID iid = IID__Cutshape) noexcept;
-    HRESULT checkArgumentCount(DISPID id, WORD flags, const DISPPARAMS& parameters);
+    const ArgumentCounts& argumentCounts();
     HRESULT invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception, UINT* argumentError) noexcept;
     ITypeInfo& typeInfo();
     bool userMode() const;
     void resize(float widthTwips, float heightTwips);
-    void createWindow(HWND parent, const RECT& position);
     void paintFace(HDC dc, const RECT& bounds);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -154,6 +156,7 @@ private:
     win::ComPtr<IOleAdviseHolder> adviseHolder_;
     win::ComPtr<IAdviseSink> viewSink_;
     win::ComPtr<ITypeInfo> typeInfo_;
+    std::optional<ArgumentCounts> argumentCounts_; // read once from typeInfo_
     win::UniqueWindow window_;
     float widthTwips_ = kDesignSizeTwips;
     float heightTwips_ = kDesignSizeTwips;

@@ -1,9 +1,12 @@
 #include "control/server.h"
 
+#include "control/compatibility_map.h"
 #include "control/cutshape_control.h"
 #include "win/com_error.h"
 #include "win/com_object.h"
 #include "win/module.h"
+
+#include <cwchar>
 
 namespace cutshape::control {
 namespace {
@@ -75,6 +78,35 @@ HRESULT getClassObject(REFCLSID clsid, REFIID iid, void** result) noexcept {
 
 HRESULT canUnloadNow() noexcept {
     return win::ModuleLock::count() == 0 ? S_OK : S_FALSE;
+}
+
+namespace {
+
+using CompatibilityMap = std::vector<std::pair<GUID, GUID>>;
+
+CompatibilityMap readOrEmpty(const wchar_t* map) noexcept {
+    try {
+        return readCompatibilityMap(moduleHandle(), map);
+    } catch (...) {
+        win::reportCaught(L"reading the library's compatibility map");
+        return {};
+    }
+}
+
+const CompatibilityMap& compatibilityMap(const wchar_t* map) noexcept {
+    static const CompatibilityMap defaultInterface = readOrEmpty(kDefaultInterfaceMap);
+    static const CompatibilityMap eventInterface = readOrEmpty(kEventInterfaceMap);
+    // By name: each module may hold its own copy of the names.
+    return std::wcscmp(map, kEventInterfaceMap) == 0 ? eventInterface : defaultInterface;
+}
+
+} // namespace
+
+GUID currentIdentifier(REFIID iid, const wchar_t* map) noexcept {
+    for (const auto& [earlier, current] : compatibilityMap(map))
+        if (earlier == iid)
+            return current;
+    return iid;
 }
 
 } // namespace cutshape::control

@@ -1,5 +1,7 @@
 #include "core/picture_header.h"
 
+#include "core/twips.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -265,8 +267,10 @@ PictureHeader inspectEnhancedMetafile(const Reader& in) {
     // of a millimetre; the bounds before it only enclose what the records draw.
     const std::int64_t width = std::int64_t{in.i32(32)} - in.i32(24);
     const std::int64_t height = std::int64_t{in.i32(36)} - in.i32(28);
-    return sized(PictureFormat::EnhancedMetafile, (width < 0 ? -width : width) * 96 / 2540 + 1,
-                 (height < 0 ? -height : height) * 96 / 2540 + 1);
+    const auto pixels = [](std::int64_t himetric) {
+        return (himetric < 0 ? -himetric : himetric) * kPictureDpi / kHimetricPerInch + 1;
+    };
+    return sized(PictureFormat::EnhancedMetafile, pixels(width), pixels(height));
 }
 
 } // namespace

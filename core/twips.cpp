@@ -53,6 +53,14 @@ std::int32_t scaledFromPictureDpi(std::int32_t pixels, int dpi) {
                          twipsPerPixelAt(dpi));
 }
 
+std::int32_t himetricFromTwips(float twips) noexcept {
+    return static_cast<std::int32_t>(twips * kHimetricPerInch / kTwipsPerInch + 0.5f);
+}
+
+float twipsFromHimetric(std::int32_t himetric) noexcept {
+    return static_cast<float>(himetric) * kTwipsPerInch / kHimetricPerInch;
+}
+
 std::int32_t checkedAdd(std::int32_t a, std::int32_t b) {
     std::int32_t sum = 0;
     if (__builtin_add_overflow(a, b, &sum))

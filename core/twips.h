@@ -38,6 +38,10 @@ inline float twipsPerPixelAt(int dpi) noexcept {
 // (FloatOverflow) even though the double computing it still holds it.
 std::int32_t twipsToPixels(float twips, float twipsPerPixel);
 
+// An extent in HIMETRIC (0.01 mm, as OLE gives sizes) from twips, rounded half up, and back.
+std::int32_t himetricFromTwips(float twips) noexcept;
+float twipsFromHimetric(std::int32_t himetric) noexcept;
+
 // Adds with 32-bit overflow detection (ArithmeticFault::IntegerOverflow).
 std::int32_t checkedAdd(std::int32_t a, std::int32_t b);
 

@@ -1,0 +1,52 @@
+#include "control/control_face.h"
+
+#include "control/server.h"
+#include "win/error.h"
+
+namespace cutshape::control {
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"CutshapeControlFace";
+
+} // namespace
+
+win::UniqueWindow createFaceWindow(win::MessageHandler& handler, HWND parent, const RECT& position,
+                                   bool visible) {
+    static const bool registered = [] {
+        WNDCLASSW description{};
+        description.hInstance = moduleHandle();
+        description.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        description.lpszClassName = kWindowClass;
+        win::registerHandlerClass(description);
+        return true;
+    }();
+    (void)registered;
+    win::WindowPlacement placement;
+    placement.style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    placement.x = position.left;
+    placement.y = position.top;
+    placement.width = position.right - position.left;
+    placement.height = position.bottom - position.top;
+    placement.parent = parent;
+    return win::createHandlerWindow(handler, kWindowClass, moduleHandle(), L"", placement,
+                                    L"Creating the control's window");
+}
+
+void drawFace(HDC dc, const RECT& bounds) {
+    const win::UniqueBrush face(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+    const win::UniqueBrush figure(::CreateSolidBrush(RGB(30, 90, 200)));
+    if (!face || !figure)
+        throw win::Error(E_OUTOFMEMORY, L"No brush to draw the control's face.");
+    ::FillRect(dc, &bounds, face.get());
+    const int inset = (bounds.right - bounds.left) / 6;
+    const RECT inner{bounds.left + inset, bounds.top + inset, bounds.right - inset,
+                     bounds.bottom - inset};
+    ::FillRect(dc, &inner, figure.get());
+    const RECT cut{inner.left, inner.top, (inner.left + inner.right) / 2,
+                   (inner.top + inner.bottom) / 2};
+    ::FillRect(dc, &cut, face.get());
+    RECT edge = bounds;
+    ::DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
+}
+
+} // namespace cutshape::control
