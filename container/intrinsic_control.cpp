@@ -6,6 +6,7 @@
 #include "core/twips.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
+#include "win/gdi.h"
 #include "win/text.h"
 
 #include <map>
@@ -41,7 +42,7 @@ win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes) {
     if (bitsOffset >= bytes.size())
         throw runtime::invalidPictureError(L"an image's bitmap has no pixels");
     const auto* info = reinterpret_cast<const BITMAPINFO*>(bytes.data() + kFileHeader);
-    const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr));
+    const win::UniqueWindowDc screen = win::GetDC(nullptr);
     win::UniqueBitmap bitmap(::CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT,
                                               bytes.data() + bitsOffset, info, DIB_RGB_COLORS));
     if (!bitmap)
@@ -63,12 +64,12 @@ win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi) {
     }();
     if (scaled.cx == size.bmWidth && scaled.cy == size.bmHeight)
         return bitmap;
-    const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr));
+    const win::UniqueWindowDc screen = win::GetDC(nullptr);
     win::UniqueBitmap target(::CreateCompatibleBitmap(screen.get(), scaled.cx, scaled.cy));
-    const win::UniqueMemoryDc sourceDc(::CreateCompatibleDC(screen.get()));
-    const win::UniqueMemoryDc targetDc(::CreateCompatibleDC(screen.get()));
-    if (!target || !sourceDc || !targetDc)
+    if (!target)
         throw runtime::outOfMemoryError(L"an image's bitmap cannot be scaled");
+    const win::UniqueMemoryDc sourceDc = win::CreateCompatibleDC(screen.get());
+    const win::UniqueMemoryDc targetDc = win::CreateCompatibleDC(screen.get());
     const win::UniqueSelection sourceSelected(sourceDc.get(), bitmap.get());
     const win::UniqueSelection targetSelected(targetDc.get(), target.get());
     ::SetStretchBltMode(targetDc.get(), COLORONCOLOR);

@@ -1,7 +1,7 @@
 #include "control/control_face.h"
 
 #include "control/server.h"
-#include "win/error.h"
+#include "win/gdi.h"
 
 namespace cutshape::control {
 namespace {
@@ -33,10 +33,8 @@ win::UniqueWindow createFaceWindow(win::MessageHandler& handler, HWND parent, co
 }
 
 void drawFace(HDC dc, const RECT& bounds) {
-    const win::UniqueBrush face(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
-    const win::UniqueBrush figure(::CreateSolidBrush(RGB(30, 90, 200)));
-    if (!face || !figure)
-        throw win::Error(E_OUTOFMEMORY, L"No brush to draw the control's face.");
+    const win::UniqueBrush face = win::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE));
+    const win::UniqueBrush figure = win::CreateSolidBrush(RGB(30, 90, 200));
     ::FillRect(dc, &bounds, face.get());
     const int inset = (bounds.right - bounds.left) / 6;
     const RECT inner{bounds.left + inset, bounds.top + inset, bounds.right - inset,

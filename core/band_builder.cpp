@@ -4,9 +4,13 @@
 
 #include "core/band_builder.h"
 
+#include "core/region_check.h"
 #include "core/run_scanner_detail.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <utility>
 
 namespace cutshape::core {
@@ -76,17 +80,34 @@ BandedRegion buildBandedRegionWith(ScanIsa isa, const PixelView& image, std::int
 
 } // namespace detail
 
+namespace {
+
+// Debug builds check every result against each invariant of the canonical form.
+void selfCheck([[maybe_unused]] const Rects& rects) {
+#ifndef NDEBUG
+    if (const std::string fault = canonicalBandsFault(rects); !fault.empty()) {
+        std::fprintf(stderr, "band builder: the bands are not canonical: %s\n", fault.c_str());
+        std::abort();
+    }
+#endif
+}
+
+} // namespace
+
 BandScanner::Result BandScanner::scan(const PixelView& image, std::int32_t scanWidth,
                                       std::int32_t scanHeight, Color mask) {
     const std::int64_t runCount = detail::scanIntoBands(detail::activeScanIsa(), image, scanWidth,
                                                         scanHeight, mask, builder_, runs_);
+    selfCheck(builder_.rects());
     return Result{builder_.rects(), runCount};
 }
 
 BandedRegion buildBandedRegion(const PixelView& image, std::int32_t scanWidth,
                                std::int32_t scanHeight, Color mask) {
-    return detail::buildBandedRegionWith(detail::activeScanIsa(), image, scanWidth, scanHeight,
-                                         mask);
+    BandedRegion region =
+        detail::buildBandedRegionWith(detail::activeScanIsa(), image, scanWidth, scanHeight, mask);
+    selfCheck(region.rects);
+    return region;
 }
 
 } // namespace cutshape::core

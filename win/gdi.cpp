@@ -3,14 +3,34 @@
 #include "win/error.h"
 #include "win/gdi_watch.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace cutshape::win {
 
-DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
-    : dc_(::CreateCompatibleDC(nullptr)) {
-    if (!dc_)
+UniqueWindowDc GetDC(HWND window) {
+    UniqueWindowDc dc(window, ::GetDC(window));
+    if (!dc)
+        throw Error(E_OUTOFMEMORY, L"GetDC: no device context is available.");
+    return dc;
+}
+
+UniqueMemoryDc CreateCompatibleDC(HDC dc) {
+    UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+    if (!memory)
         throw Error(E_OUTOFMEMORY, L"CreateCompatibleDC: no device context is available.");
+    return memory;
+}
+
+UniqueBrush CreateSolidBrush(COLORREF color) {
+    UniqueBrush brush(::CreateSolidBrush(color));
+    if (!brush)
+        throw Error(E_OUTOFMEMORY, L"CreateSolidBrush: no brush is available.");
+    return brush;
+}
+
+DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
+    : dc_(win::CreateCompatibleDC(nullptr)) {
     if (widthPx <= 0 || heightPx <= 0) {
         GdiWatch::surfaceCreated(dc_.get(), false);
         return; // an empty image: the DC keeps its default bitmap and reads nothing of ours
@@ -81,9 +101,11 @@ core::PixelView DibSurface::pixels() const noexcept {
 void DibSurface::fill(COLORREF color) noexcept {
     if (!bits_)
         return;
-    UniqueBrush brush(::CreateSolidBrush(color));
-    const RECT all{0, 0, width_, height_};
-    ::FillRect(dc_.get(), &all, brush.get());
+    // Straight into the pixels: no brush to run out of. Colours are 0x00BBGGRR, pixels
+    // 0x00RRGGBB.
+    const std::uint32_t pixel = (color & 0xFFu) << 16 | (color & 0xFF00u) | (color >> 16 & 0xFFu);
+    ::GdiFlush();
+    std::fill(bits_, bits_ + static_cast<std::size_t>(width_) * height_, pixel);
 }
 
 } // namespace cutshape::win

@@ -10,6 +10,12 @@ namespace cutshape::win {
 
 // A top-down 32-bit DIB section selected into its own memory device context. Its pixels
 // can be read directly (after GdiFlush) while GDI draws into its DC.
+// Wrappers of one call each, named after it: they return the owner of what the call made and
+// throw Error naming the call when it made nothing.
+UniqueWindowDc GetDC(HWND window);
+UniqueMemoryDc CreateCompatibleDC(HDC dc);
+UniqueBrush CreateSolidBrush(COLORREF color);
+
 class DibSurface {
 public:
     // Throws Error(E_OUTOFMEMORY) when the system cannot allocate the image.

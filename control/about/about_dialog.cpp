@@ -6,6 +6,7 @@
 #include "runtime/app.h"
 #include "runtime/screen.h"
 #include "win/error.h"
+#include "win/gdi.h"
 #include "win/handles.h"
 
 #include <array>
@@ -172,9 +173,7 @@ void sizeToText(HWND label, HFONT font) {
     const int length = ::GetWindowTextLengthW(label);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ::GetWindowTextW(label, text.data(), length + 1);
-    const win::UniqueWindowDc dc(label, ::GetDC(label));
-    if (!dc)
-        throw win::Error(E_FAIL, L"GetDC for a label");
+    const win::UniqueWindowDc dc = win::GetDC(label);
     const win::UniqueSelection selected(dc.get(), font);
     SIZE extent{};
     TEXTMETRICW metrics{};
