@@ -56,7 +56,8 @@ echo "ok: the package and its components are $platform ($template)"
 
 components=$(rows "$package" File | cut -f1,2)
 for entry in "CutshapeOcx Control" "CutEarthExe CutEARTH" "CutHoleExe CutHOLE" \
-             "CutHeadExe CutHEAD" "EarthGif EarthPicture" "HoleBmp HolePicture"; do
+             "CutHeadExe CutHEAD" "EarthGif EarthPicture" "HoleBmp HolePicture" \
+             "ReferenceMd Reference"; do
   read -r file component <<<"$entry"
   grep -qx "$file"$'\t'"$component" <<<"$components" || fail "$file is not alone in component $component"
 done
@@ -66,7 +67,7 @@ for program in CutEARTH CutHOLE CutHEAD; do
   rows "$package" Shortcut | awk -F'\t' -v p="$program" '$3 == p && $4 == p && $2 == "ProgramMenuDir"' |
     grep -q . || fail "no Start menu shortcut for $program in its own component"
 done
-echo "ok: the control, each demo and each picture are components of their own; the demos have shortcuts"
+echo "ok: the control, each demo, each picture and the reference are components of their own; the demos have shortcuts"
 
 if [[ -n "$other" ]]; then
   component_id() { rows "$1" Component | awk -F'\t' -v c="$2" '$1 == c { print $2 }'; }
