@@ -39,39 +39,61 @@ protected:
     HKEY key_ = nullptr;
 };
 
-TEST_F(GetKeyValue, StringStoredWithItsNulLosesExactlyThatCharacter) {
-    store("Path", REG_SZ, bytes(std::string("C:\\Tools\\info.exe", 17) + '\0'));
-    std::wstring value = L"incoming";
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Path", value));
-    EXPECT_EQ(value, L"C:\\Tools\\info.exe");
-}
-
-TEST_F(GetKeyValue, StringStoredWithoutNulStaysWhole) {
-    store("Path", REG_SZ, bytes("C:\\Tools\\info.exe"));
-    std::wstring value;
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Path", value));
-    EXPECT_EQ(value, L"C:\\Tools\\info.exe");
-}
-
-TEST_F(GetKeyValue, OnlyTheLastNulIsDropped) {
-    store("Path", REG_SZ, bytes(std::string("ab\0\0", 4)));
-    std::wstring value;
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Path", value));
-    EXPECT_EQ(value, std::wstring(L"ab\0", 3));
-}
-
-TEST_F(GetKeyValue, DataOfExactly1024BytesAreRead) {
-    store("Path", REG_SZ, bytes(std::string(1023, 'x') + '\0'));
-    std::wstring value;
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Path", value));
-    EXPECT_EQ(value, std::wstring(1023, L'x'));
-}
-
-TEST_F(GetKeyValue, DataOver1024BytesCountAsMissing) {
-    store("Path", REG_SZ, bytes(std::string(1025, 'x')));
-    std::wstring value = L"incoming";
-    EXPECT_FALSE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Path", value));
-    EXPECT_EQ(value, L"");
+// What the lookup makes of each stored value: the text it gives (after the text passed in)
+// and whether it counts the value as found.
+TEST_F(GetKeyValue, ReadsEachTypeAndSizeOfValue) {
+    struct Stored {
+        const char* what;
+        DWORD type;
+        std::vector<BYTE> data;
+        std::wstring incoming;
+        bool found;
+        std::wstring value;
+    };
+    const Stored cases[] = {
+        {"a string stored with its NUL loses exactly that character", REG_SZ,
+         bytes(std::string("C:\\Tools\\info.exe", 17) + '\0'), L"incoming", true,
+         L"C:\\Tools\\info.exe"},
+        {"a string stored without NUL stays whole", REG_SZ, bytes("C:\\Tools\\info.exe"), L"", true,
+         L"C:\\Tools\\info.exe"},
+        {"only the last NUL is dropped", REG_SZ, bytes(std::string("ab\0\0", 4)), L"", true,
+         std::wstring(L"ab\0", 3)},
+        {"data of exactly 1024 bytes are read", REG_SZ, bytes(std::string(1023, 'x') + '\0'), L"",
+         true, std::wstring(1023, L'x')},
+        {"data over 1024 bytes count as missing", REG_SZ, bytes(std::string(1025, 'x')),
+         L"incoming", false, L""},
+        // 0x00BEEF12 in memory: 12 EF BE 00. The last byte is NUL and is dropped, the others
+        // read last to first give "BEEF12".
+        {"a DWORD reads as the number of its kept bytes",
+         REG_DWORD,
+         {0x12, 0xEF, 0xBE, 0x00},
+         L"",
+         true,
+         std::to_wstring(0x00BEEF12)},
+        // 05 01 00 00: the kept bytes 00 01 05 (last first) give "0" "1" "5": 0x15.
+        {"a DWORD's bytes lose their leading zeros",
+         REG_DWORD,
+         {0x05, 0x01, 0x00, 0x00},
+         L"",
+         true,
+         L"21"},
+        // "A", then the kept bytes 00 01 02 (last first): &hA012.
+        {"a DWORD's digits follow the incoming text",
+         REG_DWORD,
+         {0x02, 0x01, 0x00, 0x00},
+         L"A",
+         true,
+         L"40978"},
+        {"another type leaves the value and counts as found", REG_EXPAND_SZ,
+         bytes(std::string("%SystemRoot%", 12) + '\0'), L"incoming", true, L"incoming"},
+    };
+    for (const Stored& stored : cases) {
+        SCOPED_TRACE(stored.what);
+        store("Value", stored.type, stored.data);
+        std::wstring value = stored.incoming;
+        EXPECT_EQ(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Value", value), stored.found);
+        EXPECT_EQ(value, stored.value);
+    }
 }
 
 TEST_F(GetKeyValue, ValueOfSizeZeroRaisesInvalidArgument) {
@@ -85,50 +107,13 @@ TEST_F(GetKeyValue, ValueOfSizeZeroRaisesInvalidArgument) {
     }
 }
 
-TEST_F(GetKeyValue, DwordReadsAsTheNumberOfItsKeptBytes) {
-    // 0x00BEEF12 in memory: 12 EF BE 00. The last byte is NUL and is dropped, the others
-    // read last to first give "BEEF12".
-    const DWORD number = 0x00BEEF12;
-    store("Number", REG_DWORD, {0x12, 0xEF, 0xBE, 0x00});
-    std::wstring value;
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Number", value));
-    EXPECT_EQ(value, std::to_wstring(number));
-}
-
-TEST_F(GetKeyValue, DwordBytesLoseTheirLeadingZeros) {
-    // 05 01 00 00: the kept bytes 00 01 05 (last first) give "0" "1" "5": 0x15.
-    store("Number", REG_DWORD, {0x05, 0x01, 0x00, 0x00});
-    std::wstring value;
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Number", value));
-    EXPECT_EQ(value, L"21");
-}
-
-TEST_F(GetKeyValue, DwordDigitsFollowTheIncomingText) {
-    // "A", then the kept bytes 00 01 02 (last first): &hA012.
-    store("Number", REG_DWORD, {0x02, 0x01, 0x00, 0x00});
-    std::wstring value = L"A";
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Number", value));
-    EXPECT_EQ(value, L"40978"); // 0xA012
-}
-
-TEST_F(GetKeyValue, OtherTypeLeavesTheValueAndCountsAsFound) {
-    store("Expand", REG_EXPAND_SZ, bytes(std::string("%SystemRoot%", 12) + '\0'));
-    std::wstring value = L"incoming";
-    EXPECT_TRUE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Expand", value));
-    EXPECT_EQ(value, L"incoming");
-}
-
-TEST_F(GetKeyValue, MissingValueGivesFalseAndEmptyText) {
-    std::wstring value = L"incoming";
-    EXPECT_FALSE(getKeyValue(HKEY_CURRENT_USER, kScratchKey, "Nothing", value));
-    EXPECT_EQ(value, L"");
-}
-
-TEST_F(GetKeyValue, MissingKeyGivesFalseAndEmptyText) {
-    std::wstring value = L"incoming";
-    EXPECT_FALSE(
-        getKeyValue(HKEY_CURRENT_USER, "Software\\CutshapeTests\\NoSuchKey", "Path", value));
-    EXPECT_EQ(value, L"");
+TEST_F(GetKeyValue, MissingValueOrKeyGivesFalseAndEmptyText) {
+    for (const char* key : {kScratchKey, "Software\\CutshapeTests\\NoSuchKey"}) {
+        SCOPED_TRACE(key);
+        std::wstring value = L"incoming";
+        EXPECT_FALSE(getKeyValue(HKEY_CURRENT_USER, key, "Nothing", value));
+        EXPECT_EQ(value, L"");
+    }
 }
 
 } // namespace

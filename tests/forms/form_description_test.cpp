@@ -164,79 +164,58 @@ TEST(FormDescription, ReadsDecimalNumbersExactly) {
     EXPECT_EQ(errorOf("form f\n  client 0 0 4680,5 3180\n").first, 2);
 }
 
-TEST(FormDescription, RejectsAControlNamedForm) {
-    // Form_Click would be ambiguous between the form and the control.
-    EXPECT_EQ(errorOf("form f\ncontrol Form button\n  position 0 0 1 1\n").first, 2);
-}
-
-TEST(FormDescription, RejectsAnUnclosedQuotedText) {
-    EXPECT_EQ(errorOf("form f\n\n  caption \"abc\n").first, 3);
-}
-
-TEST(FormDescription, RejectsAPositionWithTooFewNumbers) {
-    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 1 2 3\n"),
-              std::make_pair(3, std::string("'position' takes 4 values, found 3")));
-}
-
-TEST(FormDescription, RejectsANumberWithTrailingCharacters) {
-    EXPECT_EQ(errorOf("form f\n  client 0 0 4680x 3180\n").first, 2);
-}
-
-TEST(FormDescription, RejectsAMalformedClassIdentifier) {
-    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  position 0 0 1 1\n"
-                      "  class {1CD0A9FA-0E57-487D-AF64-510C36E1CD9}\n")
-                  .first,
-              4);
-}
-
-TEST(FormDescription, RejectsAnUnknownStoredType) {
-    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  position 0 0 1 1\n"
-                      "  stored size i8 4\n")
-                  .first,
-              5);
-}
-
-TEST(FormDescription, RejectsAStoredIntegerOutOfRange) {
-    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  position 0 0 1 1\n"
-                      "  stored small i2 40000\n")
-                  .first,
-              5);
-}
-
-TEST(FormDescription, RejectsANameUsedTwice) {
-    EXPECT_EQ(errorOf("form f\ncontrol a label\n  position 0 0 1 1\ncontrol a image\n"),
-              std::make_pair(4, std::string("the name 'a' is used twice")));
-}
-
-TEST(FormDescription, ReportsAControlWithoutPositionAtItsFirstLine) {
-    EXPECT_EQ(errorOf("form f\ncontrol a label\n  caption \"x\"\ncontrol b label\n"
-                      "  position 0 0 1 1\n"),
-              std::make_pair(2, std::string("control 'a' has no position")));
-    EXPECT_EQ(errorOf("form f\ncontrol a label\n  caption \"x\"\n").first, 2);
-}
-
-TEST(FormDescription, RejectsAKeywordOfAnotherControlKind) {
-    EXPECT_EQ(errorOf("form f\ncontrol b button\n  stored x i4 1\n").first, 3);
-    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  tip \"t\"\n").first, 4);
-}
-
-TEST(FormDescription, RejectsLinesBeforeTheFormLine) {
-    EXPECT_EQ(errorOf("# first\ncaption \"a\"\nform f\n").first, 2);
-    EXPECT_EQ(errorOf("control a label\n").first, 1);
-}
-
-TEST(FormDescription, RejectsADescriptionWithoutForm) {
-    EXPECT_EQ(errorOf("# only a comment\n\n"),
-              std::make_pair(3, std::string("the description has no form line")));
-}
-
-TEST(FormDescription, RejectsAFileValueWithoutName) {
-    EXPECT_EQ(errorOf("form f\ncontrol i image\n  picture file:\n").first, 3);
-}
-
-TEST(FormDescription, RejectsYesNoMisspelt) {
-    EXPECT_EQ(errorOf("form f\n  taskbar true\n"),
-              std::make_pair(2, std::string("'taskbar' takes yes or no, not 'true'")));
+// Each malformed description is refused at the line at fault, with the problem where the
+// words matter.
+TEST(FormDescription, RefusesMalformedDescriptionsAtTheLineAtFault) {
+    struct Malformed {
+        const char* what;
+        const char* text;
+        int line;
+        const char* problem = nullptr; // checked when given
+    };
+    const Malformed cases[] = {
+        // Form_Click would be ambiguous between the form and the control.
+        {"a control named Form", "form f\ncontrol Form button\n  position 0 0 1 1\n", 2},
+        {"an unclosed quoted text", "form f\n\n  caption \"abc\n", 3},
+        {"a position with too few numbers", "form f\ncontrol b button\n  position 1 2 3\n", 3,
+         "'position' takes 4 values, found 3"},
+        {"a number with trailing characters", "form f\n  client 0 0 4680x 3180\n", 2},
+        {"a malformed class identifier",
+         "form f\ncontrol c activex\n  position 0 0 1 1\n"
+         "  class {1CD0A9FA-0E57-487D-AF64-510C36E1CD9}\n",
+         4},
+        {"an unknown stored type",
+         "form f\ncontrol c activex\n  class-name \"x.y\"\n  position 0 0 1 1\n"
+         "  stored size i8 4\n",
+         5},
+        {"a stored integer out of range",
+         "form f\ncontrol c activex\n  class-name \"x.y\"\n  position 0 0 1 1\n"
+         "  stored small i2 40000\n",
+         5},
+        {"a name used twice", "form f\ncontrol a label\n  position 0 0 1 1\ncontrol a image\n", 4,
+         "the name 'a' is used twice"},
+        {"a control without position, followed by another",
+         "form f\ncontrol a label\n  caption \"x\"\ncontrol b label\n  position 0 0 1 1\n", 2,
+         "control 'a' has no position"},
+        {"a control without position at the end", "form f\ncontrol a label\n  caption \"x\"\n", 2},
+        {"a button's stored value", "form f\ncontrol b button\n  stored x i4 1\n", 3},
+        {"an ActiveX control's tip",
+         "form f\ncontrol c activex\n  class-name \"x.y\"\n  tip \"t\"\n", 4},
+        {"a keyword before the form line", "# first\ncaption \"a\"\nform f\n", 2},
+        {"a control before the form line", "control a label\n", 1},
+        {"no form line", "# only a comment\n\n", 3, "the description has no form line"},
+        {"a file value without name", "form f\ncontrol i image\n  picture file:\n", 3},
+        {"yes or no misspelt", "form f\n  taskbar true\n", 2,
+         "'taskbar' takes yes or no, not 'true'"},
+    };
+    for (const Malformed& malformed : cases) {
+        SCOPED_TRACE(malformed.what);
+        const auto [line, problem] = errorOf(malformed.text);
+        EXPECT_EQ(line, malformed.line);
+        if (malformed.problem) {
+            EXPECT_EQ(problem, malformed.problem);
+        }
+    }
 }
 
 } // namespace
