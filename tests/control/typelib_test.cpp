@@ -243,6 +243,25 @@ std::string describeLibrary(const std::wstring& path) {
     return out.str();
 }
 
+// The custom data items of the library and of each of its types (the IDL compiler stores its
+// version text and a time stamp there, which the patch removes).
+std::size_t customDataCount(const std::wstring& path) {
+    ComPtr<ITypeLib> library;
+    check(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.put()), "LoadTypeLibEx");
+    CUSTDATA data{};
+    check(library.query<ITypeLib2>()->GetAllCustData(&data), "GetAllCustData");
+    std::size_t count = data.cCustData;
+    ::ClearCustData(&data);
+    for (UINT t = 0; t < library->GetTypeInfoCount(); ++t) {
+        ComPtr<ITypeInfo> info;
+        check(library->GetTypeInfo(t, info.put()), "GetTypeInfo");
+        check(info.query<ITypeInfo2>()->GetAllCustData(&data), "GetAllCustData");
+        count += data.cCustData;
+        ::ClearCustData(&data);
+    }
+    return count;
+}
+
 std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -290,6 +309,11 @@ TEST_F(TypeLibrary, EmbeddedInTheControlLibraryMatchesTheGoldenDescription) {
 
 TEST_F(TypeLibrary, PatchedFileMatchesTheGoldenDescription) {
     expectMatchesGolden(describeLibrary(CUTSHAPE_TLB_FILE));
+}
+
+TEST_F(TypeLibrary, CarriesNoCustomData) {
+    EXPECT_EQ(customDataCount(CUTSHAPE_OCX_FILE), 0u);
+    EXPECT_EQ(customDataCount(CUTSHAPE_TLB_FILE), 0u);
 }
 
 TEST_F(TypeLibrary, ResourceHoldsThePatchedFileByteForByte) {

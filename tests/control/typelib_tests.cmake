@@ -18,11 +18,6 @@ target_compile_definitions(control_typelib_resources_test PRIVATE
 add_dependencies(control_typelib_resources_test cutshape_ocx)
 
 if(CMAKE_CROSSCOMPILING_EMULATOR)
-    # The patched file as the build machine's own reader of the file format describes it.
-    add_test(NAME control_typelib_msft
-             COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/typelib_dump_test.sh $<TARGET_FILE:cutshape_host::typelib_patch>
-                     ${CUTSHAPE_CONTROL_GENERATED}/Cutshape.tlb
-                     ${CMAKE_CURRENT_SOURCE_DIR}/golden/typelib_msft_${CUTSHAPE_ARCH}.txt)
     add_test(NAME control_exports
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/exports_test.sh ${CUTSHAPE_MINGW_TRIPLE}-objdump
                      $<TARGET_FILE:cutshape_ocx>)

@@ -1,9 +1,8 @@
 // typelib_patch: turns the type library the IDL compiler wrote into the library's exact,
-// reproducible form, and describes type libraries as text for the tests.
+// reproducible form.
 //
 //   typelib_patch patch <in.tlb> <out.tlb> --order <name>,<name>,...
 //                       [--type <name> <major>.<minor> <flags>]...
-//   typelib_patch dump <file.tlb>
 //
 // The patch strips the library's custom data (the compiler's version text and time stamp),
 // gives a dispinterface without a base IDispatch as its base, puts the type infos into the
@@ -55,13 +54,9 @@ std::uint16_t number16(const std::string& text) {
 int run(int argc, char** argv) {
     using cutshape::typelib::MsftFile;
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 2 && args[0] == "dump") {
-        std::cout << MsftFile::parse(readFile(args[1])).dump();
-        return 0;
-    }
     if (args.size() < 3 || args[0] != "patch")
         throw std::runtime_error("usage: typelib_patch patch <in> <out> --order a,b,... "
-                                 "[--type name major.minor flags]... | dump <file>");
+                                 "[--type name major.minor flags]...");
     MsftFile file = MsftFile::parse(readFile(args[1]));
     file.stripCustomData();
     file.setMissingDispatchBases();

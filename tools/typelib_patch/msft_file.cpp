@@ -19,16 +19,8 @@ constexpr std::int32_t kHelpDllFlag = 0x100;
 // Header field indexes.
 enum : int {
     kHeaderPosGuid = 2,
-    kHeaderLcid = 3,
     kHeaderVarFlags = 5,
-    kHeaderVersion = 6,
-    kHeaderFlags = 7,
     kHeaderTypeInfoCount = 8,
-    kHeaderHelpString = 9,
-    kHeaderHelpStringContext = 10,
-    kHeaderHelpContext = 11,
-    kHeaderNameOffset = 14,
-    kHeaderHelpFile = 15,
     kHeaderCustomData = 16,
     kHeaderDispatchPos = 19,
 };
@@ -42,12 +34,8 @@ enum : int {
     kTypeFlags = 12,
     kTypeName = 13,
     kTypeVersion = 14,
-    kTypeDocString = 15,
-    kTypeHelpStringContext = 16,
-    kTypeHelpContext = 17,
     kTypeCustomData = 18,
     kImplTypesAndVft = 19,
-    kTypeSize = 20,
     kDataType1 = 21,
 };
 
@@ -89,72 +77,10 @@ bool isLocalHref(std::int32_t href) {
     return href >= 0 && (href & 3) == 0;
 }
 
-const char* typeKindName(int kind) {
-    static const char* const kNames[] = {"enum",     "record",  "module", "interface",
-                                         "dispatch", "coclass", "alias",  "union"};
-    return kind >= 0 && kind < 8 ? kNames[kind] : "unknown";
-}
-
-const char* syskindName(int syskind) {
-    static const char* const kNames[] = {"win16", "win32", "mac", "win64"};
-    return syskind >= 0 && syskind < 4 ? kNames[syskind] : "unknown";
-}
-
-std::string invokeKindName(int invkind) {
-    switch (invkind) {
-    case 1:
-        return "func";
-    case 2:
-        return "propget";
-    case 4:
-        return "propput";
-    case 8:
-        return "propputref";
-    }
-    return "invkind " + std::to_string(invkind);
-}
-
-std::string callConvName(int callconv) {
-    return callconv == 4 ? "stdcall" : "callconv " + std::to_string(callconv);
-}
-
-std::string paramFlagNames(std::int32_t flags) {
-    static const std::pair<std::int32_t, const char*> kFlags[] = {
-        {0x1, "in"},   {0x2, "out"},         {0x4, "lcid"},        {0x8, "retval"},
-        {0x10, "opt"}, {0x20, "hasdefault"}, {0x40, "hascustdata"}};
-    std::string text;
-    for (auto [bit, name] : kFlags) {
-        if (flags & bit) {
-            if (!text.empty())
-                text += ',';
-            text += name;
-        }
-    }
-    if (flags & ~0x7F) {
-        if (!text.empty())
-            text += ',';
-        text += hex(static_cast<std::uint32_t>(flags & ~0x7F), 2);
-    }
-    return text.empty() ? "none" : text;
-}
-
-// Names of the simple variant types the automation types use.
-std::string variantTypeName(int vt) {
-    static const std::map<int, const char*> kNames = {
-        {2, "short"},    {3, "long"},       {4, "float"},      {5, "double"}, {6, "currency"},
-        {7, "date"},     {8, "BSTR"},       {9, "IDispatch*"}, {10, "SCODE"}, {11, "VARIANT_BOOL"},
-        {12, "VARIANT"}, {13, "IUnknown*"}, {16, "char"},      {17, "byte"},  {18, "ushort"},
-        {19, "ulong"},   {22, "int"},       {23, "uint"},      {24, "void"},  {25, "HRESULT"},
-        {30, "LPSTR"},   {31, "LPWSTR"}};
-    auto found = kNames.find(vt);
-    return found != kNames.end() ? found->second : "vt " + std::to_string(vt);
-}
-
 } // namespace
 
 MsftFile MsftFile::parse(std::vector<std::uint8_t> bytes) {
     MsftFile file;
-    file.originalSize_ = bytes.size();
     if (bytes.size() < 4 * kHeaderFields || read32(bytes, 0) != kMagic)
         throw std::runtime_error("not an MSFT type library");
     for (int i = 0; i < kHeaderFields; ++i)
@@ -310,77 +236,6 @@ std::string MsftFile::nameAt(std::int32_t offset) const {
                        names.begin() + static_cast<long>(start + length));
 }
 
-std::string MsftFile::stringAt(std::int32_t offset) const {
-    const auto& strings = segments_[kStrings].bytes;
-    if (index(offset) + 2 > strings.size())
-        throw std::runtime_error("string outside the string table");
-    const std::size_t length = strings[index(offset)] | std::size_t{strings[index(offset) + 1]}
-                                                            << 8;
-    const std::size_t start = index(offset) + 2;
-    if (start + length > strings.size())
-        throw std::runtime_error("string outside the string table");
-    return std::string(strings.begin() + static_cast<long>(start),
-                       strings.begin() + static_cast<long>(start + length));
-}
-
-std::string MsftFile::guidAt(std::int32_t offset) const {
-    const auto& guids = segments_[kGuids].bytes;
-    const std::size_t at = index(offset);
-    if (at + 16 > guids.size())
-        throw std::runtime_error("GUID outside the GUID table");
-    char text[40];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<std::uint32_t>(read32(guids, at)), guids[at + 4] | guids[at + 5] << 8,
-                  guids[at + 6] | guids[at + 7] << 8, guids[at + 8], guids[at + 9], guids[at + 10],
-                  guids[at + 11], guids[at + 12], guids[at + 13], guids[at + 14], guids[at + 15]);
-    return text;
-}
-
-std::string MsftFile::hrefName(std::int32_t href) const {
-    if (isLocalHref(href)) {
-        const int type = href / kTypeInfoSize;
-        if (type >= typeInfoCount())
-            throw std::runtime_error("reference to a missing type info");
-        return nameAt(typeInfoField(type, kTypeName));
-    }
-    if (href >= 0 && (href & 3) == 1) {
-        const auto& imports = segments_[kImportInfos].bytes;
-        const std::size_t at = index(href & ~3);
-        const std::int32_t flags = read32(imports, at);
-        const std::int32_t file = read32(imports, at + 4);
-        const std::int32_t guid = read32(imports, at + 8);
-        const auto& files = segments_[kImportFiles].bytes;
-        const std::size_t nameLength =
-            (files[index(file) + 12] | files[index(file) + 13] << 8) >> 2;
-        const std::string fileName(files.begin() + file + 14,
-                                   files.begin() + file + 14 + static_cast<long>(nameLength));
-        if (flags & 0x10000)
-            return fileName + ":" + guidAt(guid);
-        return fileName + ":#" + std::to_string(guid);
-    }
-    return "href " + hex(static_cast<std::uint32_t>(href), 8);
-}
-
-// A type is either inline (high bit set: the variant type in the low word) or the offset of
-// an 8-byte entry in the type description table whose second int is the pointee (pointers
-// and safe arrays, inline or an offset again) or the HREFTYPE (user-defined types).
-std::string MsftFile::typeName(std::int32_t type) const {
-    if (type < 0)
-        return variantTypeName(type & 0x7FFF);
-    const auto& descs = segments_[kTypeDescs].bytes;
-    const std::int32_t kind = read32(descs, index(type));
-    const std::int32_t target = read32(descs, index(type) + 4);
-    switch (kind & 0x7FFF) {
-    case 26: // VT_PTR
-        return typeName(target) + "*";
-    case 27: // VT_SAFEARRAY
-        return "SAFEARRAY(" + typeName(target) + ")";
-    case 29: // VT_USERDEFINED
-        return hrefName(target);
-    }
-    return variantTypeName(kind & 0x7FFF);
-}
-
 void MsftFile::stripCustomData() {
     // Only the library-level list may be present: anything else would point into the data
     // about to disappear.
@@ -430,8 +285,6 @@ void MsftFile::stripCustomData() {
             throw std::runtime_error("reference to a removed GUID");
         return found->second;
     };
-    for (std::size_t at = 0; at < kept.size(); at += kGuidEntrySize)
-        write32(kept, at + 20, relocate(read32(kept, at + 20)));
     auto& hash = segments_[kGuidHash].bytes;
     for (std::size_t at = 0; at < hash.size(); at += 4) {
         // A bucket whose first entries were removed starts at the first kept one.
@@ -440,11 +293,7 @@ void MsftFile::stripCustomData() {
             head = read32(guids, index(head) + 20);
         write32(hash, at, head == -1 ? -1 : relocate(head));
     }
-    for (std::size_t at = 0; at < kept.size(); at += kGuidEntrySize) {
-        std::int32_t next = read32(kept, at + 20);
-        write32(kept, at + 20, next); // already relocated; removed entries are skipped below
-    }
-    // Chains through removed entries: follow them in the old table.
+    // Each kept entry's chain goes on at the next kept entry, found in the old table.
     for (auto [oldOffset, newOffset] : moved) {
         std::int32_t next = read32(guids, index(oldOffset) + 20);
         while (next != -1 && !moved.contains(next))
@@ -544,123 +393,6 @@ void MsftFile::setMissingDispatchBases() {
             setTypeInfoField(t, kDataType1, headerField(kHeaderDispatchPos));
         }
     }
-}
-
-std::string MsftFile::dumpMembers(int type) const {
-    const auto& block = members_[index(type)];
-    const std::int32_t elements = typeInfoField(type, kElements);
-    const int functions = elements & 0xFFFF;
-    const int variables = (elements >> 16) & 0xFFFF;
-    std::string text;
-    if (variables != 0)
-        text += "  variables " + std::to_string(variables) + " (not described)\n";
-    const std::size_t recordsEnd = 4 + index(read32(block, 0));
-    const std::size_t total = index(functions + variables);
-    std::size_t at = 4;
-    for (int f = 0; f < functions; ++f) {
-        const std::int32_t info = read32(block, at);
-        const std::int32_t size = info & 0xFFFF;
-        const std::int32_t returns = read32(block, at + 4);
-        const std::int32_t flags = read32(block, at + 8);
-        const std::int32_t vtable = read32(block, at + 12) & 0xFFFF;
-        const std::int32_t fkccic = read32(block, at + 16);
-        const std::int32_t args = read32(block, at + 20) & 0xFFFF;
-        const std::int32_t optionalArgs = (read32(block, at + 20) >> 16) & 0xFFFF;
-        const std::int32_t memid = read32(block, recordsEnd + 4 * index(f));
-        const std::int32_t name = read32(block, recordsEnd + 4 * (total + index(f)));
-        const std::int32_t optionalFields = (size - kFuncRecordFixed - kParamSize * args) / 4;
-        text += "  function " + std::to_string(f) + " " + nameAt(name) + " memid " +
-                hex(static_cast<std::uint32_t>(memid), 8) + " " +
-                invokeKindName((fkccic >> 3) & 0xF) + " funckind " + std::to_string(fkccic & 7) +
-                " " + callConvName((fkccic >> 8) & 0xF) + " other bits " +
-                hex(static_cast<std::uint32_t>(fkccic & ~0xFFF), 4) + " vtable " +
-                std::to_string(vtable) + " returns " + typeName(returns) + " funcflags " +
-                hex(static_cast<std::uint32_t>(flags), 4) + " optional args " +
-                std::to_string(optionalArgs) + " optional fields " +
-                std::to_string(optionalFields) + "\n";
-        std::size_t param = at + index(size) - kParamSize * index(args);
-        for (int p = 0; p < args; ++p, param += kParamSize)
-            text += "    param " + nameAt(read32(block, param + 4)) + " " +
-                    typeName(read32(block, param)) + " " +
-                    paramFlagNames(read32(block, param + 8)) + "\n";
-        at += index(size);
-    }
-    return text;
-}
-
-std::string MsftFile::dump() const {
-    std::string text;
-    const std::int32_t version = headerField(kHeaderVersion);
-    const std::int32_t helpString = headerField(kHeaderHelpString);
-    const std::int32_t helpFile = headerField(kHeaderHelpFile);
-    text += "file size " + std::to_string(originalSize_) + "\n";
-    text += "library " + nameAt(headerField(kHeaderNameOffset)) + " " +
-            guidAt(headerField(kHeaderPosGuid)) + " version " + std::to_string(version & 0xFFFF) +
-            "." + std::to_string((version >> 16) & 0xFFFF) + " lcid " +
-            hex(static_cast<std::uint32_t>(headerField(kHeaderLcid)), 4) + " syskind " +
-            syskindName(headerField(kHeaderVarFlags) & 0xF) + " varflags " +
-            hex(static_cast<std::uint32_t>(headerField(kHeaderVarFlags)), 4) + " flags " +
-            hex(static_cast<std::uint32_t>(headerField(kHeaderFlags)), 2) + "\n";
-    text += "  helpstring \"" + (helpString == -1 ? std::string() : stringAt(helpString)) +
-            "\" helpfile " + (helpFile == -1 ? std::string("none") : stringAt(helpFile)) +
-            " helpcontext " + std::to_string(headerField(kHeaderHelpContext)) +
-            " helpstringcontext " + std::to_string(headerField(kHeaderHelpStringContext)) +
-            " customdata " + (headerField(kHeaderCustomData) == -1 ? "none" : "present") + "\n";
-    const auto& files = segments_[kImportFiles].bytes;
-    for (std::size_t at = 0; at + 14 <= files.size();) {
-        const std::size_t nameLength = (files[at + 12] | files[at + 13] << 8) >> 2;
-        const std::int32_t fileVersion = read32(files, at + 8);
-        text += "  import " +
-                std::string(files.begin() + static_cast<long>(at + 14),
-                            files.begin() + static_cast<long>(at + 14 + nameLength)) +
-                " " + guidAt(read32(files, at)) + " version " +
-                std::to_string(fileVersion & 0xFFFF) + "." +
-                std::to_string((fileVersion >> 16) & 0xFFFF) + " lcid " +
-                hex(static_cast<std::uint32_t>(read32(files, at + 4)), 4) + "\n";
-        at += (14 + nameLength + 3) & ~std::size_t{3};
-    }
-    for (int t = 0; t < typeInfoCount(); ++t) {
-        const std::int32_t kind = typeInfoField(t, kTypeKind);
-        const std::int32_t typeVersion = typeInfoField(t, kTypeVersion);
-        const std::int32_t elements = typeInfoField(t, kElements);
-        const std::int32_t implAndVft = typeInfoField(t, kImplTypesAndVft);
-        const std::int32_t datatype1 = typeInfoField(t, kDataType1);
-        text += "type " + std::to_string(t) + " " + nameAt(typeInfoField(t, kTypeName)) + " " +
-                typeKindName(kind & 0xF) + " " + guidAt(typeInfoField(t, kTypePosGuid)) +
-                " version " + std::to_string(typeVersion & 0xFFFF) + "." +
-                std::to_string((typeVersion >> 16) & 0xFFFF) + " flags " +
-                hex(static_cast<std::uint32_t>(typeInfoField(t, kTypeFlags)), 4) + "\n";
-        text += "  funcs " + std::to_string(elements & 0xFFFF) + " vars " +
-                std::to_string((elements >> 16) & 0xFFFF) + " impltypes " +
-                std::to_string(implAndVft & 0xFFFF) + " vtable size " +
-                std::to_string((implAndVft >> 16) & 0xFFFF) + " instance size " +
-                std::to_string(typeInfoField(t, kTypeSize)) + " alignment " +
-                std::to_string((kind >> 11) & 0x1F) + " docstring " +
-                (typeInfoField(t, kTypeDocString) == -1 ? "none" : "present") + " helpcontext " +
-                std::to_string(typeInfoField(t, kTypeHelpContext)) + " customdata " +
-                (typeInfoField(t, kTypeCustomData) == -1 ? "none" : "present") + "\n";
-        switch (kind & 0xF) {
-        case 3:
-        case 4:
-            if ((implAndVft & 0xFFFF) != 0)
-                text += "  base " +
-                        (datatype1 == -1 ? std::string("(none)") : hrefName(datatype1)) + "\n";
-            break;
-        case 5: {
-            const auto& refs = segments_[kReferences].bytes;
-            for (std::int32_t at = datatype1; at != -1; at = read32(refs, index(at) + 12))
-                text += "  implements " + hrefName(read32(refs, index(at))) + " flags " +
-                        hex(static_cast<std::uint32_t>(read32(refs, index(at) + 4)), 2) + "\n";
-            break;
-        }
-        case 6:
-            text += "  alias of " + typeName(datatype1) + "\n";
-            break;
-        }
-        if (!members_[index(t)].empty())
-            text += dumpMembers(t);
-    }
-    return text;
 }
 
 } // namespace cutshape::typelib

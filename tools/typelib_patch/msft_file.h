@@ -61,10 +61,6 @@ public:
     // as every dispinterface derives from it.
     void setMissingDispatchBases();
 
-    // Text description of the whole library, stable across runs (no offsets that only
-    // reflect layout, except where they are the content).
-    std::string dump() const;
-
 private:
     struct Part {
         std::vector<std::uint8_t> bytes;
@@ -78,18 +74,12 @@ private:
     int typeInfoCount() const;
     int findTypeInfo(const std::string& name) const;
     std::string nameAt(std::int32_t offset) const;
-    std::string stringAt(std::int32_t offset) const;
-    std::string guidAt(std::int32_t offset) const;
-    std::string hrefName(std::int32_t href) const;
-    std::string typeName(std::int32_t type) const;
-    std::string dumpMembers(int type) const;
 
     std::vector<std::int32_t> header_; // the 21 fixed header fields
     bool hasHelpDll_ = false;          // varflags 0x100: one more int after the header
     std::int32_t helpDll_ = -1;
     Part segments_[kSegmentCount];
     std::vector<std::vector<std::uint8_t>> members_; // per type info; empty when none
-    std::size_t originalSize_ = 0;
 };
 
 } // namespace cutshape::typelib
