@@ -1,8 +1,8 @@
 # The programs that run on the build machine while the project builds: the type-library patch
-# step, the pictures and icons drawn into resources, the registration table printer, the check
-# of form descriptions and the reader of X window shapes. The native configuration builds them
-# like any target and exports them; the cross builds import them from there, so every tool is
-# built once, by one set of rules, and known everywhere as cutshape_host::<name>.
+# step, the pictures and icons drawn into resources, the registration table printer and the
+# check of form descriptions. The native configuration builds them like any target and exports
+# them; the cross builds import them from there, so every tool is built once, by one set of
+# rules, and known everywhere as cutshape_host::<name>.
 
 set(CUTSHAPE_HOST_TOOLS_FILE "" CACHE FILEPATH
     "cutshape_host_tools.cmake of a native build of this project (cross builds only)")
@@ -12,9 +12,6 @@ set(CUTSHAPE_HOST_TOOLS_FILE "" CACHE FILEPATH
 function(cutshape_export_host_tools)
     set(exported "")
     foreach(target IN LISTS ARGN)
-        if(NOT TARGET ${target})
-            continue() # an optional tool whose libraries are missing (xshape without X11)
-        endif()
         get_target_property(name ${target} EXPORT_NAME)
         add_executable(cutshape_host::${name} ALIAS ${target})
         list(APPEND exported ${target})

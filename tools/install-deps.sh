@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libpixman-1-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
   wine wine64 libwine libwine-dev
-  xvfb xdotool x11-utils imagemagick python3-pil libx11-dev libxext-dev
+  xvfb xdotool x11-utils imagemagick python3-xlib python3-pil
   msitools wixl zip unzip
   wine32:i386
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The registered control in real clients of the platform: VBScript through CreateObject,
 # and Wine's ATL control host, whose top-level window Load must shape (read back from X).
-#   clients_test.sh <Cutshape.ocx> <atl_host_probe.exe> <cutshape_xshape>
+#   clients_test.sh <Cutshape.ocx> <atl_host_probe.exe> <xshape.py>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

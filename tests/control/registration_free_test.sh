@@ -6,7 +6,7 @@
 # to create the control, so the manifests are what makes it work.
 #   registration_free_test.sh <Cutshape.ocx> <Cutshape.manifest> <CutEARTH.exe>
 #                             <CutEARTH.exe.manifest> <activation_context_probe.exe>
-#                             <cutshape_xshape> <window_texts.exe>
+#                             <xshape.py> <window_texts.exe>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

@@ -4,7 +4,7 @@
 # (Restore) gives the window back its size and a full rectangle, both read back from the X
 # server. A Parent with a read-only Width makes Load and Restore fail with an error naming
 # Width and why, and the window keeps its size and shape.
-#   container_kinds_test.sh <control_host.exe> <Cutshape.ocx> <cutshape_xshape>
+#   container_kinds_test.sh <control_host.exe> <Cutshape.ocx> <xshape.py>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

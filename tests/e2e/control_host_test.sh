@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The control on a form of the project's own runtime: Load shapes the form to the picture's
 # figure (read back from the X server), and a left-button drag through Move moves the form.
-#   control_host_test.sh <control_host.exe> <Cutshape.ocx> <cutshape_xshape>
+#   control_host_test.sh <control_host.exe> <Cutshape.ocx> <xshape.py>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

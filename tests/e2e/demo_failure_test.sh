@@ -3,7 +3,7 @@
 # the control not registered, the runtime reports the error in a message box titled with
 # the program's name, with the error's number and description; no form is shown, and the
 # program ends with a non-zero exit code.
-#   demo_failure_test.sh <program.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe>
+#   demo_failure_test.sh <program.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe>
 #                        <title> [picture file the program reads from its folder]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

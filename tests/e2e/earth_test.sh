@@ -5,7 +5,7 @@
 # work, a left drag moves the window and a right one does not, and the close image ends the
 # program with exit code 0. At another screen resolution the program is its 96-dpi self
 # scaled by dpi/96: window, outline (the figure scaled nearest-neighbour), buttons and images.
-#   earth_test.sh <CutEARTH.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe> [dpi]
+#   earth_test.sh <CutEARTH.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> [dpi]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

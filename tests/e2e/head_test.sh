@@ -4,7 +4,7 @@
 # nothing, picking a BMP, a GIF, a JPEG and an ICO file reshapes the window to each, and the
 # close image ends the program with exit code 0; at another screen resolution, every outline
 # and image scaled by dpi/96.
-#   head_test.sh <CutHEAD.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe> <head.bmp>
+#   head_test.sh <CutHEAD.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> <head.bmp>
 #                [dpi]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

@@ -4,7 +4,7 @@
 # and "Move Form" restores it, each with the message "Try to move the Hole!" titled CutHOLE,
 # and the close image ends the program with exit code 0; at another screen resolution, all
 # of it scaled by dpi/96.
-#   hole_test.sh <CutHOLE.exe> <Cutshape.ocx> <cutshape_xshape> <window_texts.exe> [dpi]
+#   hole_test.sh <CutHOLE.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> [dpi]
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

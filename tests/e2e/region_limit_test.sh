@@ -4,7 +4,7 @@
 # one-pixel checkerboard of 32,767 rectangles, which must be refused with a clear error while
 # the host lives on and the window keeps its shape (read back from the X server); a
 # checkerboard of 32,765 rectangles, the most that works, must shape the window.
-#   region_limit_test.sh <control_host.exe> <Cutshape.ocx> <cutshape_xshape>
+#   region_limit_test.sh <control_host.exe> <Cutshape.ocx> <xshape.py>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shapes a real window to BMP and GIF pictures with the region builder and checks that the
 # window's X bounding shape covers exactly the picture's figure.
-#   window_shape_test.sh <shape_preview.exe> <cutshape_xshape>
+#   window_shape_test.sh <shape_preview.exe> <xshape.py>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

@@ -8,7 +8,7 @@
 #  - the Start menu holds the three demos' shortcuts;
 #  - msiexec /x leaves the machine's classes as they were before (no key naming the control),
 #    and no file or folder behind.
-#   msi_install_test.sh <package.msi> <Cutshape.ocx of the build> <cutshape_xshape>
+#   msi_install_test.sh <package.msi> <Cutshape.ocx of the build> <xshape.py>
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then

@@ -3,7 +3,7 @@
 # window opens in the outline of the picture it is given (read back from X), a left-button
 # drag on the figure moves it, R gives back the window's rectangle, L shapes it again and
 # Escape ends the program with exit code 0.
-#   sdk_window_test.sh <Cutshape.ocx> <sdk_vtable_client.exe> <cutshape_xshape>
+#   sdk_window_test.sh <Cutshape.ocx> <sdk_vtable_client.exe> <xshape.py>
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
