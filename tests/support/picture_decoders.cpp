@@ -16,9 +16,6 @@ std::uint32_t u16At(std::span<const std::uint8_t> b, std::size_t at) {
         throw std::runtime_error("file ends inside a field");
     return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8);
 }
-std::uint32_t u32At(std::span<const std::uint8_t> b, std::size_t at) {
-    return u16At(b, at) | u16At(b, at + 2) << 16;
-}
 
 } // namespace
 
@@ -149,67 +146,6 @@ DecodedGif decodeGif(std::span<const std::uint8_t> file) {
     if ((bitPos + 7) / 8 != data.size())
         throw std::runtime_error("data continues after the end code");
     return gif;
-}
-
-DecodedCursor decodeCur(std::span<const std::uint8_t> file) {
-    DecodedCursor cursor;
-    if (u16At(file, 0) != 0 || u16At(file, 2) != 2 || u16At(file, 4) != 1)
-        throw std::runtime_error("not a cursor file with one image");
-    const std::int32_t entryWidth = file[6] == 0 ? 256 : file[6];
-    const std::int32_t entryHeight = file[7] == 0 ? 256 : file[7];
-    cursor.entryColours = file[8];
-    cursor.hotSpotX = static_cast<std::int32_t>(u16At(file, 10));
-    cursor.hotSpotY = static_cast<std::int32_t>(u16At(file, 12));
-    const std::uint32_t size = u32At(file, 14);
-    const std::uint32_t offset = u32At(file, 18);
-    if (std::size_t{offset} + size != file.size())
-        throw std::runtime_error("image size and offset do not end at the end of the file");
-    if (u32At(file, offset) != 40)
-        throw std::runtime_error("no 40-byte info header");
-    cursor.width = static_cast<std::int32_t>(u32At(file, offset + 4));
-    const auto doubledHeight = static_cast<std::int32_t>(u32At(file, offset + 8));
-    cursor.height = doubledHeight / 2;
-    if (cursor.width != entryWidth || doubledHeight != 2 * entryHeight)
-        throw std::runtime_error("directory and bitmap sizes disagree");
-    cursor.bitsPerPixel = static_cast<std::int32_t>(u16At(file, offset + 14));
-    if (u16At(file, offset + 12) != 1 || u32At(file, offset + 16) != 0)
-        throw std::runtime_error("planes other than 1 or a compressed bitmap");
-    if (cursor.bitsPerPixel != 1 && cursor.bitsPerPixel != 4 && cursor.bitsPerPixel != 8)
-        throw std::runtime_error("only palette bitmaps are decoded");
-    std::size_t paletteCount = u32At(file, offset + 32);
-    if (paletteCount == 0)
-        paletteCount = std::size_t{1} << cursor.bitsPerPixel;
-    std::size_t at = offset + 40;
-    for (std::size_t i = 0; i < paletteCount; ++i, at += 4) {
-        if (at + 4 > file.size())
-            throw std::runtime_error("file ends inside the palette");
-        cursor.palette.push_back(static_cast<Color>(file[at + 2]) |
-                                 static_cast<Color>(file[at + 1]) << 8 |
-                                 static_cast<Color>(file[at]) << 16);
-    }
-    const auto w = static_cast<std::size_t>(cursor.width);
-    const auto h = static_cast<std::size_t>(cursor.height);
-    const std::size_t colourStride =
-        (w * static_cast<std::size_t>(cursor.bitsPerPixel) + 31) / 32 * 4;
-    const std::size_t maskStride = (w + 31) / 32 * 4;
-    if (at + (colourStride + maskStride) * h != file.size())
-        throw std::runtime_error("colour and mask rows do not fill the rest of the file");
-    cursor.indices.assign(w * h, 0);
-    cursor.mask.assign(w * h, false);
-    const auto bpp = static_cast<std::size_t>(cursor.bitsPerPixel);
-    for (std::size_t row = 0; row < h; ++row) {
-        const std::size_t y = h - 1 - row; // bottom-up
-        for (std::size_t x = 0; x < w; ++x) {
-            const std::size_t bit = x * bpp;
-            const std::uint8_t byte = file[at + row * colourStride + bit / 8];
-            const auto shift = static_cast<unsigned>(8 - bpp - bit % 8);
-            cursor.indices[y * w + x] =
-                static_cast<std::uint8_t>((byte >> shift) & ((1u << bpp) - 1));
-            const std::uint8_t maskByte = file[at + colourStride * h + row * maskStride + x / 8];
-            cursor.mask[y * w + x] = ((maskByte >> (7 - x % 8)) & 1) != 0;
-        }
-    }
-    return cursor;
 }
 
 } // namespace cutshape::testing

@@ -1,5 +1,5 @@
 #pragma once
-// Decoders written from the file formats, independent of the writers in tools/pictures, so
+// A decoder written from the file format, independent of the writers in tools/pictures, so
 // a misunderstanding of a format cannot cancel out between writing and reading.
 
 #include "core/color.h"
@@ -25,21 +25,5 @@ struct DecodedGif {
 // with the end code, and nothing but the final byte's padding may follow it. Throws
 // std::runtime_error naming the fault.
 DecodedGif decodeGif(std::span<const std::uint8_t> file);
-
-struct DecodedCursor {
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::int32_t hotSpotX = 0;
-    std::int32_t hotSpotY = 0;
-    std::int32_t bitsPerPixel = 0;
-    std::int32_t entryColours = 0; // the directory entry's colour count
-    std::vector<core::Color> palette;
-    std::vector<std::uint8_t> indices; // rows top to bottom
-    std::vector<bool> mask;            // set where the screen shows through
-};
-
-// A cursor file with one palette image (1, 4 or 8 bits per pixel). Throws
-// std::runtime_error naming the fault.
-DecodedCursor decodeCur(std::span<const std::uint8_t> file);
 
 } // namespace cutshape::testing

@@ -14,15 +14,9 @@ namespace cutshape::testing {
 
 using pictures::Bmp8Compression;
 using pictures::Image;
-using pictures::IndexedImage;
-using pictures::indexImage;
-using pictures::readBmp;
 using pictures::readFile;
-using pictures::RowOrder;
 using pictures::writeBmp24;
-using pictures::writeBmp32;
 using pictures::writeBmp8;
-using pictures::writeCur;
 using pictures::writeFile;
 using pictures::writeGif;
 using pictures::writeIco;

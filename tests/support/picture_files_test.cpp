@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ Color colorFromBgr(const Bytes& b, std::size_t at) {
 }
 
 const std::vector<Color> kSixColours = {0x000000, 0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x123456};
+
+std::size_t colourCount(const Image& image) {
+    return std::set<std::uint32_t>(image.words().begin(), image.words().end()).size();
+}
 
 std::vector<Color> manyColours(std::size_t count) {
     std::vector<Color> colours;
@@ -79,17 +84,6 @@ TEST(ImageTest, FillRectClipsToTheImage) {
     }
 }
 
-TEST(IndexImageTest, PaletteInOrderOfFirstAppearance) {
-    Image image(3, 2, 0x00000005);
-    image.set(1, 0, 0x00000007);
-    image.set(0, 1, 0x00000003);
-    const IndexedImage indexed = indexImage(image);
-    EXPECT_EQ(indexed.palette, (std::vector<Color>{5, 7, 3}));
-    EXPECT_EQ(indexed.indices, (std::vector<std::uint8_t>{0, 1, 0, 2, 0, 0}));
-    EXPECT_NO_THROW(indexImage(makeNoise(40, 40, 1, manyColours(256))));
-    EXPECT_THROW(indexImage(makeNoise(40, 40, 1, manyColours(257))), std::invalid_argument);
-}
-
 // ---- true-colour BMP --------------------------------------------------------------------
 
 TEST(BmpTest, TwentyFourBitLayoutByteByByte) {
@@ -118,134 +112,17 @@ TEST(BmpTest, TwentyFourBitLayoutByteByByte) {
     EXPECT_EQ(top, (Bytes{0x03, 0x02, 0x01, 0, 0, 0, 0x06, 0x05, 0x04, 0, 0, 0}));
 }
 
-TEST(BmpTest, TopDownStoresTheTopRowFirst) {
-    Image image(1, 2);
-    image.set(0, 0, 0x00112233);
-    const Bytes file = writeBmp32(image, RowOrder::TopDown);
-    ASSERT_EQ(file.size(), 54u + 2 * 4);
-    EXPECT_EQ(i32At(file, 22), -2);
-    EXPECT_EQ(u16At(file, 28), 32u);
-    EXPECT_EQ(Bytes(file.begin() + 54, file.end()), (Bytes{0x11, 0x22, 0x33, 0, 0, 0, 0, 0}));
-}
-
-TEST(BmpTest, RoundTripsEveryRowPadding) {
+TEST(BmpTest, PadsEveryRowToFourBytes) {
     for (std::int32_t width = 1; width <= 9; ++width) {
-        for (const std::int32_t height : {1, 2, 7}) {
-            const Image image = makeNoise(
-                width, height, static_cast<std::uint64_t>(width * 31 + height), kSixColours);
-            for (const RowOrder order : {RowOrder::BottomUp, RowOrder::TopDown}) {
-                const Bytes file24 = writeBmp24(image, order);
-                EXPECT_EQ(file24.size(),
-                          54u + static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * height));
-                EXPECT_EQ(readBmp(file24), image) << width << 'x' << height;
-                const Bytes file32 = writeBmp32(image, order);
-                EXPECT_EQ(file32.size(), 54u + static_cast<std::size_t>(width * 4 * height));
-                EXPECT_EQ(readBmp(file32), image) << width << 'x' << height;
-            }
+        const Image image = makeNoise(width, 2, static_cast<std::uint64_t>(width), kSixColours);
+        const Bytes file = writeBmp24(image);
+        const auto stride = static_cast<std::size_t>((width * 3 + 3) / 4 * 4);
+        ASSERT_EQ(file.size(), 54u + 2 * stride) << width;
+        for (std::int32_t x = 0; x < width; ++x) {
+            const auto at = 54 + 3 * static_cast<std::size_t>(x);
+            EXPECT_EQ(colorFromBgr(file, at), image.get(x, 1)) << width;
+            EXPECT_EQ(colorFromBgr(file, at + stride), image.get(x, 0)) << width;
         }
-    }
-}
-
-TEST(BmpTest, ReadsWithoutTheLastRowsPadding) {
-    const Image image = makeNoise(5, 3, 3, kSixColours);
-    Bytes file = writeBmp24(image);
-    file.resize(file.size() - 1); // 15 bytes of pixels, 1 byte of padding
-    EXPECT_EQ(readBmp(file), image);
-}
-
-// A 32-bit top-down file with a 124-byte header, the 8-8-8 bit fields and the alpha byte
-// set, put together by hand.
-TEST(BmpTest, ReadsBitFieldsWithALargerHeader) {
-    Bytes file(14 + 124, 0);
-    const auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (std::size_t i = 0; i < 4; ++i)
-            file[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(10, 14 + 124);
-    put32(14, 124);
-    put32(18, 2);
-    put32(22, static_cast<std::uint32_t>(-1));
-    file[26] = 1;
-    file[28] = 32;
-    put32(30, 3);
-    put32(54, 0x00FF0000);
-    put32(58, 0x0000FF00);
-    put32(62, 0x000000FF);
-    put32(66, 0xFF000000);
-    for (const int b : {0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60, 0x80})
-        file.push_back(static_cast<std::uint8_t>(b));
-    put32(2, static_cast<std::uint32_t>(file.size()));
-    const Image image = readBmp(file);
-    ASSERT_EQ(image.width(), 2);
-    ASSERT_EQ(image.height(), 1);
-    EXPECT_EQ(image.get(0, 0), 0x00102030u);
-    EXPECT_EQ(image.get(1, 0), 0x00405060u);
-    EXPECT_EQ(image.words()[0], 0x00302010u); // the alpha byte is dropped
-
-    put32(58, 0x000000FF); // green and blue masks swapped
-    put32(62, 0x0000FF00);
-    EXPECT_THROW(readBmp(file), std::runtime_error);
-}
-
-std::string readError(const Bytes& file) {
-    try {
-        readBmp(file);
-    } catch (const std::runtime_error& e) {
-        return e.what();
-    }
-    return "";
-}
-
-TEST(BmpTest, RejectsEveryTruncation) {
-    const Bytes file = writeBmp24(makeFigure(7, 5));
-    const std::size_t padding = 3; // 21 bytes of pixels per row, padded to 24
-    for (std::size_t size = 0; size + padding < file.size(); ++size) {
-        const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
-        EXPECT_NE(readError(cut), "") << "truncated to " << size << " bytes";
-    }
-}
-
-TEST(BmpTest, RejectsWhatItDoesNotRead) {
-    const Bytes good = writeBmp24(makeFigure(6, 4));
-    ASSERT_EQ(readError(good), "");
-    const auto patched = [&](std::size_t at, std::uint8_t value) {
-        Bytes file = good;
-        file[at] = value;
-        return file;
-    };
-    EXPECT_NE(readError(patched(0, 'X')).find("BM"), std::string::npos);
-    EXPECT_NE(readError(patched(14, 12)).find("header"), std::string::npos); // core header
-    EXPECT_NE(readError(patched(26, 0)).find("planes"), std::string::npos);
-    EXPECT_NE(readError(patched(28, 16)).find("bits per pixel"), std::string::npos);
-    EXPECT_NE(readError(patched(30, 4)).find("compression"), std::string::npos);
-    EXPECT_NE(readError(patched(18, 0)).find("width"), std::string::npos);
-    EXPECT_NE(readError(patched(22, 0)).find("height"), std::string::npos);
-    EXPECT_NE(readError(patched(10, 20)).find("offset"), std::string::npos);
-    Bytes huge = good;
-    huge[21] = 0x7F; // width near 2^31
-    EXPECT_NE(readError(huge).find("truncated"), std::string::npos);
-
-    const Bytes paletted = writeBmp8(makeFigure(6, 4));
-    EXPECT_NE(readError(paletted).find("8 bits per pixel"), std::string::npos);
-    const Bytes rle = writeBmp8(makeFigure(6, 4), Bmp8Compression::Rle8);
-    EXPECT_NE(readError(rle), "");
-}
-
-TEST(BmpTest, RejectsGarbage) {
-    std::uint64_t state = 12345;
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        Bytes garbage(static_cast<std::size_t>(attempt % 90));
-        for (std::uint8_t& b : garbage) {
-            state = state * 6364136223846793005ull + 1442695040888963407ull;
-            b = static_cast<std::uint8_t>(state >> 56);
-        }
-        if (garbage.size() >= 2 && attempt % 2 == 0) {
-            garbage[0] = 'B';
-            garbage[1] = 'M';
-        }
-        EXPECT_NE(readError(garbage), "") << "attempt " << attempt;
     }
 }
 
@@ -314,7 +191,7 @@ TEST(Bmp8Test, UncompressedDecodesToTheImage) {
     for (const std::int32_t width : {1, 2, 3, 4, 5, 13}) {
         const Image image = makeNoise(width, 6, 99, kSixColours);
         const Bytes file = writeBmp8(image);
-        EXPECT_EQ(u32At(file, 46), indexImage(image).palette.size());
+        EXPECT_EQ(u32At(file, 46), colourCount(image));
         EXPECT_EQ(decodeBmp8(file), image) << width;
     }
 }
@@ -343,17 +220,22 @@ TEST(Bmp8Test, RunLengthEncodingCompressesRuns) {
 
 // ---- GIF --------------------------------------------------------------------------------
 
+// The GIF's pixels as the colours of its palette.
+Image gifImage(const DecodedGif& gif) {
+    Image image(gif.width, gif.height);
+    for (std::int32_t y = 0; y < gif.height; ++y) {
+        for (std::int32_t x = 0; x < gif.width; ++x)
+            image.set(x, y,
+                      gif.palette.at(gif.indices.at(static_cast<std::size_t>(y * gif.width + x))));
+    }
+    return image;
+}
+
 void expectGifRoundTrip(const Image& image) {
-    const IndexedImage indexed = indexImage(image);
-    const Bytes file = writeGif(image);
     DecodedGif gif;
-    ASSERT_NO_THROW(gif = decodeGif(file)) << image.width() << 'x' << image.height();
-    EXPECT_EQ(gif.width, image.width());
-    EXPECT_EQ(gif.height, image.height());
-    ASSERT_GE(gif.palette.size(), indexed.palette.size());
-    EXPECT_LT(gif.palette.size(), std::max<std::size_t>(4, 2 * indexed.palette.size()));
-    EXPECT_TRUE(std::equal(indexed.palette.begin(), indexed.palette.end(), gif.palette.begin()));
-    EXPECT_EQ(gif.indices, indexed.indices);
+    ASSERT_NO_THROW(gif = decodeGif(writeGif(image))) << image.width() << 'x' << image.height();
+    EXPECT_EQ(gifImage(gif), image);
+    EXPECT_LT(gif.palette.size(), std::max<std::size_t>(4, 2 * colourCount(image)));
     EXPECT_FALSE(gif.transparentIndex);
 }
 
@@ -364,6 +246,8 @@ TEST(GifTest, DecodesToTheSameIndices) {
     expectGifRoundTrip(makeCheckerboard(33, 17, 1));
     for (const std::size_t colours : {3u, 5u, 17u, 129u})
         expectGifRoundTrip(makeNoise(50, 30, colours, manyColours(colours)));
+    EXPECT_NO_THROW(writeGif(makeNoise(40, 40, 1, manyColours(256))));
+    EXPECT_THROW(writeGif(makeNoise(40, 40, 1, manyColours(257))), std::invalid_argument);
 }
 
 TEST(GifTest, CodeWidthGrowsToTwelveBitsAndTheTableIsCleared) {
@@ -388,7 +272,7 @@ TEST(GifTest, EndCodeWidthAfterEveryTableSize) {
         for (std::int32_t x = 0; x < pixels; ++x)
             strip.set(x, 0, noise.get(x % 64, x / 64));
         const DecodedGif gif = decodeGif(writeGif(strip));
-        ASSERT_EQ(gif.indices, indexImage(strip).indices) << pixels;
+        ASSERT_EQ(gifImage(gif), strip) << pixels;
     }
 }
 
@@ -401,18 +285,16 @@ TEST(GifTest, CompressesRuns) {
 
 TEST(GifTest, MarksTheTransparentColour) {
     const Image figure = makeFigure(40, 30, 0x00FFFFFF, 0x000000FF);
-    const IndexedImage indexed = indexImage(figure);
     const DecodedGif gif = decodeGif(writeGif(figure, Color{0x00FFFFFF}));
     ASSERT_TRUE(gif.transparentIndex);
     EXPECT_EQ(gif.palette[*gif.transparentIndex], 0x00FFFFFFu);
-    EXPECT_EQ(gif.indices, indexed.indices);
+    EXPECT_EQ(gifImage(gif), figure);
 
     const DecodedGif other = decodeGif(writeGif(figure, Color{0x000000FF}));
     ASSERT_TRUE(other.transparentIndex);
     EXPECT_EQ(other.palette[*other.transparentIndex], 0x000000FFu);
 
     EXPECT_FALSE(decodeGif(writeGif(figure, Color{0x00123456})).transparentIndex);
-    EXPECT_THROW(writeGif(indexed, std::uint8_t{2}), std::invalid_argument);
 }
 
 // ---- ICO --------------------------------------------------------------------------------
@@ -474,52 +356,6 @@ TEST(IcoTest, NoTransparentColourLeavesTheMaskClear) {
     EXPECT_TRUE(std::all_of(file.begin() + static_cast<std::ptrdiff_t>(maskAt), file.end(),
                             [](std::uint8_t b) { return b == 0; }));
     EXPECT_THROW(writeIco(Image(257, 16)), std::invalid_argument);
-}
-
-// ---- CUR --------------------------------------------------------------------------------
-
-// The decoder checks the directory against the bitmap, the header and the row layout.
-TEST(CurTest, DecodesToTheImageWithTheMaskWhereTransparent) {
-    for (const std::int32_t side : {1, 7, 32, 45}) {
-        const Image image =
-            makeNoise(side, side, 7,
-                      {0x00FFFFFF, 0x000000FF, 0x00FF0000, 0x00C0C0C0, 0x00000000, 0x00808000});
-        const Bytes file = writeCur(image, side / 2, side - 1, Color{0x00FFFFFF});
-        const DecodedCursor cursor = decodeCur(file);
-        ASSERT_EQ(cursor.width, side);
-        ASSERT_EQ(cursor.height, side);
-        EXPECT_EQ(cursor.hotSpotX, side / 2);
-        EXPECT_EQ(cursor.hotSpotY, side - 1);
-        EXPECT_EQ(cursor.bitsPerPixel, 4);
-        EXPECT_EQ(cursor.entryColours, 16);
-        // The bitmap's image size counts the colour and the mask rows, not the palette.
-        EXPECT_EQ(u32At(file, 22 + 20), file.size() - 22 - 40 - 16 * 4);
-        ASSERT_EQ(cursor.palette.size(), 16u);
-        for (std::int32_t y = 0; y < side; ++y) {
-            for (std::int32_t x = 0; x < side; ++x) {
-                const auto i = static_cast<std::size_t>(y * side + x);
-                const bool transparent = image.get(x, y) == 0x00FFFFFFu;
-                ASSERT_EQ(cursor.mask[i], transparent) << side << ": " << x << ',' << y;
-                ASSERT_EQ(cursor.palette[cursor.indices[i]], transparent ? 0u : image.get(x, y))
-                    << side << ": " << x << ',' << y;
-            }
-        }
-    }
-}
-
-TEST(CurTest, RejectsWhatItCannotStore) {
-    EXPECT_THROW(writeCur(makeNoise(8, 8, 1, manyColours(17)), 0, 0), std::invalid_argument);
-    EXPECT_THROW(writeCur(Image(8, 8), 8, 0), std::invalid_argument);
-    EXPECT_THROW(writeCur(Image(8, 8), 0, -1), std::invalid_argument);
-    EXPECT_THROW(writeCur(Image(257, 8), 0, 0), std::invalid_argument);
-    // Sixteen opaque colours fit; a seventeenth, transparent, colour needs black in the
-    // palette, which leaves no room. (manyColours starts with black: skip it.)
-    const std::vector<Color> colours = manyColours(18);
-    const std::vector<Color> sixteen(colours.begin() + 1, colours.begin() + 17);
-    EXPECT_NO_THROW(writeCur(makeNoise(16, 16, 3, sixteen), 0, 0));
-    const std::vector<Color> seventeen(colours.begin() + 1, colours.end());
-    const Image image = makeNoise(16, 16, 3, seventeen);
-    EXPECT_THROW(writeCur(image, 0, 0, seventeen.back()), std::invalid_argument);
 }
 
 // ---- generators -------------------------------------------------------------------------

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <fstream>
 #include <iterator>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -18,9 +17,8 @@ using core::Color;
 
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiRle8 = 1;
-constexpr std::uint32_t kBiBitfields = 3;
-constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::int32_t kPixelsPerMetre72Dpi = 2835;
 
 std::uint8_t lowByte(std::uint32_t value) {
     return static_cast<std::uint8_t>(value & 0xFFu);
@@ -63,10 +61,6 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-[[noreturn]] void failRead(const std::string& why) {
-    throw std::runtime_error("readBmp: " + why);
-}
-
 void requirePictureSize(std::int32_t width, std::int32_t height, const char* what) {
     if (width < 1 || height < 1)
         throw std::invalid_argument(std::string(what) + ": the picture must be at least 1 x 1");
@@ -94,7 +88,7 @@ void finishBmp(ByteWriter& out, std::size_t pixelOffset) {
 
 void infoHeader(ByteWriter& out, std::int32_t width, std::int32_t height,
                 std::uint32_t bitsPerPixel, std::uint32_t compression, std::uint32_t imageSize,
-                std::uint32_t coloursUsed, std::int32_t pixelsPerMetre = kPixelsPerMetre72Dpi) {
+                std::uint32_t coloursUsed) {
     out.u32(kInfoHeaderSize);
     out.i32(width);
     out.i32(height);
@@ -102,57 +96,42 @@ void infoHeader(ByteWriter& out, std::int32_t width, std::int32_t height,
     out.u16(bitsPerPixel);
     out.u32(compression);
     out.u32(imageSize);
-    out.i32(pixelsPerMetre);
-    out.i32(pixelsPerMetre);
+    out.i32(kPixelsPerMetre72Dpi);
+    out.i32(kPixelsPerMetre72Dpi);
     out.u32(coloursUsed);
     out.u32(0); // all colours important
 }
 
-std::vector<std::uint8_t> writeTrueColourBmp(const Image& image, RowOrder order,
-                                             std::uint32_t bitsPerPixel,
-                                             std::int32_t pixelsPerMetre) {
-    requirePictureSize(image.width(), image.height(), "BMP writer");
-    const std::int32_t width = image.width();
-    const std::int32_t height = image.height();
-    const std::uint32_t stride = bmpStride(width, bitsPerPixel);
-    const std::uint32_t bytesPerPixel = bitsPerPixel / 8;
+// A picture as palette indices: the form the 8-bit BMP and GIF writers store.
+struct IndexedImage {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<Color> palette;        // at most 256 colours, 0x00BBGGRR
+    std::vector<std::uint8_t> indices; // width * height, rows top to bottom
+};
 
-    ByteWriter out;
-    beginBmp(out);
-    infoHeader(out, width, order == RowOrder::TopDown ? -height : height, bitsPerPixel, kBiRgb,
-               stride * static_cast<std::uint32_t>(height), 0, pixelsPerMetre);
-    const std::size_t pixelOffset = out.size();
-    for (std::int32_t fileRow = 0; fileRow < height; ++fileRow) {
-        const std::int32_t y = order == RowOrder::TopDown ? fileRow : height - 1 - fileRow;
-        for (std::int32_t x = 0; x < width; ++x) {
+// Palette in order of first appearance (row by row).
+IndexedImage indexImage(const Image& image, const char* what) {
+    requirePictureSize(image.width(), image.height(), what);
+    IndexedImage result;
+    result.width = image.width();
+    result.height = image.height();
+    result.indices.reserve(image.words().size());
+    for (std::int32_t y = 0; y < image.height(); ++y) {
+        for (std::int32_t x = 0; x < image.width(); ++x) {
             const Color c = image.get(x, y);
-            out.u8(blue(c));
-            out.u8(green(c));
-            out.u8(red(c));
-            if (bytesPerPixel == 4)
-                out.u8(0);
+            auto found = std::find(result.palette.begin(), result.palette.end(), c);
+            if (found == result.palette.end()) {
+                if (result.palette.size() == 256)
+                    throw std::invalid_argument(std::string(what) + ": more than 256 colours");
+                result.palette.push_back(c);
+                found = result.palette.end() - 1;
+            }
+            result.indices.push_back(
+                static_cast<std::uint8_t>(std::distance(result.palette.begin(), found)));
         }
-        out.zeros(stride - static_cast<std::uint32_t>(width) * bytesPerPixel);
     }
-    finishBmp(out, pixelOffset);
-    return out.take();
-}
-
-void requireIndexed(const IndexedImage& image, const char* what) {
-    requirePictureSize(image.width, image.height, what);
-    if (image.palette.empty() || image.palette.size() > 256)
-        throw std::invalid_argument(std::string(what) + ": the palette needs 1 to 256 colours");
-    if (image.indices.size() !=
-        static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
-        throw std::invalid_argument(std::string(what) + ": one index per pixel is needed");
-    for (const std::uint8_t index : image.indices) {
-        if (index >= image.palette.size())
-            throw std::invalid_argument(std::string(what) + ": index beyond the palette");
-    }
-    for (const Color c : image.palette) {
-        if ((c & 0xFF000000u) != 0)
-            throw std::invalid_argument(std::string(what) + ": palette colour with a top byte");
-    }
+    return result;
 }
 
 // One row in BI_RLE8 form: repeats as (count, index) pairs, stretches of at least three
@@ -307,44 +286,31 @@ core::PixelView Image::view() const noexcept {
     return core::PixelView{words_.data(), width_, height_, width_};
 }
 
-IndexedImage indexImage(const Image& image) {
-    IndexedImage result;
-    result.width = image.width();
-    result.height = image.height();
-    result.indices.reserve(image.words().size());
-    for (std::int32_t y = 0; y < image.height(); ++y) {
-        for (std::int32_t x = 0; x < image.width(); ++x) {
+std::vector<std::uint8_t> writeBmp24(const Image& image) {
+    requirePictureSize(image.width(), image.height(), "BMP writer");
+    const std::int32_t width = image.width();
+    const std::int32_t height = image.height();
+    const std::uint32_t stride = bmpStride(width, 24);
+
+    ByteWriter out;
+    beginBmp(out);
+    infoHeader(out, width, height, 24, kBiRgb, stride * static_cast<std::uint32_t>(height), 0);
+    const std::size_t pixelOffset = out.size();
+    for (std::int32_t y = height - 1; y >= 0; --y) {
+        for (std::int32_t x = 0; x < width; ++x) {
             const Color c = image.get(x, y);
-            auto found = std::find(result.palette.begin(), result.palette.end(), c);
-            if (found == result.palette.end()) {
-                if (result.palette.size() == 256)
-                    throw std::invalid_argument("indexImage: more than 256 colours");
-                result.palette.push_back(c);
-                found = result.palette.end() - 1;
-            }
-            result.indices.push_back(
-                static_cast<std::uint8_t>(std::distance(result.palette.begin(), found)));
+            out.u8(blue(c));
+            out.u8(green(c));
+            out.u8(red(c));
         }
+        out.zeros(stride - static_cast<std::uint32_t>(width) * 3);
     }
-    return result;
+    finishBmp(out, pixelOffset);
+    return out.take();
 }
 
-std::vector<std::uint8_t> writeBmp24(const Image& image, RowOrder order,
-                                     std::int32_t pixelsPerMetre) {
-    return writeTrueColourBmp(image, order, 24, pixelsPerMetre);
-}
-
-std::vector<std::uint8_t> writeBmp32(const Image& image, RowOrder order,
-                                     std::int32_t pixelsPerMetre) {
-    return writeTrueColourBmp(image, order, 32, pixelsPerMetre);
-}
-
-std::vector<std::uint8_t> writeBmp8(const Image& image, Bmp8Compression compression) {
-    return writeBmp8(indexImage(image), compression);
-}
-
-std::vector<std::uint8_t> writeBmp8(const IndexedImage& image, Bmp8Compression compression) {
-    requireIndexed(image, "8-bit BMP writer");
+std::vector<std::uint8_t> writeBmp8(const Image& picture, Bmp8Compression compression) {
+    const IndexedImage image = indexImage(picture, "8-bit BMP writer");
     const std::size_t width = static_cast<std::size_t>(image.width);
     const auto paletteSize = static_cast<std::uint32_t>(image.palette.size());
 
@@ -378,13 +344,17 @@ std::vector<std::uint8_t> writeBmp8(const IndexedImage& image, Bmp8Compression c
     return out.take();
 }
 
-std::vector<std::uint8_t> writeGif(const IndexedImage& image,
-                                   std::optional<std::uint8_t> transparentIndex) {
-    requireIndexed(image, "GIF writer");
+std::vector<std::uint8_t> writeGif(const Image& picture, std::optional<core::Color> transparent) {
+    const IndexedImage image = indexImage(picture, "GIF writer");
     if (image.width > 0xFFFF || image.height > 0xFFFF)
         throw std::invalid_argument("GIF writer: sides are limited to 65535 pixels");
-    if (transparentIndex && *transparentIndex >= image.palette.size())
-        throw std::invalid_argument("GIF writer: transparent index beyond the palette");
+    std::optional<std::uint8_t> transparentIndex;
+    if (transparent) {
+        const auto found = std::find(image.palette.begin(), image.palette.end(), *transparent);
+        if (found != image.palette.end())
+            transparentIndex =
+                static_cast<std::uint8_t>(std::distance(image.palette.begin(), found));
+    }
 
     int tableBits = 1; // the colour table holds 2^tableBits entries
     while ((std::size_t{1} << tableBits) < image.palette.size())
@@ -434,18 +404,6 @@ std::vector<std::uint8_t> writeGif(const IndexedImage& image,
     return out.take();
 }
 
-std::vector<std::uint8_t> writeGif(const Image& image, std::optional<core::Color> transparent) {
-    const IndexedImage indexed = indexImage(image);
-    std::optional<std::uint8_t> transparentIndex;
-    if (transparent) {
-        const auto found = std::find(indexed.palette.begin(), indexed.palette.end(), *transparent);
-        if (found != indexed.palette.end())
-            transparentIndex =
-                static_cast<std::uint8_t>(std::distance(indexed.palette.begin(), found));
-    }
-    return writeGif(indexed, transparentIndex);
-}
-
 std::vector<std::uint8_t> writeIco(const Image& image, std::optional<core::Color> transparent) {
     requirePictureSize(image.width(), image.height(), "ICO writer");
     if (image.width() > 256 || image.height() > 256)
@@ -493,177 +451,6 @@ std::vector<std::uint8_t> writeIco(const Image& image, std::optional<core::Color
         out.append(row);
     }
     return out.take();
-}
-
-std::vector<std::uint8_t> writeCur(const Image& image, std::int32_t hotSpotX, std::int32_t hotSpotY,
-                                   std::optional<core::Color> transparent) {
-    requirePictureSize(image.width(), image.height(), "CUR writer");
-    if (image.width() > 256 || image.height() > 256)
-        throw std::invalid_argument("CUR writer: sides are limited to 256 pixels");
-    if (hotSpotX < 0 || hotSpotY < 0 || hotSpotX >= image.width() || hotSpotY >= image.height())
-        throw std::invalid_argument("CUR writer: the hot spot lies outside the image");
-    const std::int32_t width = image.width();
-    const std::int32_t height = image.height();
-    const auto isTransparent = [&](std::int32_t x, std::int32_t y) {
-        return transparent && image.get(x, y) == *transparent;
-    };
-
-    // Opaque colours first, in order of appearance; black last for the transparent pixels
-    // unless an opaque pixel already brought it in.
-    constexpr std::size_t kPaletteSize = 16;
-    std::vector<Color> palette;
-    const auto indexOf = [&](Color c) {
-        auto found = std::find(palette.begin(), palette.end(), c);
-        if (found == palette.end()) {
-            if (palette.size() == kPaletteSize)
-                throw std::invalid_argument("CUR writer: more than 16 colours");
-            palette.push_back(c);
-            found = palette.end() - 1;
-        }
-        return static_cast<std::uint8_t>(std::distance(palette.begin(), found));
-    };
-    std::vector<std::uint8_t> indices;
-    indices.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x)
-            indices.push_back(isTransparent(x, y) ? 0 : indexOf(image.get(x, y)));
-    }
-    bool anyTransparent = false;
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x)
-            anyTransparent = anyTransparent || isTransparent(x, y);
-    }
-    if (anyTransparent) {
-        const std::uint8_t blackIndex = indexOf(0);
-        for (std::size_t i = 0; i < indices.size(); ++i) {
-            const auto x = static_cast<std::int32_t>(i % static_cast<std::size_t>(width));
-            const auto y = static_cast<std::int32_t>(i / static_cast<std::size_t>(width));
-            if (isTransparent(x, y))
-                indices[i] = blackIndex;
-        }
-    }
-    palette.resize(kPaletteSize, 0);
-
-    const std::uint32_t colourStride = bmpStride(width, 4);
-    const std::uint32_t maskStride = bmpStride(width, 1);
-    const std::uint32_t imageSize =
-        (colourStride + maskStride) * static_cast<std::uint32_t>(height);
-    const auto paletteBytes = static_cast<std::uint32_t>(4 * kPaletteSize);
-    constexpr std::uint32_t kDirectorySize = 6 + 16;
-
-    ByteWriter out;
-    out.u16(0);                                        // reserved
-    out.u16(2);                                        // cursor
-    out.u16(1);                                        // one image
-    out.u8(static_cast<std::uint32_t>(width) & 0xFFu); // 256 is written as 0
-    out.u8(static_cast<std::uint32_t>(height) & 0xFFu);
-    out.u8(kPaletteSize);
-    out.u8(0); // reserved
-    // A cursor's directory entry holds the hot spot where an icon's holds planes and depth.
-    out.u16(static_cast<std::uint32_t>(hotSpotX));
-    out.u16(static_cast<std::uint32_t>(hotSpotY));
-    out.u32(kInfoHeaderSize + paletteBytes + imageSize);
-    out.u32(kDirectorySize);
-    // The bitmap's height counts the colour rows and the mask rows.
-    infoHeader(out, width, 2 * height, 4, kBiRgb, imageSize, kPaletteSize);
-    for (const Color c : palette) {
-        out.u8(blue(c));
-        out.u8(green(c));
-        out.u8(red(c));
-        out.u8(0);
-    }
-    for (std::int32_t y = height - 1; y >= 0; --y) {
-        std::vector<std::uint8_t> row(colourStride, 0);
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint8_t index =
-                indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                        static_cast<std::size_t>(x)];
-            // Two pixels a byte, the left one in the high nibble.
-            row[static_cast<std::size_t>(x / 2)] |=
-                static_cast<std::uint8_t>(x % 2 == 0 ? index << 4 : index);
-        }
-        out.append(row);
-    }
-    for (std::int32_t y = height - 1; y >= 0; --y) {
-        std::vector<std::uint8_t> row(maskStride, 0);
-        for (std::int32_t x = 0; x < width; ++x) {
-            if (isTransparent(x, y))
-                row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
-        }
-        out.append(row);
-    }
-    return out.take();
-}
-
-Image readBmp(std::span<const std::uint8_t> bytes) {
-    const auto u16At = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8));
-    };
-    const auto u32At = [&](std::size_t at) { return u16At(at) | (u16At(at + 2) << 16); };
-
-    if (bytes.size() < kFileHeaderSize + 4)
-        failRead("file too short for a BMP header (" + std::to_string(bytes.size()) + " bytes)");
-    if (bytes[0] != 'B' || bytes[1] != 'M')
-        failRead("not a BMP file (no 'BM' signature)");
-    const std::uint32_t pixelOffset = u32At(10);
-    const std::uint32_t headerSize = u32At(14);
-    if (headerSize < kInfoHeaderSize)
-        failRead("unsupported info header of " + std::to_string(headerSize) + " bytes");
-    if (bytes.size() < std::size_t{kFileHeaderSize} + headerSize)
-        failRead("file truncated inside the info header");
-    const auto width = static_cast<std::int32_t>(u32At(18));
-    const auto signedHeight = static_cast<std::int32_t>(u32At(22));
-    const std::uint32_t planes = u16At(26);
-    const std::uint32_t bitsPerPixel = u16At(28);
-    const std::uint32_t compression = u32At(30);
-
-    if (planes != 1)
-        failRead(std::to_string(planes) + " planes; only 1 is valid");
-    if (bitsPerPixel != 24 && bitsPerPixel != 32)
-        failRead(std::to_string(bitsPerPixel) + " bits per pixel; only 24 and 32 are read");
-    if (compression == kBiBitfields && bitsPerPixel == 32) {
-        // The masks follow the 40-byte header, inside it for the larger headers.
-        if (bytes.size() < std::size_t{kFileHeaderSize} + kInfoHeaderSize + 12)
-            failRead("file truncated inside the bit field masks");
-        if (u32At(54) != 0x00FF0000u || u32At(58) != 0x0000FF00u || u32At(62) != 0x000000FFu)
-            failRead("bit field masks other than 8-8-8 red, green, blue");
-    } else if (compression != kBiRgb) {
-        failRead("compression " + std::to_string(compression) + " is not read");
-    }
-    if (width <= 0)
-        failRead("width " + std::to_string(width) + " is not positive");
-    if (signedHeight == 0 || signedHeight == std::numeric_limits<std::int32_t>::min())
-        failRead("invalid height " + std::to_string(signedHeight));
-    const bool topDown = signedHeight < 0;
-    const std::int32_t height = topDown ? -signedHeight : signedHeight;
-
-    const std::uint64_t stride = bmpStride(width, bitsPerPixel);
-    const std::uint64_t bytesPerPixel = bitsPerPixel / 8;
-    if (pixelOffset < kFileHeaderSize + headerSize)
-        failRead("pixel data offset " + std::to_string(pixelOffset) + " lies inside the headers");
-    // The last row's padding may be missing; its pixels may not.
-    const std::uint64_t needed = std::uint64_t{pixelOffset} +
-                                 stride * static_cast<std::uint64_t>(height - 1) +
-                                 bytesPerPixel * static_cast<std::uint64_t>(width);
-    if (needed > bytes.size())
-        failRead("pixel data truncated: " + std::to_string(needed) + " bytes needed, " +
-                 std::to_string(bytes.size()) + " present");
-
-    Image image(width, height);
-    for (std::int32_t fileRow = 0; fileRow < height; ++fileRow) {
-        const std::int32_t y = topDown ? fileRow : height - 1 - fileRow;
-        const std::size_t rowStart =
-            pixelOffset + static_cast<std::size_t>(stride) * static_cast<std::size_t>(fileRow);
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::size_t at =
-                rowStart + static_cast<std::size_t>(bytesPerPixel) * static_cast<std::size_t>(x);
-            const Color c = static_cast<Color>(bytes[at + 2]) |
-                            static_cast<Color>(bytes[at + 1]) << 8 |
-                            static_cast<Color>(bytes[at]) << 16;
-            image.set(x, y, c);
-        }
-    }
-    return image;
 }
 
 void writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
