@@ -1,5 +1,5 @@
 #pragma once
-// A decoder written from the file format, independent of the writers in tools/pictures, so
+// A decoder written from the file format, independent of the writers in picture_writer.h, so
 // a misunderstanding of a format cannot cancel out between writing and reading.
 
 #include "core/color.h"

@@ -1,10 +1,10 @@
 #pragma once
-// Pictures for the tests and the benchmark: the portable writers of tools/pictures under
+// Pictures for the tests and the benchmark: the portable writers of picture_writer.h under
 // the names the tests use, and deterministic picture generators. Everything here is
 // portable: no OS headers, so the same files come out of the native and the Windows builds.
 
 #include "core/color.h"
-#include "tools/pictures/picture_writer.h"
+#include "tests/support/picture_writer.h"
 
 #include <cstdint>
 #include <initializer_list>

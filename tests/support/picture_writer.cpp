@@ -1,4 +1,4 @@
-#include "tools/pictures/picture_writer.h"
+#include "tests/support/picture_writer.h"
 
 #include <algorithm>
 #include <cstddef>
