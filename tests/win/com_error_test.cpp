@@ -215,23 +215,24 @@ TEST(ComBoundary, CallersTakeOnlyTheErrorInformationOfTheirOwnCall) {
     EXPECT_FALSE(takeErrorInfo().present); // taken, not left for a later reader
 }
 
+// The text a program writes with OutputDebugString, seen as the exception that carries it.
+std::wstring reported;
+LONG CALLBACK captureDebugText(EXCEPTION_POINTERS* pointers) {
+    const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+    if (record.ExceptionCode == 0x4001000A /* wide debug text */ && record.NumberParameters >= 2)
+        reported += reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
+    else if (record.ExceptionCode == 0x40010006 /* debug text */ && record.NumberParameters >= 2 &&
+             reported.empty())
+        reported += win::widen(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+    else
+        return EXCEPTION_CONTINUE_SEARCH;
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
 // What a catch that must not rethrow caught reaches the debugger's output with its context.
 TEST(ComBoundary, CaughtFailuresAreReportedOnTheDebugOutput) {
-    static std::wstring reported;
     reported.clear();
-    const auto capture = [](EXCEPTION_POINTERS* pointers) -> LONG {
-        const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
-        if (record.ExceptionCode == 0x4001000A /* wide debug text */ &&
-            record.NumberParameters >= 2)
-            reported += reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
-        else if (record.ExceptionCode == 0x40010006 /* debug text */ &&
-                 record.NumberParameters >= 2 && reported.empty())
-            reported += win::widen(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
-        else
-            return EXCEPTION_CONTINUE_SEARCH;
-        return EXCEPTION_CONTINUE_EXECUTION;
-    };
-    PVOID handler = ::AddVectoredExceptionHandler(1, capture);
+    PVOID handler = ::AddVectoredExceptionHandler(1, captureDebugText);
     ASSERT_NE(handler, nullptr);
     try {
         throw win::Error(E_OUTOFMEMORY, L"no memory for the picture");
