@@ -11,4 +11,5 @@ fi
 if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" || -z "${CUTSHAPE_WINE:-}" ]]; then
   exec "$(dirname "${BASH_SOURCE[0]}")/wine-session.sh" --arch "$arch" "$0" "$@"
 fi
-exec "$CUTSHAPE_WINE" "$@"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-test-env.sh"
+wine_run "$@"

@@ -3,7 +3,8 @@
 # headless X server and a persistent wineserver, all stopped again (by PID) when the
 # command ends. Used by `make test`, `make bench` and `make demo`.
 #
-#   tools/wine-session.sh [--arch win64|win32] [--display-from-user] <command> [args...]
+#   tools/wine-session.sh [--arch win64|win32] [--sessions N] [--display-from-user]
+#                         <command> [args...]
 #
 # win64 (the default) runs 64-bit programs with the system's loader in a 64-bit prefix.
 # win32 runs 32-bit programs in a WoW64 prefix: this CPU cannot execute 32-bit code, so the
@@ -22,15 +23,30 @@
 # never share a wineserver or stop each other's programs, and nothing one run registers
 # leaks into the next. CUTSHAPE_WINE_PREFIX chooses the kept prefix (default
 # build/wine-prefix, or build/wine-prefix-wow64 for win32).
+#
+# --sessions N starts N such sessions side by side, each with its own prefix, X server and
+# wineserver, for a CTest run that runs N tests at a time. The command sees the first one,
+# and CUTSHAPE_SESSIONS, a folder with a resource file for CTest (resources.json: N slots
+# of the resource "wine") and each session's variables (0.env ... ). tools/wine-test-env.sh,
+# sourced by every Wine test, moves a test into the session of the slot CTest gave it.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Wine here has no preloader to reserve the addresses its start-up needs before anything
+# else is mapped; with the kernel's address-space randomisation a start can then find one
+# taken and exit 1. The session and every process in it (the personality is inherited) run
+# without randomisation, unless CUTSHAPE_WINE_RANDOMISED is set.
+if [[ -z "${CUTSHAPE_WINE_RANDOMISED:-}" ]] && (((0x$(</proc/self/personality) & 0x40000) == 0)); then
+  exec setarch "$(uname -m)" --addr-no-randomize "$0" "$@"
+fi
 arch=win64
 use_user_display=0
+sessions=1
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --arch) arch=$2; shift 2 ;;
     --display-from-user) use_user_display=1; shift ;;
+    --sessions) sessions=$2; shift 2 ;;
     *) break ;;
   esac
 done
@@ -59,36 +75,48 @@ export WINESERVER=/usr/lib/wine/wineserver64
 export WINELOADER=$wine
 export WINEARCH=win64
 
-xvfb_pid=""
-xvfb_dir=""
-session_prefix=""
+xvfb_pids=()
+session_prefixes=()
+work=""
 cleanup() {
-  if [[ -n "$session_prefix" ]]; then
-    WINEPREFIX=$session_prefix "$WINESERVER" -k >/dev/null 2>&1 || true
-    WINEPREFIX=$session_prefix "$WINESERVER" -w >/dev/null 2>&1 || true
-    rm -rf "$session_prefix"
-  fi
-  if [[ -n "$xvfb_pid" ]]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  [[ -n "$xvfb_dir" ]] && rm -rf "$xvfb_dir"
+  local prefix pid
+  for prefix in "${session_prefixes[@]}"; do
+    WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix "$WINESERVER" -w >/dev/null 2>&1 || true
+    rm -rf "$prefix"
+  done
+  for pid in "${xvfb_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  [[ -n "$work" ]] && rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+work=$(mktemp -d)
 
-if [[ $use_user_display -eq 0 || -z "${DISPLAY:-}" ]]; then
-  xvfb_dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_dir/display" \
-    </dev/null >"$xvfb_dir/log" 2>&1 &
-  xvfb_pid=$!
+start_display() { # <index>: a headless X server; prints its display
+  local log=$work/xvfb.$1.log
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display.$1" </dev/null \
+    >"$log" 2>&1 &
+  xvfb_pids+=($!)
   for _ in $(seq 1 100); do
-    [[ -s "$xvfb_dir/display" ]] && break
+    [[ -s "$work/display.$1" ]] && break
     sleep 0.05
   done
-  [[ -s "$xvfb_dir/display" ]] || { echo "Xvfb did not start:" >&2; cat "$xvfb_dir/log" >&2; exit 1; }
-  export DISPLAY=":$(head -n1 "$xvfb_dir/display")"
-fi
+  [[ -s "$work/display.$1" ]] || { echo "Xvfb did not start:" >&2; cat "$log" >&2; exit 1; }
+}
+
+displays=()
+for ((i = 0; i < sessions; i++)); do
+  if [[ $i -eq 0 && $use_user_display -eq 1 && -n "${DISPLAY:-}" ]]; then
+    displays+=("$DISPLAY")
+  else
+    start_display "$i"
+    displays+=(":$(head -n1 "$work/display.$i")")
+  fi
+done
+export DISPLAY=${displays[0]}
 
 # The ready prefix is made once; the stamp says it was set up completely.
 mkdir -p "$(dirname "$ready_prefix")"
@@ -110,17 +138,31 @@ if [[ ! -f "$WINEPREFIX/.cutshape-ready" ]]; then
   fi
   touch "$WINEPREFIX/.cutshape-ready"
 fi
-session_prefix=$(mktemp -d "$ready_prefix.session.XXXXXX")
-cp -a "$ready_prefix/." "$session_prefix/"
+for ((i = 0; i < sessions; i++)); do
+  session_prefixes+=("$(mktemp -d "$ready_prefix.session.XXXXXX")")
+  cp -a "$ready_prefix/." "${session_prefixes[i]}/"
+done
 flock -u 9
-export WINEPREFIX=$session_prefix
 
-# A persistent server makes each program start in a fraction of a second; it must not
-# inherit our pipes, or whoever reads them (CTest) would wait for it.
-"$WINESERVER" -p </dev/null >/dev/null 2>&1
-# Wine's background services start with the first program and keep its pipes open; start
-# them here, on null pipes, so that no later program hands them a pipe someone reads.
-"$wine" cmd /c exit </dev/null >/dev/null 2>&1
+for ((i = 0; i < sessions; i++)); do
+  printf 'export WINEPREFIX=%q DISPLAY=%q\n' "${session_prefixes[i]}" "${displays[i]}" \
+    >"$work/$i.env"
+  source "$work/$i.env"
+  # A persistent server makes each program start in a fraction of a second; it must not
+  # inherit our pipes, or whoever reads them (CTest) would wait for it.
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  # Wine's background services start with the first program and keep its pipes open; start
+  # them here, on null pipes, so that no later program hands them a pipe someone reads.
+  "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+done
+source "$work/0.env"
+if [[ $sessions -gt 1 ]]; then
+  slots=$(for ((i = 0; i < sessions; i++)); do printf '{"id": "%d", "slots": 1}' "$i"; done |
+    sed 's/}{/}, {/g')
+  printf '{"version": {"major": 1, "minor": 0}, "local": [{"wine": [%s]}]}\n' "$slots" \
+    >"$work/resources.json"
+  export CUTSHAPE_SESSIONS=$work
+fi
 
 set +e
 "$@"

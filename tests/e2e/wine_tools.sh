@@ -2,14 +2,15 @@
 # tests; tools/wine-session.sh sets the variables). A 32-bit check must use the 32-bit
 # reg.exe, regedit.exe and cscript.exe: they see the 32-bit registry view, as 32-bit
 # programs do.
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-test-env.sh"
 wine=${CUTSHAPE_WINE:-/usr/lib/wine/wine64}
 arch=${CUTSHAPE_ARCH:-win64}
 system_dir=${CUTSHAPE_SYSTEM_DIR:-'C:\windows\system32'}
 
-win_reg() { "$wine" "$system_dir\\reg.exe" "$@"; }
+win_reg() { wine_run "$system_dir\\reg.exe" "$@"; }
 # The 64-bit regedit.exe lives in C:\windows, its 32-bit twin in syswow64.
 win_regedit() {
-  if [[ $arch == win32 ]]; then "$wine" "$system_dir\\regedit.exe" "$@"; else "$wine" 'C:\windows\regedit.exe' "$@"; fi
+  if [[ $arch == win32 ]]; then wine_run "$system_dir\\regedit.exe" "$@"; else wine_run 'C:\windows\regedit.exe' "$@"; fi
 }
-win_regsvr32() { "$wine" "$system_dir\\regsvr32.exe" "$@"; }
-win_cscript() { "$wine" "$system_dir\\cscript.exe" "$@"; }
+win_regsvr32() { wine_run "$system_dir\\regsvr32.exe" "$@"; }
+win_cscript() { wine_run "$system_dir\\cscript.exe" "$@"; }
