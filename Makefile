@@ -53,17 +53,13 @@ build: configure
 	cmake --build $(BUILD)/win64 -j $(JOBS)
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
-# Native tests first (plain, then under sanitizers, then a short run of each fuzzer), then the whole Windows suite of the 64-bit build, then the whole suite
-# of the 32-bit build (run under emulation), each inside a Wine session of its own
-# architecture. Every stage runs; the run fails if any stage failed. Each test runs once.
-test: build
-	@status=0; \
-	ctest --test-dir $(BUILD)/native --output-on-failure || status=1; \
-	ctest --test-dir $(BUILD)/native-asan --output-on-failure || status=1; \
-	tools/fuzz.sh $(BUILD)/fuzz $(FUZZ_SMOKE_SECONDS) || status=1; \
-	$(SESSION) --arch win64 ctest --test-dir $(BUILD)/win64 --output-on-failure || status=1; \
-	$(SESSION) --arch win32 ctest --test-dir $(BUILD)/win32 --output-on-failure || status=1; \
-	exit $$status
+# Builds every configuration and runs every test once: native (plain, then under sanitizers,
+# then a short run of each fuzzer), the whole Windows suite of the 64-bit build and the whole
+# suite of the 32-bit build (run under emulation), each in Wine sessions of its own
+# architecture. Independent stages run side by side; the run fails if any stage failed, and
+# ends with the time of each stage, the slowest tests and the first failure's output.
+test: deps
+	@tools/test-stages.sh $(BUILD) $(JOBS) $(FUZZ_SMOKE_SECONDS)
 
 FUZZ_SMOKE_SECONDS ?= 20
 FUZZ_SECONDS ?= 300
@@ -104,12 +100,16 @@ bench: build
 	@echo "The 32-bit build, emulated by qemu-i386: its times mean nothing, its ratios do."
 	$(SESSION) --arch win32 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win32/bench/cutshape_region_bench.exe'
 
-# The soak run in full: 10,000 Load/Restore cycles, 10,000 create/destroy cycles and four
-# apartment threads of 200 cycles, 64-bit and then, emulated, 32-bit; it prints the sampled
-# resources and their slopes, and fails on growth.
+# The long runs in full, 64-bit and then, emulated, 32-bit: the soak (10,000 Load/Restore
+# cycles, 10,000 create/destroy cycles and four apartment threads of 200 cycles; it prints the
+# sampled resources and their slopes, and fails on growth) and every mutant of the stored
+# state (`make test` takes a sample of each).
+SOAK_RUN = "$$CUTSHAPE_WINE" $(BUILD)/$(1)/tests/soak/cutshape_soak.exe 10000 10000 200 && \
+  CUTSHAPE_ALL_MUTANTS=1 "$$CUTSHAPE_WINE" \
+    $(BUILD)/$(1)/tests/control/control_persistence_mutation_test.exe
 soak: build
-	$(SESSION) --arch win64 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win64/tests/soak/cutshape_soak.exe 10000 10000 200'
-	$(SESSION) --arch win32 bash -c '"$$CUTSHAPE_WINE" $(BUILD)/win32/tests/soak/cutshape_soak.exe 10000 10000 200'
+	$(SESSION) --arch win64 bash -c '$(call SOAK_RUN,win64)'
+	$(SESSION) --arch win32 bash -c '$(call SOAK_RUN,win32)'
 
 clean:
 	rm -rf $(BUILD) dist release

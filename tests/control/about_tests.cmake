@@ -3,6 +3,9 @@
 
 cutshape_add_test(control_about_key_value_test SOURCES about_key_value_test.cpp
                   LIBRARIES cutshape_about)
+# Through the precompiled header, GCC 12 reports its own wmemcpy (inlined from a system
+# header) as out of bounds here: this file parses its headers itself.
+set_source_files_properties(about_key_value_test.cpp PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
 
 cutshape_add_test(control_about_app_test SOURCES about_app_test.cpp LIBRARIES cutshape_runtime)
 target_compile_definitions(control_about_app_test PRIVATE
@@ -24,5 +27,5 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/about_dialog_test.sh $<TARGET_FILE:cutshape_ocx>
                      $<TARGET_FILE:about_probe> $<TARGET_FILE:about_trace_program>)
     # It changes the system-information tool's registry values of the prefix while it runs.
-    set_tests_properties(control_about_dialog PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE)
+    set_tests_properties(control_about_dialog PROPERTIES TIMEOUT 240)
 endif()

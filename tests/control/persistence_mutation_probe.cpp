@@ -1,5 +1,6 @@
 // Loads mutants of a valid saved state into fresh hosted controls, each bounded in time:
-//   persistence_mutation_probe stream|bag <first> <count>
+//   persistence_mutation_probe stream|bag <first> <count> <stride>
+// It takes mutants first, first + stride, ... up to first + count (stride 1: all of them).
 // A stream mutant goes to IPersistStreamInit::Load; a property-set mutant to
 // IPersistPropertyBag::Load, every other one through the container's hosting instead. A
 // mutant that loads must leave readable properties, and Load and Restore on it must answer.
@@ -199,7 +200,7 @@ std::string validStateFault(const ValidSave& valid, bool fromStream) {
     return shapingFault(*hosted);
 }
 
-int run(const std::wstring& kind, std::size_t first, std::size_t count) {
+int run(const std::wstring& kind, std::size_t first, std::size_t count, std::size_t stride) {
     const ValidSave valid;
     auto other = win::makeCom<container::Form>(design()); // an object that is no picture
     FakePictureBehaviour unreadable;
@@ -224,7 +225,7 @@ int run(const std::wstring& kind, std::size_t first, std::size_t count) {
     if (kind == L"stream") {
         const StreamMutants mutants(valid.stream);
         total = mutants.count();
-        for (std::size_t i = first; i < std::min(first + count, mutants.count()); ++i) {
+        for (std::size_t i = first; i < std::min(first + count, mutants.count()); i += stride) {
             const std::string name =
                 "stream mutant " + std::to_string(i) + " (" + mutants.name(i) + ")";
             watchdog.begin(name);
@@ -237,7 +238,7 @@ int run(const std::wstring& kind, std::size_t first, std::size_t count) {
     } else {
         const std::vector<BagMutant> mutants = bagMutants(values);
         total = mutants.size();
-        for (std::size_t i = first; i < std::min(first + count, mutants.size()); ++i) {
+        for (std::size_t i = first; i < std::min(first + count, mutants.size()); i += stride) {
             const std::string name =
                 "bag mutant " + std::to_string(i) + " (" + mutants[i].name + ")";
             watchdog.begin(name);
@@ -271,13 +272,16 @@ int run(const std::wstring& kind, std::size_t first, std::size_t count) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4 || (std::wcscmp(argv[1], L"stream") != 0 && std::wcscmp(argv[1], L"bag") != 0))
+    if (argc != 5 || (std::wcscmp(argv[1], L"stream") != 0 && std::wcscmp(argv[1], L"bag") != 0))
+        return 2;
+    const std::size_t stride = std::wcstoul(argv[4], nullptr, 10);
+    if (stride == 0)
         return 2;
     ::OleInitialize(nullptr);
     int status = 3;
     try {
-        status =
-            run(argv[1], std::wcstoul(argv[2], nullptr, 10), std::wcstoul(argv[3], nullptr, 10));
+        status = run(argv[1], std::wcstoul(argv[2], nullptr, 10),
+                     std::wcstoul(argv[3], nullptr, 10), stride);
     } catch (const std::exception& error) {
         std::printf("persistence_mutation_probe: %s\n", error.what());
     }

@@ -20,29 +20,41 @@ dual_marshaler='{00020424-0000-0000-C000-000000000046}'
 dispatch_marshaler='{00020420-0000-0000-C000-000000000046}'
 path=$("$wine" winepath -w "$library" 2>/dev/null | tr -d '\r')
 
-# reg query prints "    <name>    REG_SZ    <data>"; the default value's name is (Default).
-# What reg.exe printed and its exit status stay in $work/query.out and $work/query.status.
+# The classes are exported once after registering (one regedit start instead of one reg.exe
+# start per value) and each value is read from the export: the text between the quotes of
+# `@="..."` or `"<name>"="..."` in the key's section, unescaped.
+registered=$work/registered.reg.txt
+section_of() { echo "[HKEY_CLASSES_ROOT\\${1#HKCR\\}]"; }
+# (Through the environment: awk -v would take the key's backslashes for escapes.)
 value() { # key name
-  local args=(/ve)
-  [[ -n "$2" ]] && args=(/v "$2")
-  win_reg query "$1" "${args[@]}" >"$work/query.out" 2>&1
-  echo $? >"$work/query.status"
-  tr -d '\r' <"$work/query.out" |
-    sed -n 's/^    .*    REG_SZ    \(.*\)$/\1/p; s/^    .*    REG_SZ$//p'
+  section=$(section_of "$1") name=$2 awk '
+    BEGIN {
+      name = ENVIRON["name"]; section = tolower(ENVIRON["section"])
+      want = name == "" ? "@=" : "\"" name "\"="
+    }
+    /^\[/ { inside = tolower($0) == section; next }
+    inside && index($0, want) == 1 {
+      text = substr($0, length(want) + 1)
+      sub(/^"/, "", text); sub(/"$/, "", text)
+      gsub(/\\\\/, "\\", text); gsub(/\\"/, "\"", text)
+      print text; exit
+    }' "$registered"
 }
+has_key() { grep -qixF "$(section_of "$1")" "$registered"; }
 expect_value() { # key name expected
   local actual
-  if ! win_reg query "$1" >/dev/null 2>&1; then
+  if ! has_key "$1"; then
     fail "missing key $1"
     return
   fi
   actual=$(value "$1" "$2")
   if [[ "$actual" != "$3" ]]; then
     fail "$1 [${2:-(Default)}] is '$actual', expected '$3'"
-    # Whether reg.exe ran and what it said, then what the registry holds there, machine-wide
-    # and for the user: a failed reading tells itself apart from a wrong value.
-    echo "--- reg query exited $(cat "$work/query.status") and printed:"
-    tr -d '\r' <"$work/query.out"
+    # The key's section of the export, then what the registry holds there, machine-wide and
+    # for the user, read again: a failed reading tells itself apart from a wrong value.
+    echo "--- the export's section:"
+    section=$(section_of "$1") awk 'tolower($0) == tolower(ENVIRON["section"]) { p = 1; print; next }
+      /^\[/ { p = 0 } p' "$registered"
     local below=${1#HKCR\\}
     for root in 'HKLM\Software\Classes' 'HKCU\Software\Classes'; do
       echo "--- reg query $root\\$below /s:"
@@ -51,14 +63,20 @@ expect_value() { # key name expected
   fi
 }
 expect_key() {
-  win_reg query "$1" >/dev/null 2>&1 || fail "missing key $1"
+  has_key "$1" || fail "missing key $1"
 }
 expect_no_key() {
-  ! win_reg query "$1" >/dev/null 2>&1 || fail "key left behind: $1"
+  ! has_key "$1" || fail "key left behind: $1"
 }
-export_classes() {
-  win_regedit /e "$(winepath_w "$1")" 'HKEY_CLASSES_ROOT' >/dev/null 2>&1
+export_classes() { # <file>: the export as UTF-8 text in <file>.txt
+  local status
+  win_regedit /e "$(winepath_w "$1")" 'HKEY_CLASSES_ROOT' >"$1.out" 2>&1
+  status=$?
   iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | tr -d '\r' >"$1.txt" || cp "$1" "$1.txt"
+  if [[ $status -ne 0 || ! -s "$1.txt" ]]; then
+    fail "regedit /e HKEY_CLASSES_ROOT exited $status and wrote no export; it printed:"
+    cat "$1.out"
+  fi
 }
 winepath_w() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
@@ -69,6 +87,7 @@ export_classes "$work/before.reg"
 win_regsvr32 /s "$library"
 status=$?
 [[ $status -eq 0 ]] || fail "regsvr32 returned $status"
+export_classes "$work/registered.reg"
 
 class="HKCR\\CLSID\\$clsid"
 expect_value "$class" "" "Cutshape"
@@ -108,6 +127,8 @@ done
 win_regsvr32 /s /u "$library"
 status=$?
 [[ $status -eq 0 ]] || fail "regsvr32 /u returned $status"
+export_classes "$work/after.reg"
+registered=$work/after.reg.txt
 for key in "$class" 'HKCR\CutshapeCtrl.Cutshape' "HKCR\\TypeLib\\$libid" \
            'HKCR\Interface\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}' \
            'HKCR\Interface\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}' \
@@ -116,8 +137,6 @@ for key in "$class" 'HKCR\CutshapeCtrl.Cutshape' "HKCR\\TypeLib\\$libid" \
   expect_no_key "$key"
 done
 
-export_classes "$work/after.reg"
-[[ -s "$work/before.reg.txt" ]] || fail "could not export HKEY_CLASSES_ROOT"
 if ! diff -u "$work/before.reg.txt" "$work/after.reg.txt" >"$work/diff"; then
   fail "HKEY_CLASSES_ROOT differs after unregistering:"
   head -40 "$work/diff"

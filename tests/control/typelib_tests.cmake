@@ -24,12 +24,12 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
 
     add_test(NAME control_registration
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/registration_test.sh $<TARGET_FILE:cutshape_ocx>)
-    set_tests_properties(control_registration PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+    set_tests_properties(control_registration PROPERTIES TIMEOUT 300)
     # regsvr32 /n /i:user: the user's classes only, removed exactly.
     add_test(NAME control_per_user_registration
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/per_user_registration_test.sh
                      $<TARGET_FILE:cutshape_ocx>)
-    set_tests_properties(control_per_user_registration PROPERTIES TIMEOUT 240 RUN_SERIAL TRUE)
+    set_tests_properties(control_per_user_registration PROPERTIES TIMEOUT 240)
 endif()
 
 # The 32-bit build's registration beside the 64-bit one's, in the win32 stage's WoW64 prefix.
@@ -38,5 +38,5 @@ if(CMAKE_CROSSCOMPILING_EMULATOR AND CUTSHAPE_ARCH STREQUAL "win32" AND CUTSHAPE
     add_test(NAME control_side_by_side_registration
              COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/side_by_side_test.sh
                      ${CUTSHAPE_WIN64_BUILD_DIR}/control/Cutshape.ocx $<TARGET_FILE:cutshape_ocx>)
-    set_tests_properties(control_side_by_side_registration PROPERTIES TIMEOUT 400 RUN_SERIAL TRUE)
+    set_tests_properties(control_side_by_side_registration PROPERTIES TIMEOUT 400)
 endif()
