@@ -38,8 +38,6 @@ ctest_stage() { # <configuration> [ctest options...]
   ctest --test-dir "$build/$config" --output-on-failure --output-junit "$PWD/$logs/$config.xml" \
     "$@"
 }
-# The 32-bit suite runs last, mostly alone, and its emulated programs wait less than they
-# compute: three sessions keep both cores busy, where two left half of one idle.
 wine_stage() { # <architecture> <sessions>
   "$repo/tools/wine-session.sh" --arch "$1" --sessions "$2" bash -c \
     'ctest --test-dir "$0" -j "$1" --resource-spec-file "$CUTSHAPE_SESSIONS/resources.json" \
@@ -64,7 +62,7 @@ if [[ $win64_built -eq 0 ]]; then
   run_stage win64 wine_stage win64 2 &
   win64_suite=$!
 fi
-run_stage build-win32 build_stage win32 && run_stage win32 wine_stage win32 3
+run_stage build-win32 build_stage win32 && run_stage win32 wine_stage win32 2
 wait $native_chain
 [[ -n "$win64_suite" ]] && wait "$win64_suite"
 
