@@ -1,7 +1,7 @@
 #include "tests/support/child_process.h"
 
-#include <gtest/gtest.h>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <map>
 #include <regex>
 #include <string>
@@ -75,7 +75,8 @@ TEST(PersistenceMutation, StreamMutantsAreRefusedOrRestoredSafely) {
     EXPECT_GT(totals.mutants * static_cast<long long>(kStride), 2000);
     // Both ways out were taken: the mutants reach the reader's checks and its success path.
     EXPECT_GT(totals.count(kRestoredAndWorking), 0);
-    EXPECT_GT(totals.mutants - totals.count(kRestoredAndWorking), 500 / static_cast<long long>(kStride));
+    EXPECT_GT(totals.mutants - totals.count(kRestoredAndWorking),
+              500 / static_cast<long long>(kStride));
 }
 
 // Values of every type per key, keys left out, reads that fail or deliver nothing, in the
