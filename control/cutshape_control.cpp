@@ -13,6 +13,7 @@
 #include "win/com_error.h"
 
 #include <olectl.h>
+#include <utility>
 
 namespace cutshape::control {
 
@@ -88,10 +89,14 @@ HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* paramet
     // Load's optional object argument is taken here: the system's dispatcher would hand a
     // missing one on as an error value in place of an interface pointer.
     if (id == dispid::kLoad && (flags & DISPATCH_METHOD))
-        return invokeLoad(parameters, exception, argumentError);
+        return invokeWithPicture(PictureUse::load, parameters, exception, argumentError);
     // A script's "Picture = null" clears the picture, as assigning Nothing does.
     if (id == dispid::kPicture && putsNoPicture(flags, *parameters))
         return putref_Picture(nullptr);
+    // So is an object assigned to Picture: Wine's dispatcher keeps a reference to an object
+    // that is not a picture when it refuses it.
+    if (id == dispid::kPicture && assignsOneValue(flags, *parameters))
+        return invokeWithPicture(PictureUse::assign, parameters, exception, argumentError);
     if (const HRESULT count = argumentCounts().check(id, flags, *parameters); FAILED(count))
         return count;
     return ::DispInvoke(static_cast<_Cutshape*>(this), &typeInfo(), id, flags, parameters, result,
@@ -106,9 +111,9 @@ const ArgumentCounts& Control::argumentCounts() {
     return *argumentCounts_;
 }
 
-HRESULT Control::invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception,
-                            UINT* argumentError) noexcept {
-    if (parameters->cNamedArgs > 0)
+HRESULT Control::invokeWithPicture(PictureUse use, DISPPARAMS* parameters, EXCEPINFO* exception,
+                                   UINT* argumentError) noexcept {
+    if (use == PictureUse::load && parameters->cNamedArgs > 0)
         return DISP_E_NONAMEDARGS;
     if (parameters->cArgs > 1)
         return DISP_E_BADPARAMCOUNT;
@@ -124,7 +129,12 @@ HRESULT Control::invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception,
         return win::toDispatchException(exception, kControlName, IID__Cutshape);
     }
     try {
-        shaper_.load(picture);
+        if (use == PictureUse::load) {
+            shaper_.load(picture);
+        } else {
+            shaper_.setPicture(std::move(picture));
+            dirty_ = true;
+        }
         return S_OK;
     } catch (...) {
         // A member's error is a dispatch exception whether or not the caller asked for its

@@ -140,7 +140,9 @@ public:
 private:
     HRESULT fail(REFIID iid = IID__Cutshape) noexcept;
     const ArgumentCounts& argumentCounts();
-    HRESULT invokeLoad(DISPPARAMS* parameters, EXCEPINFO* exception, UINT* argumentError) noexcept;
+    enum class PictureUse { load, assign };
+    HRESULT invokeWithPicture(PictureUse use, DISPPARAMS* parameters, EXCEPINFO* exception,
+                              UINT* argumentError) noexcept;
     ITypeInfo& typeInfo();
     bool userMode() const;
     void resize(float widthTwips, float heightTwips);

@@ -54,10 +54,22 @@ runtime::Picture pictureArgument(const VARIANT& argument) {
     throw runtime::typeMismatchError();
 }
 
+namespace {
+
+bool putsOneValue(const DISPPARAMS& parameters) noexcept {
+    return parameters.cArgs == 1 && parameters.cNamedArgs == 1 &&
+           parameters.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+}
+
+} // namespace
+
 bool putsNoPicture(WORD flags, const DISPPARAMS& parameters) noexcept {
-    return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && parameters.cArgs == 1 &&
-           parameters.cNamedArgs == 1 && parameters.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT &&
+    return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && putsOneValue(parameters) &&
            meansNoPicture(dereferenced(parameters.rgvarg[0]));
+}
+
+bool assignsOneValue(WORD flags, const DISPPARAMS& parameters) noexcept {
+    return (flags & DISPATCH_PROPERTYPUTREF) && putsOneValue(parameters);
 }
 
 ArgumentCounts::ArgumentCounts(ITypeInfo& info) {

@@ -30,6 +30,8 @@ runtime::Picture pictureArgument(const VARIANT& argument);
 // Whether a checked call is a property put of one value, by value or by reference, that
 // means no picture (a script's null or empty, having no Nothing).
 bool putsNoPicture(WORD flags, const DISPPARAMS& parameters) noexcept;
+// Whether the call assigns one value to a property by reference, as "Set x.P = value" does.
+bool assignsOneValue(WORD flags, const DISPPARAMS& parameters) noexcept;
 
 // How many arguments each member takes, read once from the interface's type information:
 // the system's dispatcher does not always refuse surplus arguments.

@@ -79,7 +79,15 @@ xvfb_pids=()
 session_prefixes=()
 work=""
 cleanup() {
-  local prefix pid
+  local status=$? prefix pid log
+  # A failed run shows what the X servers said: a test that found no display says why.
+  if [[ $status -ne 0 && -n "$work" ]]; then
+    for log in "$work"/xvfb.*.log; do
+      # (-displayfd tries display numbers in turn; the ones in use say "already running")
+      grep -v '^_XSERVTrans' "$log" >"$log.said" || continue
+      { echo "---- the X server ${log##*/} said:"; tail -n 20 "$log.said"; } >&2
+    done
+  fi
   for prefix in "${session_prefixes[@]}"; do
     WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
     WINEPREFIX=$prefix "$WINESERVER" -w >/dev/null 2>&1 || true
@@ -144,6 +152,32 @@ for ((i = 0; i < sessions; i++)); do
 done
 flock -u 9
 
+# Wine starts its desktop process (explorer) for the first program with a window and ends it a
+# second after the last such program. A program that holds a hidden window for the whole
+# session keeps one desktop, started and checked here, instead of a new one for nearly every
+# test: each of those starts opened the display again, and a start that could not open it
+# left every window of the test that made it fail. The holder is a program of the build
+# (tools/start_probe); without a build, the desktop comes and goes as Wine decides.
+keeper=${CUTSHAPE_DESKTOP_KEEPER:-}
+for candidate in "$repo/build/win64/tools/start_probe/start_probe.exe" \
+                 "$repo/build/$arch/tools/start_probe/start_probe.exe"; do
+  [[ -z "$keeper" && -f "$candidate" ]] && keeper=$candidate
+done
+keep_desktop() { # <session index>
+  [[ -n "$keeper" ]] || return 0
+  local log=$work/keeper.$1.log pid
+  "$wine" "$keeper" hold </dev/null >"$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 1 600); do
+    grep -q holding "$log" && return 0
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "wine-session: the desktop of session $1 did not start on display $DISPLAY:" >&2
+  tr -d '\r' <"$log" >&2
+  exit 1
+}
+
 for ((i = 0; i < sessions; i++)); do
   printf 'export WINEPREFIX=%q DISPLAY=%q\n' "${session_prefixes[i]}" "${displays[i]}" \
     >"$work/$i.env"
@@ -154,6 +188,7 @@ for ((i = 0; i < sessions; i++)); do
   # Wine's background services start with the first program and keep its pipes open; start
   # them here, on null pipes, so that no later program hands them a pipe someone reads.
   "$wine" cmd /c exit </dev/null >/dev/null 2>&1
+  keep_desktop "$i"
 done
 source "$work/0.env"
 if [[ $sessions -gt 1 ]]; then

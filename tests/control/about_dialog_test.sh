@@ -5,21 +5,12 @@
 # captions and the layout at the screen's resolution; and "System Info..." starts the tool
 # the registry names, or shows the one message when it cannot.
 #   about_dialog_test.sh <Cutshape.ocx> <about_probe.exe> <about_trace_program.exe>
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-library=$1
-probe=$2
-tracer=$3
-source "$here/../e2e/e2e_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" display stop "$@"
+library=$1 probe=$2 tracer=$3
 title="About Cutshape"
 unavailable="La información del sistema no está disponible en este momento"
 tool_key='HKLM\SOFTWARE\Microsoft\Shared Tools\MSInfo'
 folder_key='HKLM\SOFTWARE\Microsoft\Shared Tools Location'
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 # ---- The registry values the launcher reads: saved now, given back at the end ----
 reg_quiet() { win_reg "$@" </dev/null >/dev/null 2>&1; }
@@ -47,14 +38,7 @@ restore_values() {
 }
 save_value "$tool_key" PATH
 save_value "$folder_key" MSINFO
-tool_pids=()
-finish() {
-  local pid
-  for pid in "${tool_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  restore_values
-  e2e_cleanup
-}
-trap finish EXIT
+at_exit restore_values
 
 set_value() { # <key> <name> <type> <data>
   local output status=0
@@ -100,7 +84,7 @@ read_window() { # <title>
 }
 wait_log() { # <log> <line>
   for _ in $(seq 1 200); do
-    tr -d '\r' <"$e2e_work/$1" 2>/dev/null | grep -qx "$2" && return 0
+    tr -d '\r' <"$work/$1" 2>/dev/null | grep -qx "$2" && return 0
     sleep 0.05
   done
   return 1
@@ -110,14 +94,14 @@ wait_log() { # <log> <line>
 # has logged its return by then.
 expect_still_modal() { # <log> <n>
   read_window "$title" >/dev/null
-  if grep -q "^returned $2 " "$e2e_work/$1"; then
+  if grep -q "^returned $2 " "$work/$1"; then
     fail "About returned while its dialog was still open"
   fi
 }
 
 # ---- 1. Captions, owner and layout, read from the dialog's own windows ----
 start_program about.out "$probe" about "$(windows_path "$library")" 2
-wait_window "$title" >/dev/null || { cat "$e2e_work/about.out"; fail "About showed no dialog"; }
+wait_window "$title" >/dev/null || { cat "$work/about.out"; fail "About showed no dialog"; }
 expect_still_modal about.out 1
 described=$(read_window "$title")
 first_handle=$(sed -n 's/^window \([0-9A-Fa-f]*\) .*/\1/p' <<<"$described")
@@ -174,7 +158,7 @@ echo "ok: tab order Close, picIcon, System Info"
 
 # ---- 2. Closing: Enter, then Esc on the second dialog of the same run ----
 keys_to "$title" Return
-wait_log about.out "returned 1 0x00000000" || { cat "$e2e_work/about.out"; fail "Enter did not close the dialog"; }
+wait_log about.out "returned 1 0x00000000" || { cat "$work/about.out"; fail "Enter did not close the dialog"; }
 wait_window "$title" >/dev/null || fail "the second About call showed no dialog"
 expect_still_modal about.out 2
 second_handle=$(read_window "$title" | sed -n 's/^window \([0-9A-Fa-f]*\) .*/\1/p')
@@ -201,7 +185,7 @@ wait "$started" || fail "the probe failed"
 echo "ok: the Close button and the close box close the dialog"
 
 # ---- 4. System Info ----
-tools="$e2e_work/tools"
+tools="$work/tools"
 mkdir -p "$tools/with" "$tools/without/MSINFO32.EXE"
 cp "$tracer" "$tools/tracer.exe"
 cp "$tracer" "$tools/with/MSINFO32.EXE"
@@ -272,28 +256,6 @@ press_sysinfo
 expect_message "PATH of another type"
 expect_no_trace "PATH of another type"
 echo "ok: a PATH of size 0 or of another type ends in the message without trying the second key"
-
-# Wine's own tool, found through the second key and named by the first.
-system_info="About System Information"
-close_tool() { # <what>
-  local id pid
-  id=$(wait_window "$system_info") || fail "$1: Wine's msinfo32 did not open"
-  pid=$(xdotool getwindowpid "$id" 2>/dev/null || true)
-  [[ -n "$pid" ]] && tool_pids+=("$pid")
-  keys_to "$system_info" Return
-  if ! wait_gone "$system_info" && [[ -n "$pid" ]]; then
-    kill "$pid" 2>/dev/null || true
-  fi
-  wait_gone "$system_info" || fail "$1: could not close msinfo32"
-}
-drop_value "$tool_key" PATH
-set_value "$folder_key" MSINFO REG_SZ 'C:\windows\system32'
-press_sysinfo
-close_tool "the second key"
-set_value "$tool_key" PATH REG_SZ 'C:\windows\system32\msinfo32.exe'
-press_sysinfo
-close_tool "both keys"
-echo "ok: Wine's msinfo32 opens (\"$system_info\") through either key"
 
 keys_to "$title" Escape
 wait_log about3.out "returned 1 0x00000000" || fail "the dialog did not close after System Info"

@@ -1,8 +1,7 @@
 #include "tests/control/bag_mutants.h"
 
+#include "tests/control/control_harness.h"
 #include "tests/control/verbatim_bag.h"
-
-#include <cstdio>
 
 namespace cutshape::testing {
 namespace {
@@ -13,21 +12,6 @@ constexpr int kRandomMutants = 1000;
 constexpr HRESULT kAnswers[] = {
     E_FAIL,    E_OUTOFMEMORY, E_UNEXPECTED, DISP_E_OVERFLOW, DISP_E_TYPEMISMATCH, STG_E_READFAULT,
     E_POINTER, E_INVALIDARG,  S_OK,         S_FALSE};
-
-// splitmix64: the same numbers on every platform.
-class Numbers {
-public:
-    explicit Numbers(std::uint64_t seed) : state_(seed) {}
-    std::size_t below(std::size_t limit) {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return static_cast<std::size_t>((z ^ (z >> 31)) % limit);
-    }
-
-private:
-    std::uint64_t state_;
-};
 
 std::string keyName(std::size_t key) {
     const std::wstring name = kStoredKeys[key];
@@ -42,12 +26,8 @@ std::string describe(const KeyChange& change, const VariantValues& values) {
         return "left out";
     case KeyChange::Kind::Value:
         return values.all()[change.value].name;
-    case KeyChange::Kind::Answer: {
-        char text[40];
-        std::snprintf(text, sizeof text, "answered 0x%08lX",
-                      static_cast<unsigned long>(change.answer));
-        return text;
-    }
+    case KeyChange::Kind::Answer:
+        return "answered " + hexOf(change.answer);
     }
     return {};
 }
@@ -68,45 +48,37 @@ std::vector<BagMutant> bagMutants(const VariantValues& values) {
     }
 
     std::vector<BagMutant> mutants;
-    auto add = [&](bool verbatim, std::array<KeyChange, kStoredKeys.size()> keys) {
+    auto add = [&](bool verbatim, KeyChanges keys) {
         BagMutant mutant{{}, verbatim, keys};
         mutant.name = verbatim ? "verbatim bag:" : "converting bag:";
         for (std::size_t key = 0; key < keys.size(); ++key)
             if (keys[key].kind != KeyChange::Kind::Keep)
-                mutant.name.append(" ")
-                    .append(keyName(key))
-                    .append(" ")
-                    .append(describe(keys[key], values))
-                    .append(";");
+                mutant.name += " " + keyName(key) + " " + describe(keys[key], values) + ";";
         mutants.push_back(std::move(mutant));
+    };
+    auto addOne = [&](bool verbatim, std::size_t key, KeyChange change) {
+        KeyChanges keys{};
+        keys[key] = change;
+        add(verbatim, keys);
     };
 
     for (const bool verbatim : {false, true}) {
         for (std::size_t key = 0; key < kStoredKeys.size(); ++key) {
-            for (const std::size_t value : verbatim ? copyable : storable) {
-                std::array<KeyChange, kStoredKeys.size()> keys{};
-                keys[key] = {KeyChange::Kind::Value, value, S_OK};
-                add(verbatim, keys);
-            }
-            std::array<KeyChange, kStoredKeys.size()> keys{};
-            keys[key].kind = KeyChange::Kind::Remove;
-            add(verbatim, keys);
+            for (const std::size_t value : verbatim ? copyable : storable)
+                addOne(verbatim, key, {KeyChange::Kind::Value, value, S_OK});
+            addOne(verbatim, key, {KeyChange::Kind::Remove});
         }
-        std::array<KeyChange, kStoredKeys.size()> none{};
-        for (KeyChange& change : none)
-            change.kind = KeyChange::Kind::Remove;
+        KeyChanges none{};
+        none.fill({KeyChange::Kind::Remove});
         add(verbatim, none);
     }
     for (std::size_t key = 0; key < kStoredKeys.size(); ++key)
-        for (const HRESULT answer : kAnswers) {
-            std::array<KeyChange, kStoredKeys.size()> keys{};
-            keys[key] = {KeyChange::Kind::Answer, 0, answer};
-            add(true, keys);
-        }
+        for (const HRESULT answer : kAnswers)
+            addOne(true, key, {KeyChange::Kind::Answer, 0, answer});
     for (int seed = 0; seed < kRandomMutants; ++seed) {
-        Numbers numbers(static_cast<std::uint64_t>(seed));
+        SplitMix64 numbers(static_cast<std::uint64_t>(seed));
         const bool verbatim = numbers.below(2) == 1;
-        std::array<KeyChange, kStoredKeys.size()> keys{};
+        KeyChanges keys{};
         for (KeyChange& change : keys) {
             const std::size_t roll = numbers.below(10);
             if (roll == 5 || (roll == 6 && !verbatim))

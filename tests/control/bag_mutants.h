@@ -24,10 +24,12 @@ struct KeyChange {
     HRESULT answer = S_OK; // for Kind::Answer
 };
 
+using KeyChanges = std::array<KeyChange, kStoredKeys.size()>;
+
 struct BagMutant {
     std::string name;
     bool verbatim = false;
-    std::array<KeyChange, kStoredKeys.size()> keys;
+    KeyChanges keys;
 };
 
 std::vector<BagMutant> bagMutants(const VariantValues& values);

@@ -4,6 +4,7 @@
 #include "win/error.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace cutshape::testing {
 
@@ -11,8 +12,7 @@ ControlLibrary::ControlLibrary() {
     // The build passes a Unix path; the Z: drive maps the Unix root.
     std::wstring path = L"Z:" CUTSHAPE_OCX_PATH;
     std::replace(path.begin(), path.end(), L'/', L'\\');
-    path_ = path;
-    module_ = container::loadServerLibrary(path_);
+    module_ = container::loadServerLibrary(path);
 }
 
 ControlLibrary& ControlLibrary::instance() {
@@ -73,34 +73,19 @@ Call call(IDispatch* object, DISPID id, std::vector<VARIANT> arguments) {
 }
 
 VARIANT variantOf(IDispatch* object) {
-    VARIANT value;
-    value.vt = VT_DISPATCH;
-    value.pdispVal = object;
-    return value;
+    return variantOfType(VT_DISPATCH, object);
 }
 VARIANT variantOf(LONG number) {
-    VARIANT value;
-    value.vt = VT_I4;
-    value.lVal = number;
-    return value;
+    return variantOfType(VT_I4, number);
 }
 VARIANT variantOfBool(bool flag) {
-    VARIANT value;
-    value.vt = VT_BOOL;
-    value.boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
-    return value;
+    return variantOfType(VT_BOOL, VARIANT_BOOL{flag ? VARIANT_TRUE : VARIANT_FALSE});
 }
 VARIANT variantOf(BSTR text) {
-    VARIANT value;
-    value.vt = VT_BSTR;
-    value.bstrVal = text;
-    return value;
+    return variantOfType(VT_BSTR, text);
 }
 VARIANT missingArgument() {
-    VARIANT value;
-    value.vt = VT_ERROR;
-    value.scode = DISP_E_PARAMNOTFOUND;
-    return value;
+    return variantOfType(VT_ERROR, SCODE{DISP_E_PARAMNOTFOUND});
 }
 
 HostedControl::HostedControl(container::FormDesign design, bool userMode, IPropertyBag* stored,
@@ -121,6 +106,38 @@ HostedControl::~HostedControl() {
     control.reset();
     if (site)
         site->close();
+}
+
+std::string hexOf(unsigned long value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", value);
+    return text;
+}
+
+void ProbeFaults::add(std::string text) {
+    if (++count_ <= 20)
+        listed_.push_back(std::move(text));
+}
+
+void ProbeFaults::print() const {
+    for (const std::string& fault : listed_)
+        std::printf("fault: %s\n", fault.c_str());
+    if (count_ > listed_.size())
+        std::printf("fault: %zu more not listed\n", count_ - listed_.size());
+}
+
+int runProbe(const char* name, const std::function<int()>& run) {
+    if (FAILED(::OleInitialize(nullptr)))
+        return 3;
+    int status = 3;
+    try {
+        status = run();
+    } catch (const std::exception& error) {
+        std::printf("%s: %s\n", name, error.what());
+    }
+    std::fflush(stdout);
+    ::OleUninitialize();
+    return status;
 }
 
 } // namespace cutshape::testing

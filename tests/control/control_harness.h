@@ -1,6 +1,7 @@
 #pragma once
 // Loads Cutshape.ocx the way a container does (LoadLibrary, DllGetClassObject), hosts
-// instances on real forms, and calls them late-bound by dispatch identifier.
+// instances on real forms, and calls them late-bound by dispatch identifier; and what the
+// probes share: status texts, a deterministic number generator, a fault list and wmain.
 
 #include "container/control_site.h"
 #include "container/form.h"
@@ -8,6 +9,9 @@
 #include "win/com_ptr.h"
 #include "win/variant.h"
 
+#include <cstdint>
+#include <cstring>
+#include <functional>
 #include <oaidl.h>
 #include <string>
 #include <vector>
@@ -44,11 +48,9 @@ public:
     HRESULT canUnloadNow() const;
     win::ComPtr<IClassFactory> factory() const;
     win::ComPtr<IUnknown> create() const;
-    const std::wstring& path() const noexcept { return path_; }
 
 private:
     ControlLibrary();
-    std::wstring path_;
     HMODULE module_ = nullptr;
 };
 
@@ -75,6 +77,17 @@ Call put(IDispatch* object, DISPID id, VARIANT value);
 Call putRef(IDispatch* object, DISPID id, IDispatch* value);
 Call call(IDispatch* object, DISPID id, std::vector<VARIANT> arguments = {});
 
+// A variant of `type` holding `value`'s bytes: every member of a VARIANT's value starts at
+// the same offset, so this serves every type of up to eight bytes.
+template <class T>
+VARIANT variantOfType(VARTYPE type, T value) {
+    static_assert(sizeof(T) <= sizeof(LONGLONG));
+    VARIANT variant{};
+    variant.vt = type;
+    std::memcpy(&variant.llVal, &value, sizeof value);
+    return variant;
+}
+
 VARIANT variantOf(IDispatch* object);
 VARIANT variantOf(LONG value);
 VARIANT variantOfBool(bool value);
@@ -98,5 +111,40 @@ struct HostedControl {
     HostedControl(HostedControl&&) noexcept = default;
     ~HostedControl();
 };
+
+// `value` as "0x" and eight hexadecimal digits, as statuses are written.
+std::string hexOf(unsigned long value);
+
+// splitmix64: the same numbers on every platform, so a mutant is the same on every run.
+class SplitMix64 {
+public:
+    explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    std::size_t below(std::size_t limit) { return static_cast<std::size_t>(next() % limit); }
+
+private:
+    std::uint64_t state_;
+};
+
+// What a probe found wrong: printed as "fault: ..." lines, the first 20 of them in full.
+class ProbeFaults {
+public:
+    void add(std::string text);
+    bool empty() const noexcept { return count_ == 0; }
+    void print() const;
+
+private:
+    std::vector<std::string> listed_;
+    std::size_t count_ = 0;
+};
+
+// A probe's wmain around `run`: OLE initialised for it, its output flushed. 3 when OLE
+// cannot start or `run` throws (the error is printed after `name`), else what `run` returns.
+int runProbe(const char* name, const std::function<int()>& run);
 
 } // namespace cutshape::testing

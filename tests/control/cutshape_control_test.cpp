@@ -153,25 +153,6 @@ TEST_F(CutshapeControl, LoadErrorWithoutExceptionInfoIsStillADispatchException) 
               DISP_E_EXCEPTION);
 }
 
-TEST_F(CutshapeControl, LoadShapesTheFormToThePictureFigure) {
-    HostedControl hosted(formDesign(), true);
-    put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
-    const Image image = makeFigure(120, 90);
-    const runtime::Picture picture = pictureFile(L"f.bmp", image);
-    const Call load =
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())});
-    ASSERT_EQ(load.status, S_OK) << std::string(load.description().begin(),
-                                                load.description().end());
-    const SIZE size = windowSize(hosted.form->hwnd());
-    EXPECT_EQ(size.cx, 120);
-    EXPECT_EQ(size.cy, 90);
-    const core::Rects region = windowRegion(hosted.form->hwnd());
-    EXPECT_EQ(figureMismatch(region, image, 0x00FFFFFF), "");
-    EXPECT_EQ(core::canonicalBandsFault(region), "");
-    // ShowPicture is False: the form's own picture is not touched.
-    EXPECT_TRUE(hosted.form->picture().isNothing());
-}
-
 // The image as a screen of `dpi` shows it: each pixel dpi/96 pixels wide, nearest-neighbour,
 // every screen pixel taking the picture pixel under its top-left corner (as GDI's
 // COLORONCOLOR stretch does here).
@@ -245,37 +226,19 @@ TEST_F(CutshapeControl, LoadWithoutAnySiteRaisesAClearErrorInsteadOfCrashing) {
     EXPECT_EQ(call(control.get(), dispid::kRestore).exception.scode, STD_CTL_SCODE(398));
 }
 
-TEST_F(CutshapeControl, RestoreGivesRememberedSizeAndFullRectangle) {
-    container::FormDesign design = formDesign();
-    HostedControl hosted(design, true);
-    const SIZE designed = windowSize(hosted.form->hwnd());
+// The automatic mask colour reaches the shaping: the picture's top-left colour is cut, not
+// MaskColor (black here, the figure's colour). The form shows the very picture it was given.
+TEST_F(CutshapeControl, AutomaticMaskColorCutsThePicturesTopLeftColour) {
+    HostedControl hosted(formDesign(), true);
     put(hosted.control.get(), dispid::kShowPicture, variantOfBool(true));
     put(hosted.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true));
-    const Image first = makeFigure(100, 80);
-    const Image second = makeFigure(140, 60, 0x0000FF00, 0x00000000);
-    const runtime::Picture firstPicture = pictureFile(L"a.bmp", first);
-    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad, {variantOf(firstPicture.dispatch().get())})
-                  .status,
-              S_OK);
-    EXPECT_TRUE(hosted.form->picture() == firstPicture); // shared, not copied
-    const runtime::Picture secondPicture = pictureFile(L"b.bmp", second);
-    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad, {variantOf(secondPicture.dispatch().get())})
-                  .status,
-              S_OK);
-    EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), second, 0x0000FF00), "");
-
-    for (int round = 0; round < 2; ++round) { // a second restore ends as the first
-        ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
-        const SIZE restored = windowSize(hosted.form->hwnd());
-        EXPECT_EQ(restored.cx, designed.cx);
-        EXPECT_EQ(restored.cy, designed.cy);
-        EXPECT_EQ(windowRegion(hosted.form->hwnd()),
-                  (core::Rects{{0, 0, designed.cx, designed.cy}}));
-        EXPECT_TRUE(hosted.form->picture().isEmpty());
-    }
-    // The staged picture survives the restore: Load without an argument shapes to it again.
-    ASSERT_EQ(call(hosted.control.get(), dispid::kLoad).status, S_OK);
-    EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), second, 0x0000FF00), "");
+    const Image image = makeFigure(140, 60, 0x0000FF00, 0x00000000);
+    const runtime::Picture picture = pictureFile(L"a.bmp", image);
+    ASSERT_EQ(
+        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
+        S_OK);
+    EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), image, 0x0000FF00), "");
+    EXPECT_TRUE(hosted.form->picture() == picture); // shared, not copied
 }
 
 TEST_F(CutshapeControl, RestoreBeforeAnyLoadKeepsTheFormAndGivesFullRectangle) {
@@ -452,6 +415,129 @@ TEST_F(CutshapeControl, WrongArgumentsAreDispatchErrorsNotCrashes) {
     EXPECT_EQ(dual->get_MaskColor(nullptr), E_POINTER);
     EXPECT_EQ(dual->get_ShowPicture(nullptr), E_POINTER);
     EXPECT_EQ(dual->get_Picture(nullptr), E_POINTER);
+}
+
+// How a malformed call lays out its parameter block.
+enum class Block {
+    NullArguments,         // one argument counted, no argument array
+    NullNames,             // one named argument counted, no array of names
+    NamesWithoutArguments, // a named argument counted, no arguments and no array of names
+    SelfReference,         // a by-reference variant that points to itself
+    ReferenceToReference,  // a by-reference variant that points to another
+    NullVariantReference,  // by-reference arguments that point nowhere ...
+    ReferenceToNullReference,
+    NullDispatchReference,
+    NullUnknownReference,
+    NullLongReference,
+    VariantReference, // one level of reference to a picture: an ordinary argument
+    DispatchReference,
+};
+
+struct Member {
+    const char* name;
+    DISPID id;
+    WORD flags;
+};
+
+// A by-reference variant that pointed to itself made Load loop forever; counts without arrays
+// and references without a target crashed Load and the property puts. The block is checked
+// before anything reads it: E_INVALIDARG for a count without its array, DISP_E_TYPEMISMATCH
+// at the argument's position for a reference that points nowhere or to another reference.
+TEST_F(CutshapeControl, MalformedParameterBlocksAreRefusedBeforeAnythingReadsThem) {
+    HostedControl hosted(formDesign(), true);
+    const runtime::Picture picture = pictureFile(L"block.bmp", makeFigure(40, 30));
+    const win::ComPtr<IPictureDisp> pictureObject = picture.dispatch();
+    IDispatch* pictureDispatch = pictureObject.get();
+    const Member load{"Load", dispid::kLoad, DISPATCH_METHOD};
+    const Member pictureRef{"Picture putref", dispid::kPicture, DISPATCH_PROPERTYPUTREF};
+    const Member maskColor{"MaskColor put", dispid::kMaskColor, DISPATCH_PROPERTYPUT};
+    const Member showPicture{"ShowPicture put", dispid::kShowPicture, DISPATCH_PROPERTYPUT};
+    const Member restore{"Restore", dispid::kRestore, DISPATCH_METHOD};
+    const Member maskColorGet{"MaskColor get", dispid::kMaskColor, DISPATCH_PROPERTYGET};
+    const struct {
+        Block block;
+        HRESULT status;
+        std::vector<Member> members;
+    } cases[] = {
+        {Block::NullArguments, E_INVALIDARG, {load, pictureRef, maskColor, showPicture}},
+        {Block::NullNames, E_INVALIDARG, {load, pictureRef, maskColor}},
+        {Block::NamesWithoutArguments, E_INVALIDARG, {restore, maskColorGet}},
+        {Block::SelfReference, DISP_E_TYPEMISMATCH, {load, pictureRef, maskColor, showPicture}},
+        {Block::ReferenceToReference, DISP_E_TYPEMISMATCH, {load, pictureRef, maskColor}},
+        {Block::NullVariantReference, DISP_E_TYPEMISMATCH, {load, pictureRef, maskColor}},
+        {Block::ReferenceToNullReference, DISP_E_TYPEMISMATCH, {load, pictureRef}},
+        {Block::NullDispatchReference, DISP_E_TYPEMISMATCH, {load, pictureRef}},
+        {Block::NullUnknownReference, DISP_E_TYPEMISMATCH, {load, pictureRef}},
+        {Block::NullLongReference, DISP_E_TYPEMISMATCH, {load, maskColor, showPicture}},
+        {Block::VariantReference, S_OK, {load, pictureRef}},
+        {Block::DispatchReference, S_OK, {load, pictureRef}},
+    };
+    const auto reference = [](VARIANT& value, VARTYPE type, void* target) {
+        value.vt = static_cast<VARTYPE>(VT_BYREF | type);
+        value.byref = target;
+    };
+    constexpr UINT kUnset = 0xFFFFFFFF;
+    for (const auto& each : cases) {
+        for (const Member& member : each.members) {
+            SCOPED_TRACE(::testing::Message() << member.name << ", block " << int(each.block));
+            VARIANT argument{}, inner{}, innermost{};
+            DISPID named = DISPID_PROPERTYPUT;
+            DISPPARAMS parameters{&argument, nullptr, 1, 0};
+            if (member.flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
+                parameters = DISPPARAMS{&argument, &named, 1, 1};
+            switch (each.block) {
+            case Block::NullArguments:
+                parameters.rgvarg = nullptr;
+                break;
+            case Block::NullNames:
+                argument = variantOf(pictureDispatch);
+                parameters.rgdispidNamedArgs = nullptr;
+                parameters.cNamedArgs = 1;
+                break;
+            case Block::NamesWithoutArguments:
+                parameters = DISPPARAMS{nullptr, nullptr, 0, 1};
+                break;
+            case Block::SelfReference:
+                reference(argument, VT_VARIANT, &argument);
+                break;
+            case Block::ReferenceToReference:
+                innermost = variantOf(pictureDispatch);
+                reference(inner, VT_VARIANT, &innermost);
+                reference(argument, VT_VARIANT, &inner);
+                break;
+            case Block::NullVariantReference:
+                reference(argument, VT_VARIANT, nullptr);
+                break;
+            case Block::ReferenceToNullReference:
+                reference(inner, VT_DISPATCH, nullptr);
+                reference(argument, VT_VARIANT, &inner);
+                break;
+            case Block::NullDispatchReference:
+                reference(argument, VT_DISPATCH, nullptr);
+                break;
+            case Block::NullUnknownReference:
+                reference(argument, VT_UNKNOWN, nullptr);
+                break;
+            case Block::NullLongReference:
+                reference(argument, VT_I4, nullptr);
+                break;
+            case Block::VariantReference:
+                inner = variantOf(pictureDispatch);
+                reference(argument, VT_VARIANT, &inner);
+                break;
+            case Block::DispatchReference:
+                reference(argument, VT_DISPATCH, &pictureDispatch);
+                break;
+            }
+            Call made;
+            made.argumentError = kUnset;
+            made.status = hosted.control->Invoke(member.id, IID_NULL, LOCALE_USER_DEFAULT,
+                                                 member.flags, &parameters, made.result.get(),
+                                                 &made.exception, &made.argumentError);
+            EXPECT_EQ(made.status, each.status);
+            EXPECT_EQ(made.argumentError, each.status == DISP_E_TYPEMISMATCH ? 0u : kUnset);
+        }
+    }
 }
 
 TEST_F(CutshapeControl, EarlierIdentifiersAnswerWithCurrentInterfaces) {

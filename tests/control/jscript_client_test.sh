@@ -5,17 +5,10 @@
 #   jscript_client_test.sh <Cutshape.ocx>
 # Wine's script host chooses the engine by the file's extension (it rejects //E:), so the
 # script is a .js file.
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" display stop "$@"
 library=$1
-source "$here/../e2e/wine_tools.sh"
-work=$(mktemp -d)
-win_regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
-cleanup() { win_regsvr32 /u /s "$library" || true; rm -rf "$work"; }
-trap cleanup EXIT
+win_regsvr32 /s "$library" || fail "regsvr32 could not register the control"
+at_exit 'win_regsvr32 /u /s "$library"'
 
 cat >"$work/client.js" <<'JS'
 var control = new ActiveXObject("CutshapeCtrl.Cutshape");
@@ -84,7 +77,7 @@ picture number: error -2147352573
 mask colour text: error -2147352571
 still answering: 0 false false null"
 status=0
-actual=$(win_cscript //nologo "Z:${work//\//\\}\\client.js" | tr -d '\r') || status=$?
+actual=$(win_cscript //nologo "$(windows_path "$work/client.js")" | tr -d '\r') || status=$?
 if [[ $status -ne 0 || "$actual" != "$expected" ]]; then
   echo "FAIL: the script host exited with $status and printed:"; echo "$actual"
   echo "expected:"; echo "$expected"

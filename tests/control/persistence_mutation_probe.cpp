@@ -36,14 +36,16 @@ constexpr std::int32_t kWidthPx = 48;
 constexpr std::int32_t kHeightPx = 36;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
-container::FormDesign design() {
-    return container::FormDesign{L"Persistence mutants", 4800, 3600, 2, true};
-}
+const container::FormDesign kDesign{L"Persistence mutants"};
 
-std::string hex(HRESULT status) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(status));
-    return text;
+win::ComPtr<IStream> streamOf(const std::vector<std::uint8_t>& bytes) {
+    win::ComPtr<IStream> stream;
+    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"A memory stream");
+    if (!bytes.empty())
+        win::check(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr),
+                   L"Writing the mutant");
+    win::check(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"Rewinding");
+    return stream;
 }
 
 // The valid state: a figure on white, white as the mask colour, the picture shown.
@@ -53,7 +55,7 @@ struct ValidSave {
     win::ComPtr<container::PropertyBag> bag = win::makeCom<container::PropertyBag>();
 
     ValidSave() {
-        HostedControl saved(design(), true);
+        HostedControl saved(kDesign, true);
         const runtime::Picture picture = runtime::pictureFromBytes(writeBmp24(image), L"figure");
         win::check(putRef(saved.control.get(), dispid::kPicture, picture.dispatch().get()).status,
                    L"Setting the picture");
@@ -61,8 +63,7 @@ struct ValidSave {
                    L"Setting the mask colour");
         win::check(put(saved.control.get(), dispid::kShowPicture, variantOfBool(true)).status,
                    L"Showing the picture");
-        win::ComPtr<IStream> memory;
-        win::check(::CreateStreamOnHGlobal(nullptr, TRUE, memory.put()), L"A memory stream");
+        const win::ComPtr<IStream> memory = streamOf({});
         win::check(saved.control.query<IPersistStreamInit>()->Save(memory.get(), TRUE),
                    L"Saving to a stream");
         STATSTG stat{};
@@ -77,24 +78,13 @@ struct ValidSave {
     }
 };
 
-win::ComPtr<IStream> streamOf(const std::vector<std::uint8_t>& bytes) {
-    win::ComPtr<IStream> stream;
-    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"A memory stream");
-    if (!bytes.empty())
-        win::check(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr),
-                   L"Writing the mutant");
-    win::check(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"Rewinding");
-    return stream;
-}
-
 struct Tally {
     long long mutants = 0;
     std::map<std::string, long long> outcomes;
-    std::vector<std::string> faults;
+    ProbeFaults faults;
 
     void fault(const std::string& mutant, const std::string& text) {
-        if (faults.size() < 20)
-            faults.push_back(mutant + ": " + text);
+        faults.add(mutant + ": " + text);
     }
 };
 
@@ -108,22 +98,22 @@ void examineRestored(const HostedControl& hosted, const std::string& mutant, Tal
         const VARIANT& value = *read.result.get();
         if (read.status != S_OK || value.vt != VT_BOOL ||
             (value.boolVal != VARIANT_TRUE && value.boolVal != VARIANT_FALSE))
-            tally.fault(mutant, "a Boolean property reads back as status " + hex(read.status) +
+            tally.fault(mutant, "a Boolean property reads back as status " + hexOf(read.status) +
                                     ", type " + std::to_string(value.vt));
     }
     if (const Call read = get(control, dispid::kMaskColor); read.status != S_OK)
-        tally.fault(mutant, "MaskColor cannot be read: " + hex(read.status));
+        tally.fault(mutant, "MaskColor cannot be read: " + hexOf(read.status));
     if (const Call read = get(control, dispid::kPicture);
         read.status != S_OK || read.result.get()->vt != VT_DISPATCH)
-        tally.fault(mutant, "Picture cannot be read: " + hex(read.status));
+        tally.fault(mutant, "Picture cannot be read: " + hexOf(read.status));
     const Call load = call(control, dispid::kLoad);
     const Call restore = call(control, dispid::kRestore);
     for (const Call* answered : {&load, &restore})
         if (answered->status != S_OK && answered->status != DISP_E_EXCEPTION)
-            tally.fault(mutant, "Load or Restore answered " + hex(answered->status));
-    outcome += "; Load " + hex(load.status == DISP_E_EXCEPTION ? load.exception.scode : S_OK) +
+            tally.fault(mutant, "Load or Restore answered " + hexOf(answered->status));
+    outcome += "; Load " + hexOf(load.status == DISP_E_EXCEPTION ? load.exception.scode : S_OK) +
                "; Restore " +
-               hex(restore.status == DISP_E_EXCEPTION ? restore.exception.scode : S_OK);
+               hexOf(restore.status == DISP_E_EXCEPTION ? restore.exception.scode : S_OK);
 }
 
 // Fills the stack below the caller with a pattern, so that a callee that reads storage it
@@ -171,25 +161,25 @@ void record(HRESULT status, const std::optional<HostedControl>& hosted, const st
         outcome = "restored";
         examineRestored(*hosted, name, tally, outcome);
     } else if (FAILED(status)) {
-        outcome = "refused " + hex(status);
+        outcome = "refused " + hexOf(status);
     } else {
-        outcome = "answered " + hex(status);
-        tally.fault(name, "loading answered neither success nor a failure: " + hex(status));
+        outcome = "answered " + hexOf(status);
+        tally.fault(name, "loading answered neither success nor a failure: " + hexOf(status));
     }
     ++tally.outcomes[outcome];
 }
 
 // Empty when a fresh control takes the valid state and shapes its form to the saved figure.
 std::string validStateFault(const ValidSave& valid, bool fromStream) {
-    const auto form = win::makeCom<container::Form>(design());
+    const auto form = win::makeCom<container::Form>(kDesign);
     std::optional<HostedControl> hosted;
     const HRESULT status = fromStream ? loadStream(form, valid.stream, hosted)
                                       : loadBag(form, valid.bag.get(), true, hosted);
     if (status != S_OK)
-        return "the valid state is refused: " + hex(status);
+        return "the valid state is refused: " + hexOf(status);
     const Call load = call(hosted->control.get(), dispid::kLoad);
     if (load.status != S_OK)
-        return "Load of the restored picture answered " + hex(load.status);
+        return "Load of the restored picture answered " + hexOf(load.status);
     win::UniqueRegion region = win::createEmptyRegion();
     ::GetWindowRgn(hosted->form->hwnd(), region.get());
     if (std::string fault = test::regionMismatch(
@@ -202,7 +192,7 @@ std::string validStateFault(const ValidSave& valid, bool fromStream) {
 
 int run(const std::wstring& kind, std::size_t first, std::size_t count, std::size_t stride) {
     const ValidSave valid;
-    auto other = win::makeCom<container::Form>(design()); // an object that is no picture
+    auto other = win::makeCom<container::Form>(kDesign); // an object that is no picture
     FakePictureBehaviour unreadable;
     unreadable.heightStatus = E_FAIL;
     const auto brokenPicture = win::makeCom<FakePicture>(unreadable);
@@ -218,55 +208,40 @@ int run(const std::wstring& kind, std::size_t first, std::size_t count, std::siz
         {"form", static_cast<IDispatch*>(other.get())},
     });
 
-    const auto form = win::makeCom<container::Form>(design());
+    const auto form = win::makeCom<container::Form>(kDesign);
     CaseWatchdog watchdog(kMutantLimit);
     Tally tally;
-    std::size_t total = 0;
-    if (kind == L"stream") {
-        const StreamMutants mutants(valid.stream);
-        total = mutants.count();
-        for (std::size_t i = first; i < std::min(first + count, mutants.count()); i += stride) {
-            const std::string name =
-                "stream mutant " + std::to_string(i) + " (" + mutants.name(i) + ")";
-            watchdog.begin(name);
-            std::optional<HostedControl> hosted;
-            const HRESULT status = loadStream(form, mutants.bytes(i), hosted);
-            record(status, hosted, name, tally);
-            hosted.reset();
-            watchdog.end();
-        }
-    } else {
-        const std::vector<BagMutant> mutants = bagMutants(values);
-        total = mutants.size();
-        for (std::size_t i = first; i < std::min(first + count, mutants.size()); i += stride) {
-            const std::string name =
-                "bag mutant " + std::to_string(i) + " (" + mutants[i].name + ")";
-            watchdog.begin(name);
-            std::optional<HostedControl> hosted;
-            const HRESULT status = loadBag(form, bagOf(mutants[i], *valid.bag.get(), values).get(),
-                                           i % 2 == 0, hosted);
-            record(status, hosted, name, tally);
-            hosted.reset();
-            watchdog.end();
-        }
+    const bool streams = kind == L"stream";
+    const StreamMutants streamMutants(valid.stream);
+    const std::vector<BagMutant> bagMutantList = bagMutants(values);
+    const std::size_t total = streams ? streamMutants.count() : bagMutantList.size();
+    for (std::size_t i = first; i < std::min(first + count, total); i += stride) {
+        const std::string name = (streams ? "stream mutant " : "bag mutant ") + std::to_string(i) +
+                                 " (" + (streams ? streamMutants.name(i) : bagMutantList[i].name) +
+                                 ")";
+        watchdog.begin(name);
+        std::optional<HostedControl> hosted;
+        const HRESULT status =
+            streams ? loadStream(form, streamMutants.bytes(i), hosted)
+                    : loadBag(form, bagOf(bagMutantList[i], *valid.bag.get(), values).get(),
+                              i % 2 == 0, hosted);
+        record(status, hosted, name, tally);
+        hosted.reset();
+        watchdog.end();
     }
 
     watchdog.begin("the valid state after the mutants");
-    const std::string broken = validStateFault(valid, kind == L"stream");
+    if (const std::string broken = validStateFault(valid, streams); !broken.empty())
+        tally.faults.add("a fresh control no longer works: " + broken);
     watchdog.end();
-    const HRESULT unload = ControlLibrary::instance().canUnloadNow();
+    if (const HRESULT unload = ControlLibrary::instance().canUnloadNow(); unload != S_OK)
+        tally.faults.add("control objects are still alive (DllCanUnloadNow " + hexOf(unload) + ")");
 
     std::printf("mutants %lld of %zu\n", tally.mutants, total);
     for (const auto& [outcome, number] : tally.outcomes)
         std::printf("outcome %s: %lld\n", outcome.c_str(), number);
-    for (const std::string& fault : tally.faults)
-        std::printf("fault: %s\n", fault.c_str());
-    if (!broken.empty())
-        std::printf("fault: a fresh control no longer works: %s\n", broken.c_str());
-    if (unload != S_OK)
-        std::printf("fault: control objects are still alive (DllCanUnloadNow %s)\n",
-                    hex(unload).c_str());
-    return tally.faults.empty() && broken.empty() && unload == S_OK ? 0 : 1;
+    tally.faults.print();
+    return tally.faults.empty() ? 0 : 1;
 }
 
 } // namespace
@@ -277,15 +252,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::size_t stride = std::wcstoul(argv[4], nullptr, 10);
     if (stride == 0)
         return 2;
-    ::OleInitialize(nullptr);
-    int status = 3;
-    try {
-        status = run(argv[1], std::wcstoul(argv[2], nullptr, 10),
-                     std::wcstoul(argv[3], nullptr, 10), stride);
-    } catch (const std::exception& error) {
-        std::printf("persistence_mutation_probe: %s\n", error.what());
-    }
-    std::fflush(stdout);
-    ::OleUninitialize();
-    return status;
+    return runProbe("persistence_mutation_probe", [&] {
+        return run(argv[1], std::wcstoul(argv[2], nullptr, 10), std::wcstoul(argv[3], nullptr, 10),
+                   stride);
+    });
 }

@@ -86,39 +86,6 @@ TEST_F(RegionBuilder, FastAndPerPixelAgreeOnGeneratedPictures) {
     }
 }
 
-// A 1080p one-pixel checkerboard is over a million rectangles; Windows allows a process
-// 10,000 GDI objects, and the build once held about 16,200 regions alive at once.
-TEST_F(RegionBuilder, MillionRectangleFigureKeepsFewRegionsAliveAndIsExact) {
-    const Image board = testing::makeCheckerboard(1920, 1080);
-    const PictureBox box = stage(L"board.bmp", testing::writeBmp24(board));
-    control::RegionBuilder builder;
-    ScanSize scan;
-    win::GdiWatch watch;
-    const win::UniqueRegion region = builder.build(box, MaskSettings{kWhite}, scan);
-    EXPECT_LE(watch.peakLiveRegions(), 64u);
-    EXPECT_EQ(watch.liveRegions(), 1u);
-    const core::Rects rects = win::regionRects(region.get());
-    EXPECT_EQ(rects.size(), 1920u * 1080u / 2u);
-    EXPECT_EQ(mismatchWithFigure(rects, board, kWhite), "");
-}
-
-// The builder keeps its buffers between builds; nothing of one picture may reach the next.
-TEST_F(RegionBuilder, ReusedBuilderGivesEachPictureItsOwnRegion) {
-    const Image pictures[] = {
-        testing::makeTextPage(300, 200), testing::makeFigure(120, 90), Image(40, 30, kWhite),
-        testing::makeCheckerboard(64, 48, 1, 0, kWhite), testing::makeFigure(120, 90)};
-    control::RegionBuilder builder;
-    int index = 0;
-    for (const Image& image : pictures) {
-        SCOPED_TRACE(index);
-        const PictureBox box =
-            stage(L"p" + std::to_wstring(index++) + L".bmp", testing::writeBmp24(image));
-        ScanSize scan;
-        const win::UniqueRegion region = builder.build(box, MaskSettings{kWhite}, scan);
-        EXPECT_EQ(mismatchWithFigure(win::regionRects(region.get()), image, kWhite), "");
-    }
-}
-
 TEST_F(RegionBuilder, RegionTheSystemCannotCreateIsTheRuntimesOutOfMemoryError) {
     const PictureBox box = stage(L"t.bmp", testing::writeBmp24(testing::makeTextPage(200, 100)));
     control::RegionBuilder builder;

@@ -7,17 +7,10 @@
 #   registration_free_test.sh <Cutshape.ocx> <Cutshape.manifest> <CutEARTH.exe>
 #                             <CutEARTH.exe.manifest> <activation_context_probe.exe>
 #                             <xshape.py> <window_texts.exe>
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" display stop "$@"
 library=$1 control_manifest=$2 program=$3 program_manifest=$4 probe=$5 xshape=$6
 window_texts=$7
-source "$here/../e2e/e2e_lib.sh"
-source "$here/../e2e/demo_lib.sh"
-
-fail() { echo "FAIL: $*"; exit 1; }
+source "$e2e_dir/demo_lib.sh"
 
 # Nothing registered, whatever an earlier run left.
 win_regsvr32 /s /u "$library" >/dev/null 2>&1 || true
@@ -27,23 +20,23 @@ if win_reg query "HKCR\\CLSID\\{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}" >/dev/nul
 fi
 
 # The folder a program ships: itself, its picture, the control and both manifests.
-app=$e2e_work/app
+app=$work/app
 mkdir "$app"
 cp "$library" "$control_manifest" "$program" "$program_manifest" \
   "$(dirname "$program")/Earth.gif" "$app/"
 
-if ! "$wine" "$probe" "$(windows_path "$app/Cutshape.manifest")" >"$e2e_work/probe.out" 2>&1; then
-  tr -d '\r' <"$e2e_work/probe.out"
+if ! "$wine" "$probe" "$(windows_path "$app/Cutshape.manifest")" >"$work/probe.out" 2>&1; then
+  tr -d '\r' <"$work/probe.out"
   fail "the client through the activation context"
 fi
-tr -d '\r' <"$e2e_work/probe.out"
+tr -d '\r' <"$work/probe.out"
 
-convert "$app/Earth.gif" -type TrueColor BMP3:"$e2e_work/earth.bmp"
-read -r width height < <(identify -format '%w %h\n' "$e2e_work/earth.bmp")
+convert "$app/Earth.gif" -type TrueColor BMP3:"$work/earth.bmp"
+read -r width height < <(identify -format '%w %h\n' "$work/earth.bmp")
 start_program earth.out "$app/CutEARTH.exe"
 pid=$started
 id=$(wait_window Form1 "$pid") || fail "CutEARTH showed no window 'Form1' with nothing registered"
-eventually 10 shaped_as "$id" "$e2e_work/earth.bmp" auto "$width" "$height" ||
+eventually 10 shaped_as "$id" "$work/earth.bmp" auto "$width" "$height" ||
   fail "CutEARTH's window is not in the outline of Earth.gif"
 stop_program "$pid"
 echo "ok: CutEARTH with the manifests beside it opens shaped, nothing registered"

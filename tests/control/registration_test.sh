@@ -3,22 +3,12 @@
 # unregisters it again (every key is then gone, and HKEY_CLASSES_ROOT is exactly as it was
 # before). Runs inside a Wine session (tools/wine-session.sh sets WINEPREFIX).
 #   registration_test.sh <Cutshape.ocx>
-set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" prefix count "$@"
+source "$e2e_dir/control_registry.sh"
 library=$1
-if [[ -z "${WINEPREFIX:-}" ]]; then
-  exec "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine-session.sh" "$0" "$@"
-fi
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e/wine_tools.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-clsid='{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}'
-libid='{185B4A01-BE83-4047-BDDE-79D9822AE857}'
 dual_marshaler='{00020424-0000-0000-C000-000000000046}'
 dispatch_marshaler='{00020420-0000-0000-C000-000000000046}'
-path=$("$wine" winepath -w "$library" 2>/dev/null | tr -d '\r')
+path=$(winepath_w "$library")
 
 # The classes are exported once after registering (one regedit start instead of one reg.exe
 # start per value) and each value is read from the export: the text between the quotes of
@@ -70,15 +60,13 @@ expect_no_key() {
 }
 export_classes() { # <file>: the export as UTF-8 text in <file>.txt
   local status
-  win_regedit /e "$(winepath_w "$1")" 'HKEY_CLASSES_ROOT' >"$1.out" 2>&1
+  export_key 'HKEY_CLASSES_ROOT' "$1"
   status=$?
-  iconv -f UTF-16LE -t UTF-8 "$1" 2>/dev/null | tr -d '\r' >"$1.txt" || cp "$1" "$1.txt"
   if [[ $status -ne 0 || ! -s "$1.txt" ]]; then
     fail "regedit /e HKEY_CLASSES_ROOT exited $status and wrote no export; it printed:"
     cat "$1.out"
   fi
 }
-winepath_w() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 # Start from a clean state (an earlier run may have been interrupted).
 win_regsvr32 /s /u "$library" >/dev/null 2>&1
@@ -111,11 +99,10 @@ flags=$(value "$lib\\FLAGS" "")
 [[ "$flags" == 2 || "$flags" == 10 ]] || fail "$lib\\FLAGS is '$flags', expected 2 (or 10 from Wine)"
 expect_value "$lib\\0\\$arch" "" "$path"
 # The current interfaces (registered by RegisterTypeLib) and the earlier ones (by us) alike.
-for entry in "{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503} _Cutshape $dual_marshaler" \
-             "{2991EEC6-B7E8-40E7-9E07-0245B4B3007A} _Cutshape $dual_marshaler" \
-             "{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7} __Cutshape $dispatch_marshaler" \
-             "{21B76C49-EA1B-4002-9103-23C901FEC2D9} __Cutshape $dispatch_marshaler"; do
-  read -r iid name marshaler <<<"$entry"
+for entry in "${interface_names[@]}"; do
+  read -r iid name <<<"$entry"
+  marshaler=$dual_marshaler
+  [[ $name == __Cutshape ]] && marshaler=$dispatch_marshaler
   key="HKCR\\Interface\\$iid"
   expect_value "$key" "" "$name"
   expect_value "$key\\ProxyStubClsid" "" "$marshaler"
@@ -129,21 +116,10 @@ status=$?
 [[ $status -eq 0 ]] || fail "regsvr32 /u returned $status"
 export_classes "$work/after.reg"
 registered=$work/after.reg.txt
-for key in "$class" 'HKCR\CutshapeCtrl.Cutshape' "HKCR\\TypeLib\\$libid" \
-           'HKCR\Interface\{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}' \
-           'HKCR\Interface\{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}' \
-           'HKCR\Interface\{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}' \
-           'HKCR\Interface\{21B76C49-EA1B-4002-9103-23C901FEC2D9}'; do
-  expect_no_key "$key"
+for key in "${owned_keys[@]}"; do
+  expect_no_key "HKCR\\$key"
 done
 
-if ! diff -u "$work/before.reg.txt" "$work/after.reg.txt" >"$work/diff"; then
-  fail "HKEY_CLASSES_ROOT differs after unregistering:"
-  head -40 "$work/diff"
-fi
+expect_same "$work/before.reg.txt" "$work/after.reg.txt" "HKEY_CLASSES_ROOT differs after unregistering"
 
-if [[ $failures -ne 0 ]]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "registration and unregistration of $library: all keys checked"
+checks_done "registration and unregistration of $library: all keys checked"

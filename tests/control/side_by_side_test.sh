@@ -5,38 +5,18 @@
 # library, interfaces) stay until the last one goes, and then nothing is left.
 # Runs inside a win32 session (tools/wine-session.sh --arch win32).
 #   side_by_side_test.sh <64-bit Cutshape.ocx> <32-bit Cutshape.ocx>
-set -uo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || "${CUTSHAPE_ARCH:-}" != win32 ]]; then
-  exec "$here/../../tools/wine-session.sh" --arch win32 "$0" "$@"
-fi
-source "$here/../e2e/wine_tools.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" win32 count "$@"
+source "$e2e_dir/control_registry.sh"
 library64=$1 library32=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-clsid='{1CD0A9FA-0E57-487D-AF64-510C36E1CD92}'
-libid='{185B4A01-BE83-4047-BDDE-79D9822AE857}'
-interfaces=('{8C1BA95C-DEA4-49C6-B5E5-1DF6FF922503}' '{2991EEC6-B7E8-40E7-9E07-0245B4B3007A}'
-            '{C4D9D413-6328-405F-A3DF-CEB80FF9DBB7}' '{21B76C49-EA1B-4002-9103-23C901FEC2D9}')
-
-# Each architecture's own tools: they see their own view of the registry.
-tool() { # <64|32> <tool.exe> [args...]
-  local dir='C:\windows\system32'
-  [[ $1 == 32 ]] && dir='C:\windows\syswow64'
-  [[ $1 == 64 && $2 == regedit.exe ]] && dir='C:\windows'
-  "$wine" "$dir\\$2" "${@:3}" </dev/null
-}
-has_key() { tool "$1" reg.exe query "$2" >/dev/null 2>&1; }
+has_key() { wow64_tool "$1" reg.exe query "$2" >/dev/null 2>&1; }
 expect_key() { has_key "$1" "$2" || fail "$3: missing key $2 (${1}-bit view)"; }
 expect_no_key() { ! has_key "$1" "$2" || fail "$3: key left behind: $2 (${1}-bit view)"; }
 # What regsvr32 printed (Wine's error messages included) is shown when it fails, so that a
 # failure says whether the program, the loader or the emulation gave up.
 run_regsvr32() { # <64|32> <regsvr32 arguments...>
   local status
-  tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
+  wow64_tool "$1" regsvr32.exe "${@:2}" >"$work/regsvr32.out" 2>&1
   status=$?
   if [[ $status -ne 0 ]]; then
     fail "regsvr32 ($1-bit) ${*:2} returned $status; it printed:"
@@ -46,28 +26,8 @@ run_regsvr32() { # <64|32> <regsvr32 arguments...>
 register() { run_regsvr32 "$1" /s "$2"; }
 unregister() { run_regsvr32 "$1" /s /u "$2"; }
 
-# A client of the given architecture creates the control by its programmatic identifier.
-cat >"$work/create.vbs" <<'VBS'
-On Error Resume Next
-Set control = CreateObject("CutshapeCtrl.Cutshape")
-If Err.Number <> 0 Then WScript.Echo "error " & Hex(Err.Number) : WScript.Quit 0
-control.MaskColor = 255
-WScript.Echo "created " & control.MaskColor
-VBS
-script=$("$wine" winepath -w "$work/create.vbs" 2>/dev/null | tr -d '\r')
-creates() { # <64|32>
-  local answer
-  answer=$(tool "$1" cscript.exe //nologo "$script" 2>/dev/null | tr -d '\r')
-  [[ "$answer" == "created 255" ]]
-}
-expect_creates() { creates "$1" || fail "$2: a $1-bit client cannot create the control"; }
-expect_cannot_create() { ! creates "$1" || fail "$2: a $1-bit client still creates the control"; }
-
 export_classes() { # <64|32> <file>
-  local path
-  path=$("$wine" winepath -w "$2" 2>/dev/null | tr -d '\r')
-  tool "$1" regedit.exe /e "$path" 'HKEY_CLASSES_ROOT' >/dev/null 2>&1
-  iconv -f UTF-16LE -t UTF-8 "$2" 2>/dev/null | tr -d '\r' >"$2.txt"
+  export_key 'HKEY_CLASSES_ROOT' "$2" wow64_tool "$1" regedit.exe
   [[ -s "$2.txt" ]] || fail "could not export HKEY_CLASSES_ROOT ($1-bit view)"
 }
 
@@ -91,17 +51,15 @@ expect_nothing_left() { # <context>
   local view
   for view in 64 32; do
     export_classes "$view" "$work/after$view.reg"
-    if ! diff -u "$work/before$view.reg.txt" "$work/after$view.reg.txt" >"$work/diff"; then
-      fail "$1: HKEY_CLASSES_ROOT ($view-bit view) differs from before the registrations:"
-      head -30 "$work/diff"
-    fi
+    expect_same "$work/before$view.reg.txt" "$work/after$view.reg.txt" \
+      "$1: HKEY_CLASSES_ROOT ($view-bit view) differs from before the registrations" 30
   done
 }
 
 # A clean start, whatever an interrupted run left; each script host registers its own type
 # library the first time it runs, so both run once before the registry is exported.
-tool 32 regsvr32.exe /s /u "$library32"
-tool 64 regsvr32.exe /s /u "$library64"
+wow64_tool 32 regsvr32.exe /s /u "$library32"
+wow64_tool 64 regsvr32.exe /s /u "$library64"
 creates 64
 creates 32
 export_classes 64 "$work/before64.reg"
@@ -126,8 +84,4 @@ for order in "32 64" "64 32"; do
   echo "checked: the $first-bit control unregistered first, then the $second-bit one"
 done
 
-if [[ $failures -ne 0 ]]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "side-by-side registrations: each architecture's clients work until their own goes"
+checks_done "side-by-side registrations: each architecture's clients work until their own goes"

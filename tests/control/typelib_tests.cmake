@@ -7,7 +7,7 @@ cutshape_add_test(control_typelib_test SOURCES typelib_test.cpp LIBRARIES cutsha
 target_compile_definitions(control_typelib_test PRIVATE
     CUTSHAPE_OCX_FILE=L"$<TARGET_FILE:cutshape_ocx>"
     CUTSHAPE_TLB_FILE=L"${CUTSHAPE_CONTROL_GENERATED}/Cutshape.tlb"
-    CUTSHAPE_GOLDEN_TYPELIB="${CMAKE_CURRENT_SOURCE_DIR}/golden/typelib_${CUTSHAPE_ARCH}.txt")
+    CUTSHAPE_GOLDEN_TYPELIB="${CMAKE_CURRENT_SOURCE_DIR}/golden/typelib.txt")
 add_dependencies(control_typelib_test cutshape_ocx)
 
 cutshape_add_test(control_typelib_resources_test SOURCES typelib_resources_test.cpp

@@ -4,31 +4,24 @@
 # picture to paint; the host subclasses the window on top of that, destroys the control's
 # window (which releases the control), frees unused libraries and repaints the window.
 #   unload_test.sh <Cutshape.ocx> <atl_host_probe.exe>
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-library=$1
-probe=$2
-source "$here/../e2e/e2e_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" display stop "$@"
+library=$1 probe=$2
 
-win_regsvr32 /s "$library" || { echo "FAIL: regsvr32 could not register the control"; exit 1; }
-unregister() { win_regsvr32 /u /s "$library" || true; e2e_cleanup; }
-trap unregister EXIT
-make_figure "$e2e_work/figure.bmp"
-picture=$(windows_path "$e2e_work/figure.bmp")
+win_regsvr32 /s "$library" || fail "regsvr32 could not register the control"
+at_exit 'win_regsvr32 /u /s "$library"'
+make_figure "$work/figure.bmp"
+picture=$(windows_path "$work/figure.bmp")
 
 status=0
 # run_probe <comctl32|classic> <expected output>
 run_probe() {
   local kind=$1 expected=$2 actual code=0
-  actual=$(timeout 30 "$wine" "$probe" --unload "$kind" "$picture" 2>"$e2e_work/$kind.err" |
+  actual=$(timeout 30 "$wine" "$probe" --unload "$kind" "$picture" 2>"$work/$kind.err" |
     tr -d '\r') || code=$?
   if [[ $code -ne 0 || "$actual" != "$expected" ]]; then
     printf 'FAIL (%s subclass on top): exit code %s, printed:\n%s\nexpected:\n%s\n' \
       "$kind" "$code" "$actual" "$expected"
-    cat "$e2e_work/$kind.err"
+    cat "$work/$kind.err"
     status=1
   else
     echo "ok ($kind subclass on top): the window outlived the control and the library"

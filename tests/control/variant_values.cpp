@@ -1,5 +1,7 @@
 #include "tests/control/variant_values.h"
 
+#include "tests/control/control_harness.h"
+
 #include <cwchar>
 #include <limits>
 #include <stdexcept>
@@ -52,16 +54,13 @@ struct VariantValues::Storage {
 namespace {
 
 VARIANT typed(VARTYPE type) {
-    VARIANT value;
-    ::VariantInit(&value);
+    VARIANT value{};
     value.vt = type;
     return value;
 }
 
 VARIANT reference(VARTYPE type, void* target) {
-    VARIANT value = typed(static_cast<VARTYPE>(VT_BYREF | type));
-    value.byref = target;
-    return value;
+    return variantOfType(static_cast<VARTYPE>(VT_BYREF | type), target);
 }
 
 SAFEARRAY* vectorOf(VARTYPE type, ULONG count) {
@@ -77,155 +76,89 @@ VariantValues::VariantValues(const std::vector<NamedObject>& objects)
         values_.push_back(NamedVariant{std::move(name), value, copyable});
     };
 
-    add("empty", typed(VT_EMPTY));
-    add("null", typed(VT_NULL));
-    {
-        VARIANT v = typed(VT_I1);
-        v.cVal = -5;
-        add("i1 -5", v);
-        v = typed(VT_UI1);
-        v.bVal = 255;
-        add("ui1 255", v);
-        v = typed(VT_I2);
-        v.iVal = -1;
-        add("i2 -1", v);
-        v = typed(VT_UI2);
-        v.uiVal = 65535;
-        add("ui2 65535", v);
-        for (const LONG number :
-             {LONG{0}, LONG{1}, LONG{-1}, LONG{0x00FFFFFF}, std::numeric_limits<LONG>::min()}) {
-            v = typed(VT_I4);
-            v.lVal = number;
-            add("i4 " + std::to_string(number), v);
-        }
-        v = typed(VT_UI4);
-        v.ulVal = 0xFFFFFFFF;
-        add("ui4 max", v);
-        v = typed(VT_I8);
-        v.llVal = LONGLONG{1} << 40;
-        add("i8 2^40", v);
-        v = typed(VT_UI8);
-        v.ullVal = std::numeric_limits<ULONGLONG>::max();
-        add("ui8 max", v);
-        v = typed(VT_INT);
-        v.intVal = 7;
-        add("int 7", v);
-        v = typed(VT_UINT);
-        v.uintVal = 0x80000000u;
-        add("uint 2^31", v);
-        v = typed(VT_R4);
-        v.fltVal = 0.5f;
-        add("r4 0.5", v);
-        v.fltVal = std::numeric_limits<float>::quiet_NaN();
-        add("r4 nan", v);
-        v = typed(VT_R8);
-        v.dblVal = 1e300;
-        add("r8 1e300", v);
-        v.dblVal = -std::numeric_limits<double>::infinity();
-        add("r8 -inf", v);
-        v.dblVal = std::numeric_limits<double>::quiet_NaN();
-        add("r8 nan", v);
-        v = typed(VT_CY);
-        v.cyVal.int64 = 123400;
-        add("cy 12.34", v);
-        v = typed(VT_DATE);
-        v.date = 0;
-        add("date 0", v);
-        v = typed(VT_BOOL);
-        v.boolVal = VARIANT_TRUE;
-        add("bool true", v);
-        v.boolVal = VARIANT_FALSE;
-        add("bool false", v);
-        v.boolVal = 1; // not the canonical True
-        add("bool 1", v);
-        v = typed(VT_ERROR);
-        v.scode = DISP_E_PARAMNOTFOUND;
-        add("missing", v);
-        v.scode = E_FAIL;
-        add("error E_FAIL", v);
-        v = typed(VT_DECIMAL);
-        ::VarDecFromR8(1.5, &v.decVal);
+    // Plain values: every type at an ordinary and an extreme value.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, VARIANT>>{
+             {"empty", typed(VT_EMPTY)},
+             {"null", typed(VT_NULL)},
+             {"i1 -5", variantOfType(VT_I1, CHAR{-5})},
+             {"ui1 255", variantOfType(VT_UI1, BYTE{255})},
+             {"i2 -1", variantOfType(VT_I2, SHORT{-1})},
+             {"ui2 65535", variantOfType(VT_UI2, USHORT{65535})},
+             {"i4 0", variantOfType(VT_I4, LONG{0})},
+             {"i4 1", variantOfType(VT_I4, LONG{1})},
+             {"i4 -1", variantOfType(VT_I4, LONG{-1})},
+             {"i4 16777215", variantOfType(VT_I4, LONG{0x00FFFFFF})},
+             {"i4 -2147483648", variantOfType(VT_I4, std::numeric_limits<LONG>::min())},
+             {"ui4 max", variantOfType(VT_UI4, ULONG{0xFFFFFFFF})},
+             {"i8 2^40", variantOfType(VT_I8, LONGLONG{1} << 40)},
+             {"ui8 max", variantOfType(VT_UI8, std::numeric_limits<ULONGLONG>::max())},
+             {"int 7", variantOfType(VT_INT, INT{7})},
+             {"uint 2^31", variantOfType(VT_UINT, UINT{0x80000000u})},
+             {"r4 0.5", variantOfType(VT_R4, 0.5f)},
+             {"r4 nan", variantOfType(VT_R4, nan)},
+             {"r8 1e300", variantOfType(VT_R8, 1e300)},
+             {"r8 -inf", variantOfType(VT_R8, -infinity)},
+             {"r8 nan", variantOfType(VT_R8, double{nan})},
+             {"cy 12.34", variantOfType(VT_CY, LONGLONG{123400})},
+             {"date 0", variantOfType(VT_DATE, DATE{0})},
+             {"bool true", variantOfType(VT_BOOL, VARIANT_BOOL{VARIANT_TRUE})},
+             {"bool false", variantOfType(VT_BOOL, VARIANT_BOOL{VARIANT_FALSE})},
+             {"bool 1", variantOfType(VT_BOOL, VARIANT_BOOL{1})}, // not the canonical True
+             {"missing", variantOfType(VT_ERROR, SCODE{DISP_E_PARAMNOTFOUND})},
+             {"error E_FAIL", variantOfType(VT_ERROR, SCODE{E_FAIL})},
+         })
+        add(name, value);
+    for (const auto& [name, number] : {std::pair{"decimal 1.5", 1.5}, {"decimal 7.9e27", 7.9e27}}) {
+        VARIANT v = typed(VT_DECIMAL);
+        ::VarDecFromR8(number, &v.decVal);
         v.vt = VT_DECIMAL; // the decimal's own fields overlay the type code
-        add("decimal 1.5", v);
-        ::VarDecFromR8(7.9e27, &v.decVal);
-        v.vt = VT_DECIMAL;
-        add("decimal 7.9e27", v);
+        add(name, v);
     }
     for (const wchar_t* text :
-         {L"12345", L"not a number", L"", L"True", L"&HFF", L"-2147483649", L"1e400"}) {
-        VARIANT v = typed(VT_BSTR);
-        v.bstrVal = s.keep(text);
-        add("bstr '" + std::string(text, text + std::wcslen(text)) + "'", v);
-    }
-    {
-        VARIANT v = typed(VT_BSTR);
-        v.bstrVal = s.keep(std::wstring(100000, L'9'));
-        add("bstr of 100000 digits", v);
-        v.bstrVal = nullptr;
-        add("bstr null", v);
-    }
+         {L"12345", L"not a number", L"", L"True", L"&HFF", L"-2147483649", L"1e400"})
+        add("bstr '" + std::string(text, text + std::wcslen(text)) + "'",
+            variantOfType(VT_BSTR, s.keep(text)));
+    add("bstr of 100000 digits", variantOfType(VT_BSTR, s.keep(std::wstring(100000, L'9'))));
+    add("bstr null", typed(VT_BSTR));
     for (const auto& [name, object] : objects) {
-        VARIANT v = typed(VT_DISPATCH);
-        v.pdispVal = object;
-        add("dispatch " + name, v);
-        v = typed(VT_UNKNOWN);
-        v.punkVal = object;
-        add("unknown " + name, v);
+        add("dispatch " + name, variantOfType(VT_DISPATCH, object));
+        add("unknown " + name, variantOfType(VT_UNKNOWN, static_cast<IUnknown*>(object)));
     }
-    {
-        VARIANT v = typed(VT_DISPATCH);
-        add("dispatch nothing", v);
-        v = typed(VT_UNKNOWN);
-        add("unknown nothing", v);
-    }
+    add("dispatch nothing", typed(VT_DISPATCH));
+    add("unknown nothing", typed(VT_UNKNOWN));
 
     // Arrays.
-    {
-        SAFEARRAY* numbers = s.keep(vectorOf(VT_I4, 3));
-        for (LONG index = 0; index < 3; ++index) {
-            LONG number = 0x00FFFFFF - index;
-            ::SafeArrayPutElement(numbers, &index, &number);
-        }
-        VARIANT v = typed(VT_ARRAY | VT_I4);
-        v.parray = numbers;
-        add("array of 3 i4", v);
-        v.parray = s.keep(vectorOf(VT_I4, 0));
-        add("array of 0 i4", v);
-        SAFEARRAYBOUND square[2] = {{2, 0}, {2, 1}};
-        v.parray = s.keep(::SafeArrayCreate(VT_I4, 2, square));
-        add("array of 2x2 i4", v);
-        v.parray = nullptr;
-        add("array i4 without data", v);
-        v = typed(VT_ARRAY | VT_UI1);
-        v.parray = s.keep(vectorOf(VT_UI1, 16));
-        add("array of 16 ui1", v);
-        v = typed(VT_ARRAY | VT_BSTR);
-        SAFEARRAY* texts = s.keep(vectorOf(VT_BSTR, 2));
-        for (LONG index = 0; index < 2; ++index)
-            ::SafeArrayPutElement(texts, &index, s.texts.front());
-        v.parray = texts;
-        add("array of 2 bstr", v);
-        if (!objects.empty()) {
-            SAFEARRAY* mixed = s.keep(vectorOf(VT_VARIANT, 2));
-            LONG index = 0;
-            VARIANT element = typed(VT_DISPATCH);
-            element.pdispVal = objects.front().second;
-            ::SafeArrayPutElement(mixed, &index, &element);
-            index = 1;
-            element = typed(VT_I4);
-            element.lVal = 5;
-            ::SafeArrayPutElement(mixed, &index, &element);
-            v = typed(VT_ARRAY | VT_VARIANT);
-            v.parray = mixed;
-            add("array of variants (object, i4)", v);
-            SAFEARRAY* dispatches = s.keep(vectorOf(VT_DISPATCH, 1));
-            index = 0;
-            ::SafeArrayPutElement(dispatches, &index, objects.front().second);
-            v = typed(VT_ARRAY | VT_DISPATCH);
-            v.parray = dispatches;
-            add("array of 1 dispatch", v);
-        }
-        s.array = numbers;
+    s.array = s.keep(vectorOf(VT_I4, 3));
+    for (LONG index = 0; index < 3; ++index) {
+        LONG number = 0x00FFFFFF - index;
+        ::SafeArrayPutElement(s.array, &index, &number);
+    }
+    add("array of 3 i4", variantOfType(VT_ARRAY | VT_I4, s.array));
+    add("array of 0 i4", variantOfType(VT_ARRAY | VT_I4, s.keep(vectorOf(VT_I4, 0))));
+    SAFEARRAYBOUND square[2] = {{2, 0}, {2, 1}};
+    add("array of 2x2 i4",
+        variantOfType(VT_ARRAY | VT_I4, s.keep(::SafeArrayCreate(VT_I4, 2, square))));
+    add("array i4 without data", typed(VT_ARRAY | VT_I4));
+    add("array of 16 ui1", variantOfType(VT_ARRAY | VT_UI1, s.keep(vectorOf(VT_UI1, 16))));
+    SAFEARRAY* texts = s.keep(vectorOf(VT_BSTR, 2));
+    for (LONG index = 0; index < 2; ++index)
+        ::SafeArrayPutElement(texts, &index, s.texts.front());
+    add("array of 2 bstr", variantOfType(VT_ARRAY | VT_BSTR, texts));
+    if (!objects.empty()) {
+        SAFEARRAY* mixed = s.keep(vectorOf(VT_VARIANT, 2));
+        LONG index = 0;
+        VARIANT element = variantOfType(VT_DISPATCH, objects.front().second);
+        ::SafeArrayPutElement(mixed, &index, &element);
+        index = 1;
+        element = variantOfType(VT_I4, LONG{5});
+        ::SafeArrayPutElement(mixed, &index, &element);
+        add("array of variants (object, i4)", variantOfType(VT_ARRAY | VT_VARIANT, mixed));
+        SAFEARRAY* dispatches = s.keep(vectorOf(VT_DISPATCH, 1));
+        index = 0;
+        ::SafeArrayPutElement(dispatches, &index, objects.front().second);
+        add("array of 1 dispatch", variantOfType(VT_ARRAY | VT_DISPATCH, dispatches));
     }
 
     // By reference, to real storage.
@@ -234,13 +167,10 @@ VariantValues::VariantValues(const std::vector<NamedObject>& objects)
     s.unknown = s.object;
     s.cy.int64 = 50000;
     ::VarDecFromI4(3, &s.decimal);
-    s.toObject = typed(VT_DISPATCH);
-    s.toObject.pdispVal = s.object;
-    s.toNumber = typed(VT_I4);
-    s.toNumber.lVal = 0x0000FF00;
+    s.toObject = variantOfType(VT_DISPATCH, s.object);
+    s.toNumber = variantOfType(VT_I4, LONG{0x0000FF00});
     s.toEmpty = typed(VT_EMPTY);
-    s.toMissing = typed(VT_ERROR);
-    s.toMissing.scode = DISP_E_PARAMNOTFOUND;
+    s.toMissing = variantOfType(VT_ERROR, SCODE{DISP_E_PARAMNOTFOUND});
     add("ref i2", reference(VT_I2, &s.i2));
     add("ref i4", reference(VT_I4, &s.i4));
     add("ref ui1", reference(VT_UI1, &s.ui1));
@@ -275,16 +205,10 @@ VariantValues::VariantValues(const std::vector<NamedObject>& objects)
     // Type codes no VARIANT may carry; any pointer in them points at real storage.
     for (const VARTYPE type :
          {VARTYPE{VT_VOID}, VARTYPE{VT_HRESULT}, VARTYPE{VT_PTR}, VARTYPE{VT_FILETIME},
-          VARTYPE{VT_VECTOR | VT_I4}, VARTYPE{0x0FFF}, VARTYPE{0x7FFF}, VARTYPE{VT_RECORD}}) {
-        VARIANT v = typed(type);
-        add("type code " + std::to_string(type), v, false);
-    }
-    VARIANT rawText = typed(VT_LPWSTR);
-    rawText.byref = s.rawText;
-    add("type code lpwstr", rawText, false);
-    VARIANT guid = typed(VT_CLSID);
-    guid.byref = &s.guid;
-    add("type code clsid", guid, false);
+          VARTYPE{VT_VECTOR | VT_I4}, VARTYPE{0x0FFF}, VARTYPE{0x7FFF}, VARTYPE{VT_RECORD}})
+        add("type code " + std::to_string(type), typed(type), false);
+    add("type code lpwstr", variantOfType(VT_LPWSTR, s.rawText), false);
+    add("type code clsid", variantOfType(VT_CLSID, &s.guid), false);
 }
 
 VariantValues::~VariantValues() = default;

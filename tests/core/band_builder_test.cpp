@@ -90,41 +90,10 @@ TEST(BandBuilder, TakeRectsStartsOver) {
     EXPECT_EQ(builder.takeRects(), Rects{});
 }
 
-TEST(BuildBandedRegion, AllMaskGivesTheEmptyRegion) {
-    const TestImage image = imageFromRows({"....", "....", "...."}, kFigure, kMask);
-    const BandedRegion region = buildChecked(image.view(), 4, 3, kMask);
-    EXPECT_TRUE(region.rects.empty());
-    EXPECT_EQ(region.runCount, 0);
-}
-
-TEST(BuildBandedRegion, NoMaskPixelGivesOneRectangle) {
-    const TestImage image = imageFromRows({"#####", "#####", "#####"}, kFigure, kMask);
-    const BandedRegion region = buildChecked(image.view(), 5, 3, kMask);
-    EXPECT_EQ(region.rects, (Rects{{0, 0, 5, 3}}));
-    EXPECT_EQ(region.runCount, 3);
-}
-
-TEST(BuildBandedRegion, SingleFigurePixel) {
-    const TestImage image = imageFromRows({".....", "...#.", "....."}, kFigure, kMask);
-    const BandedRegion region = buildChecked(image.view(), 5, 3, kMask);
-    EXPECT_EQ(region.rects, (Rects{{3, 1, 4, 2}}));
-    EXPECT_EQ(region.runCount, 1);
-}
-
 TEST(BuildBandedRegion, SystemColourMaskKeepsTheWholeScan) {
     const TestImage image = imageFromRows({"#..", ".#.", "..."}, kFigure, 0x0000000F, 0x80);
     const BandedRegion region = buildChecked(image.view(), 3, 3, 0x8000000F);
     EXPECT_EQ(region.rects, (Rects{{0, 0, 3, 3}}));
-}
-
-TEST(BuildBandedRegion, ScanLargerThanTheImage) {
-    const TestImage image = imageFromRows({"#..", "..."}, kFigure, kMask);
-    // With the invalid colour as mask, only the image itself is figure.
-    const BandedRegion invalidMask = buildChecked(image.view(), 6, 4, kInvalidColor);
-    EXPECT_EQ(invalidMask.rects, (Rects{{0, 0, 3, 2}}));
-    // With an ordinary mask, everything outside the image is figure.
-    const BandedRegion ordinaryMask = buildChecked(image.view(), 6, 4, kMask);
-    EXPECT_EQ(ordinaryMask.rects, (Rects{{0, 0, 1, 1}, {3, 0, 6, 1}, {3, 1, 6, 2}, {0, 2, 6, 4}}));
 }
 
 TEST(BuildBandedRegion, EmptyScans) {
@@ -135,15 +104,6 @@ TEST(BuildBandedRegion, EmptyScans) {
         EXPECT_TRUE(region.rects.empty()) << w << 'x' << h;
         EXPECT_EQ(region.runCount, 0) << w << 'x' << h;
     }
-}
-
-TEST(BuildBandedRegion, TheUnusedByteIsIgnored) {
-    const std::vector<std::string> rows = {"##..", ".##.", "..##"};
-    const TestImage plain = imageFromRows(rows, kFigure, kMask);
-    const TestImage marked = imageFromRows(rows, kFigure, kMask, 0xFF);
-    const BandedRegion expected = buildChecked(plain.view(), 4, 3, kMask);
-    EXPECT_EQ(buildChecked(marked.view(), 4, 3, kMask).rects, expected.rects);
-    EXPECT_EQ(expected.rects, (Rects{{0, 0, 2, 1}, {1, 1, 3, 2}, {2, 2, 4, 3}}));
 }
 
 #if CUTSHAPE_HAVE_PIXMAN

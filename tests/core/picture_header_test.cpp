@@ -2,13 +2,14 @@
 // exactly its size, so that a read past the end of one is an address-sanitizer fault.
 
 #include "core/picture_header.h"
-#include "tests/support/picture_files.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -243,31 +244,17 @@ Bytes enhancedMetafile(Box frame, Box bounds) {
 
 // ---- verdicts --------------------------------------------------------------------------
 
-const char* formatName(PictureFormat format) {
-    switch (format) {
-    case PictureFormat::Bitmap:
-        return "bitmap";
-    case PictureFormat::Gif:
-        return "gif";
-    case PictureFormat::Jpeg:
-        return "jpeg";
-    case PictureFormat::Icon:
-        return "icon";
-    case PictureFormat::Metafile:
-        return "metafile";
-    case PictureFormat::EnhancedMetafile:
-        return "enhanced metafile";
-    }
-    return "?";
-}
+// In the order of PictureFormat.
+constexpr const char* kFormatNames[] = {"bitmap", "gif",      "jpeg",
+                                        "icon",   "metafile", "enhanced metafile"};
 
 // "bitmap 3x2" for an accepted file; "invalid: <reason>" or "too large: <reason>" for a
 // refused one.
 std::string verdict(const Bytes& file) {
     try {
         const PictureHeader header = inspectPictureFile(file);
-        return std::string(formatName(header.format)) + ' ' + std::to_string(header.widthPx) + 'x' +
-               std::to_string(header.heightPx);
+        return std::string(kFormatNames[static_cast<int>(header.format)]) + ' ' +
+               std::to_string(header.widthPx) + 'x' + std::to_string(header.heightPx);
     } catch (const PictureFileError& refusal) {
         return std::string(refusal.kind() == PictureFileError::Kind::TooLarge ? "too large"
                                                                               : "invalid") +
@@ -305,9 +292,7 @@ std::vector<FileCase> acceptedFiles() {
     constexpr std::int16_t kInch = 1440;
     return {
         {"Bitmap24BitBottomUp", bitmapFile({}), "bitmap 3x2"},
-        {"Bitmap32BitTopDown", bitmapFile({.height = -2, .bitCount = 32}), "bitmap 3x2"},
         {"Bitmap1BitFullTable", bitmapFile({.width = 9, .height = 3, .bitCount = 1}), "bitmap 9x3"},
-        {"Bitmap4Bit", bitmapFile({.width = 5, .bitCount = 4}), "bitmap 5x2"},
         // A table of only the colours used, in a file smaller than a full table.
         {"Bitmap8BitShortTable", bitmapFile({.bitCount = 8, .colorsUsed = 2}), "bitmap 3x2"},
         {"Bitmap1BitTableCountBeyondItsDepth", bitmapFile({.bitCount = 1, .colorsUsed = 1000}),
@@ -318,11 +303,10 @@ std::vector<FileCase> acceptedFiles() {
          "bitmap 7x5"},
         {"Bitmap16BitFieldsAfterTheHeader", bitmapFile({.bitCount = 16, .compression = 3}),
          "bitmap 3x2"},
-        {"Bitmap32BitFieldsInALargerHeader",
+        {"Bitmap32BitTopDownFieldsInALargerHeader",
          bitmapFile({.height = -2, .bitCount = 32, .compression = 3, .infoSize = 124}),
          "bitmap 3x2"},
         {"BitmapCoreHeader4Bit", coreBitmapFile(5, 4, 4), "bitmap 5x4"},
-        {"BitmapCoreHeader24Bit", coreBitmapFile(2, 3, 24), "bitmap 2x3"},
         // What follows the first image is never drawn: a GIF may lack its 1-byte trailer.
         {"Gif87a", gifFile({.width = 4, .height = 3, .version = "GIF87a"}), "gif 4x3", 1},
         {"Gif89aExtensionAndLocalTable",
@@ -337,19 +321,15 @@ std::vector<FileCase> acceptedFiles() {
         {"JpegArithmeticTableIsNoFrameHeader", jpegFile({.tableMarker = 0xCC}), "jpeg 8x6"},
         {"JpegFillByteBeforeAMarker", jpegFile({.fillByte = true}), "jpeg 8x6"},
         {"JpegPaddedAfterItsEnd", jpegFile({.padding = 3}), "jpeg 8x6", 3},
-        {"Icon", iconFile({{32, 32}}), "icon 32x32"},
         {"IconOfSize256", iconFile({{0, 0}}), "icon 256x256"},
         {"IconSizedByItsFirstImage", iconFile({{48, 24}, {16, 16, 40}}), "icon 48x24"},
         {"Cursor", iconFile({{32, 32}}, 2), "icon 32x32"},
-        {"Metafile", placeableMetafile(0, 0, kInch, kInch / 2, kInch), "metafile 96x48"},
         {"MetafileCentredOnTheOrigin", placeableMetafile(-720, -360, 720, 360, kInch),
          "metafile 96x48"},
         {"MetafileUpsideDown", placeableMetafile(0, kInch, kInch, 0, kInch), "metafile 96x96"},
         // A part of a pixel counts as a pixel.
         {"MetafileFractionOfAPixel", placeableMetafile(0, 0, 10, 10, 1000), "metafile 1x1"},
         // 400 x 300 pixels at 96 per inch are 10583 x 7937 hundredths of a millimetre.
-        {"EnhancedMetafile", enhancedMetafile({0, 0, 10583, 7937}, {0, 0, 399, 299}),
-         "enhanced metafile 400x300"},
         {"EnhancedMetafileAwayFromTheOrigin",
          enhancedMetafile({2000, 1000, 12583, 8937}, {75, 37, 474, 336}),
          "enhanced metafile 400x300"},
@@ -393,22 +373,17 @@ BitmapLayout rle8(std::int32_t width, std::int32_t height) {
     return {.width = width, .height = height, .bitCount = 8, .compression = 1};
 }
 
-std::vector<FileCase> sizeLimitFiles() {
+std::vector<FileCase> sizedFiles() {
     constexpr auto side = static_cast<std::uint16_t>(kLimitSide);
     constexpr auto tallest = static_cast<std::int32_t>(kMaxPicturePixels);
+    constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
     return {
         {"BitmapAtTheLimit", bitmapFile(rle8(kLimitSide, kLimitSide)), "bitmap 16384x16384"},
         {"BitmapOneRowMore", bitmapFile(rle8(kLimitSide, kLimitSide + 1)), "too large"},
         {"BitmapOneColumnAtTheLimit", bitmapFile(rle8(1, tallest)), "bitmap 1x268435456"},
-        {"BitmapOneColumnOneRowMore", bitmapFile(rle8(1, tallest + 1)), "too large"},
-        // Too large is the answer even though the pixels are missing too.
-        {"BitmapTopDownOneColumnMore",
-         bitmapFile({.width = kLimitSide + 1, .height = -kLimitSide, .withPixels = false}),
-         "too large"},
         {"GifAtTheLimit", gifFile({.width = side, .height = side}), "gif 16384x16384"},
         {"GifOneColumnMore", gifFile({.width = side + 1, .height = side, .imageWidth = 1}),
-         "too large"},
-        {"GifLargestScreen", gifFile({.width = 65535, .height = 65535, .imageWidth = 1}),
          "too large"},
         // A decoder allocates the first image as its own descriptor sizes it.
         {"GifImageAtTheLimitOnASmallScreen",
@@ -418,7 +393,6 @@ std::vector<FileCase> sizeLimitFiles() {
          "too large"},
         {"JpegAtTheLimit", jpegFile({.width = side, .height = side}), "jpeg 16384x16384"},
         {"JpegOneRowMore", jpegFile({.width = side, .height = side + 1}), "too large"},
-        {"JpegLargestFrame", jpegFile({.width = 65535, .height = 65535}), "too large"},
         {"MetafileAtTheLimit", placeableMetafile(0, 0, kLimitSide, kLimitSide, 96),
          "metafile 16384x16384"},
         {"MetafileOneColumnMore", placeableMetafile(0, 0, kLimitSide + 1, kLimitSide, 96),
@@ -427,22 +401,11 @@ std::vector<FileCase> sizeLimitFiles() {
         {"EnhancedMetafileAtTheLimit",
          enhancedMetafile({0, 0, 433493, 433493}, {0, 0, kLimitSide - 1, kLimitSide - 1}),
          "enhanced metafile 16384x16384"},
-        {"EnhancedMetafileOneColumnMore",
-         enhancedMetafile({0, 0, 433520, 433493}, {0, 0, kLimitSide, kLimitSide - 1}), "too large"},
         // The frame sizes the picture, whatever the bounds of its drawing.
-        {"EnhancedMetafileFrameBeyondTheLimit",
-         enhancedMetafile({0, 0, 1000000, 1000000}, {0, 0, 99, 99}), "too large"},
-    };
-}
-INSTANTIATE_TEST_SUITE_P(SizeLimit, FileVerdict, ::testing::ValuesIn(sizeLimitFiles()), caseName);
-
-// Sizes whose product, or the row size, does not fit in 32 bits.
-std::vector<FileCase> overflowingFiles() {
-    constexpr std::int32_t kMax32 = std::numeric_limits<std::int32_t>::max();
-    constexpr std::int32_t kMin32 = std::numeric_limits<std::int32_t>::min();
-    return {
-        {"BitmapLargestSize", bitmapFile({.width = kMax32, .height = kMax32, .withPixels = false}),
+        {"EnhancedMetafileOneColumnMore", enhancedMetafile({0, 0, 433520, 433493}, {0, 0, 99, 99}),
          "too large"},
+        // Sizes whose product, or the row size, does not fit in 32 bits; too large is the
+        // answer even though the pixels are missing too.
         {"BitmapProductWrapsToZero",
          bitmapFile({.width = 65536, .height = 65536, .withPixels = false}), "too large"},
         {"BitmapTopDownLowestHeight",
@@ -457,54 +420,40 @@ std::vector<FileCase> overflowingFiles() {
         {"MetafileWidestBounds", placeableMetafile(-32768, -32768, 32767, 32767, 1), "too large"},
         {"EnhancedMetafileWidestFrame",
          enhancedMetafile({kMin32, kMin32, kMax32, kMax32}, {0, 0, 99, 99}), "too large"},
-    };
-}
-INSTANTIATE_TEST_SUITE_P(Overflow, FileVerdict, ::testing::ValuesIn(overflowingFiles()), caseName);
-
-std::vector<FileCase> filesWithoutPixels() {
-    return {
+        // No pixels. Every format's size goes through one check: the bitmap shows it, and the
+        // metafile a size that comes out of bounds that meet.
         {"BitmapNoWidth", bitmapFile({.width = 0}), "invalid"},
         {"BitmapNoHeight", bitmapFile({.height = 0}), "invalid"},
         {"BitmapNegativeWidth", bitmapFile({.width = -3, .withPixels = false}), "invalid"},
-        {"BitmapCoreHeaderNoWidth", coreBitmapFile(0, 4, 24), "invalid"},
-        {"BitmapCoreHeaderNoHeight", coreBitmapFile(4, 0, 24), "invalid"},
-        {"GifNoWidth", gifFile({.width = 0, .imageWidth = 3}), "invalid"},
-        {"GifNoHeight", gifFile({.height = 0, .imageHeight = 2}), "invalid"},
-        {"JpegNoWidth", jpegFile({.width = 0}), "invalid"},
-        {"JpegNoHeight", jpegFile({.height = 0}), "invalid"},
         {"MetafileNoWidth", placeableMetafile(100, 0, 100, 50, 96), "invalid"},
-        {"MetafileNoHeight", placeableMetafile(0, 50, 100, 50, 96), "invalid"},
     };
 }
-INSTANTIATE_TEST_SUITE_P(NoPixels, FileVerdict, ::testing::ValuesIn(filesWithoutPixels()),
-                         caseName);
+INSTANTIATE_TEST_SUITE_P(Size, FileVerdict, ::testing::ValuesIn(sizedFiles()), caseName);
 
-// Each a complete file with one field spoiled.
+Bytes withInserted(Bytes file, std::size_t offset, std::initializer_list<std::uint8_t> values) {
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(offset), values);
+    return file;
+}
+
+// Each a complete file with one field spoiled. A length or offset that only reaches past the
+// end is left to the cut-short files above, which find every such check of their format.
 std::vector<FileCase> damagedFiles() {
     const Bytes bitmap = bitmapFile({});
     const Bytes rle = bitmapFile(rle8(7, 5));
-    const std::size_t rleEnd = rle.size();
     const Bytes gif = gifFile({});
     const std::size_t gifImage = 13 + 6; // after the header and the 2-entry global table
+    const Bytes jpeg = jpegFile({});
     const Bytes icon = iconFile({{32, 32}, {16, 16}});
     const Bytes metafile = placeableMetafile(0, 0, 96, 96, 96);
     const Bytes emf = enhancedMetafile({0, 0, 2540, 2540}, {0, 0, 95, 95});
-    FileBuilder noImage;
-    noImage.text("GIF89a").u16(3).u16(2).u8(0).u8(0).u8(0).u8(0x3B);
-    FileBuilder scanFirst;
-    scanFirst.u8(0xFF).u8(0xD8).u8(0xFF).u8(0xDA).u16be(8).u8(1).u8(1).u8(0).u8(0).u8(63).u8(0);
-    scanFirst.u8(0x12).u8(0xFF).u8(0xD9);
-    const Bytes jpeg = jpegFile({});
     return {
         {"BitmapTwoPlanes", withU16(bitmap, 26, 2), "invalid"},
         {"BitmapThreeBitsAPixel", withU16(bitmap, 28, 3), "invalid"},
-        {"BitmapNoBitsAPixel", withU16(bitmap, 28, 0), "invalid"},
+        {"BitmapNoBitsAPixel", withU16(bitmap, 28, 0), "invalid"}, // would need no pixel data
         {"BitmapJpegCompression", withU32(bitmap, 30, 4), "invalid"},
-        {"BitmapPngCompression", withU32(bitmap, 30, 5), "invalid"},
         {"BitmapRle8AtFourBits", bitmapFile({.bitCount = 4, .compression = 1}), "invalid"},
         {"BitmapRle4AtEightBits", bitmapFile({.bitCount = 8, .compression = 2}), "invalid"},
         {"BitmapRleWithoutDataSize", withU32(rle, 34, 0), "invalid"},
-        {"BitmapRleDataSizeBeyondTheFile", withU32(rle, 34, 3), "invalid"},
         // A decoder reads the colour table, or the masks, from behind the header, whatever the
         // pixel offset says.
         {"BitmapRleTableBeyondTheFile",
@@ -515,49 +464,36 @@ std::vector<FileCase> damagedFiles() {
              {.width = 1, .height = 1, .bitCount = 32, .compression = 3, .withTable = false}),
          "invalid"},
         {"BitmapPixelsInsideTheHeaders", withU32(bitmap, 10, 20), "invalid"},
-        {"BitmapPixelsBeyondTheFile", withU32(rle, 10, static_cast<std::uint32_t>(rleEnd + 1)),
+        {"BitmapPixelsBeyondTheFile", withU32(rle, 10, static_cast<std::uint32_t>(rle.size() + 1)),
          "invalid"},
         {"BitmapHeaderOf20Bytes", withU32(bitmap, 14, 20), "invalid"},
         {"BitmapHeaderLargerThanTheFile", withU32(bitmap, 14, 0xFFFFFFF0), "invalid"},
-        {"GifTrailerBeforeAnyImage", noImage.take(), "invalid"},
-        {"GifUnknownBlock", withBytes(gif, gifImage, {0x00}), "invalid"},
-        {"GifImageDataLongerThanTheFile", withBytes(gif, gif.size() - 5, {0xFF}), "invalid"},
-        {"GifExtensionLongerThanTheFile",
-         withBytes(gifFile({.graphicControl = true}), gifImage + 2, {0xFF}), "invalid"},
-        {"JpegScanBeforeAFrameHeader", scanFirst.take(), "invalid"},
-        {"JpegEndBeforeAFrameHeader", Bytes{0xFF, 0xD8, 0xFF, 0xD9}, "invalid"},
+        {"GifTrailerBeforeAnyImage", withBytes(gif, gifImage, {0x3B}), "invalid"},
+        // A scan, or the end of the picture, before the frame header: the frame header that
+        // follows (the end marker's next bytes read as a length that reaches it) comes too late.
+        {"JpegScanBeforeAFrameHeader", withInserted(jpeg, 2, {0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0}),
+         "invalid"},
+        {"JpegEndBeforeAFrameHeader", withInserted(jpeg, 2, {0xFF, 0xD9, 0, 2}), "invalid"},
         {"JpegSegmentWithoutMarker", withBytes(jpeg, 20, {0x00}), "invalid"},
-        {"JpegSegmentLongerThanTheFile", withU16(jpeg, 4, 0xFFFF), "invalid"},
         {"IconWithoutImages", withU16(icon, 4, 0), "invalid"},
         {"IconEmptyImage", withU32(icon, 6 + 8, 0), "invalid"},
-        {"IconImageBeyondTheFile", withU32(icon, 6 + 12, static_cast<std::uint32_t>(icon.size())),
-         "invalid"},
         {"IconImageOffsetWrapsAround", withU32(icon, 6 + 12, 0xFFFFFFF0), "invalid"},
-        {"IconSecondImageBeyondTheFile", withU32(icon, 6 + 16 + 8, 9), "invalid"},
         {"MetafileChecksum", withBytes(metafile, 20, {static_cast<std::uint8_t>(metafile[20] ^ 1)}),
          "invalid"},
         {"MetafileWithoutScale", placeableMetafile(0, 0, 96, 96, 0), "invalid"},
         {"MetafileHeaderOf10Words", withU16(metafile, 22 + 2, 10), "invalid"},
-        {"MetafileLongerThanTheFile", withU32(metafile, 22 + 6, 13), "invalid"},
         {"EnhancedMetafileShorterThanItsHeader", withU32(emf, 48, 87), "invalid"},
-        {"EnhancedMetafileLongerThanTheFile", withU32(emf, 48, 109), "invalid"},
     };
 }
 INSTANTIATE_TEST_SUITE_P(Damaged, FileVerdict, ::testing::ValuesIn(damagedFiles()), caseName);
 
-// Each valid but for its signature, so only the signature check can refuse it.
+// Each valid but for its signature, so only the signature check can refuse it. An empty file
+// and one of a single byte are among the cut-short files.
 std::vector<FileCase> unknownFiles() {
-    using namespace std::string_view_literals;
-    const auto text = [](std::string_view s) { return Bytes(s.begin(), s.end()); };
     const Bytes emf = enhancedMetafile({0, 0, 2540, 2540}, {0, 0, 95, 95});
     return {
-        {"Empty", Bytes{}, "invalid"},
-        {"OneByte", text("B"), "invalid"},
-        {"Text", text("Hello, world: not a picture at all."), "invalid"},
         {"BitmapSignatureBA", withBytes(bitmapFile({}), 1, {'A'}), "invalid"},
         {"Gif88a", gifFile({.version = "GIF88a"}), "invalid"},
-        {"Png", text("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x03\0\0\0\x02\x08\x02\0\0\0"sv),
-         "invalid"},
         {"JpegWithoutItsThirdByte", withBytes(jpegFile({}), 2, {0x00}), "invalid"},
         {"IconOfType3", withU16(iconFile({{32, 32}}), 2, 3), "invalid"},
         {"IconReservedWordSet", withU16(iconFile({{32, 32}}), 0, 1), "invalid"},
@@ -571,6 +507,11 @@ INSTANTIATE_TEST_SUITE_P(UnknownSignature, FileVerdict, ::testing::ValuesIn(unkn
                          caseName);
 
 #ifdef CUTSHAPE_PICTURE_SEEDS
+Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
 // The fuzzer starts from these files: each must be accepted, so that its mutations begin
 // inside every format rather than at the first check that refuses a seed.
 TEST(PictureSeeds, EverySeedIsAnAcceptedPicture) {
@@ -589,7 +530,7 @@ TEST(PictureSeeds, EverySeedIsAnAcceptedPicture) {
         files += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(files, expected.size()) << "a seed was added or removed: list it here";
     for (const auto& [name, verdictOfSeed] : expected)
-        EXPECT_TRUE(hasVerdict(testing::readFile(seeds / name), verdictOfSeed)) << name;
+        EXPECT_TRUE(hasVerdict(readFile(seeds / name), verdictOfSeed)) << name;
 }
 #endif
 

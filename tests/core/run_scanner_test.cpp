@@ -39,45 +39,11 @@ protected:
     }
 };
 
-TEST_P(ScanRowTest, RunsEndAtTheFirstMaskPixel) {
-    const TestImage image = imageFromRows({"..###.##"}, kFigure, kMask);
-    EXPECT_EQ(scan(image.view(), 0, 8, kMask), (Runs{{2, 5}, {6, 8}}));
-}
-
-TEST_P(ScanRowTest, SinglePixelRuns) {
-    const TestImage image = imageFromRows({"#.#...#.", "....#..."}, kFigure, kMask);
-    EXPECT_EQ(scan(image.view(), 0, 8, kMask), (Runs{{0, 1}, {2, 3}, {6, 7}}));
-    EXPECT_EQ(scan(image.view(), 1, 8, kMask), (Runs{{4, 5}}));
-}
-
-TEST_P(ScanRowTest, AllMaskAndNoMask) {
-    const TestImage image =
-        imageFromRows({std::string(100, '.'), std::string(100, '#')}, kFigure, kMask);
-    EXPECT_EQ(scan(image.view(), 0, 100, kMask), Runs{});
-    EXPECT_EQ(scan(image.view(), 1, 100, kMask), (Runs{{0, 100}}));
-}
-
-TEST_P(ScanRowTest, RunReachingTheEdgeEndsAtScanWidth) {
-    const TestImage image = imageFromRows({"..#####"}, kFigure, kMask);
-    EXPECT_EQ(scan(image.view(), 0, 7, kMask), (Runs{{2, 7}}));
-    EXPECT_EQ(scan(image.view(), 0, 4, kMask), (Runs{{2, 4}}));
-}
-
-TEST_P(ScanRowTest, RunsAcrossBlockBoundaries) {
-    // Runs that end and start on either side of pixel 64, and one across pixel 128.
-    std::string row(150, '.');
-    for (int x = 60; x < 64; ++x)
-        row[x] = '#';
-    for (int x = 65; x < 140; ++x)
-        row[x] = '#';
-    row[149] = '#';
-    const TestImage image = imageFromRows({row}, kFigure, kMask);
-    EXPECT_EQ(scan(image.view(), 0, 150, kMask), (Runs{{60, 64}, {65, 140}, {149, 150}}));
-}
-
-TEST_P(ScanRowTest, TheUnusedByteOfImageWordsIsIgnored) {
-    const TestImage image = imageFromRows({"#..##.#."}, kFigure, kMask, 0xA5);
-    EXPECT_EQ(scan(image.view(), 0, 8, kMask), (Runs{{0, 1}, {3, 5}, {6, 7}}));
+// A row without a mask pixel is one run across several blocks, which the random rows of
+// MatchesThePerPixelReference hardly ever are.
+TEST_P(ScanRowTest, RowWithoutMaskPixelsIsOneRun) {
+    const TestImage image = imageFromRows({std::string(150, '#')}, kFigure, kMask);
+    EXPECT_EQ(scan(image.view(), 0, 150, kMask), (Runs{{0, 150}}));
 }
 
 TEST_P(ScanRowTest, ImageWordsHaveRedAndBlueSwapped) {
@@ -94,18 +60,16 @@ TEST_P(ScanRowTest, SystemColourMaskMatchesNoPixel) {
     EXPECT_EQ(scan(image.view(), 0, 8, 0x8000000F), (Runs{{0, 8}}));
 }
 
-TEST_P(ScanRowTest, PixelsBeyondTheImageReadAsInvalidColour) {
-    const TestImage image = imageFromRows({"##..#", ".....", "##..."}, kFigure, kMask);
-    // Beyond the right edge every pixel differs from an ordinary mask colour...
-    EXPECT_EQ(scan(image.view(), 0, 9, kMask), (Runs{{0, 2}, {4, 9}}));
-    EXPECT_EQ(scan(image.view(), 1, 9, kMask), (Runs{{5, 9}}));
-    EXPECT_EQ(scan(image.view(), 2, 9, kMask), (Runs{{0, 2}, {5, 9}}));
-    EXPECT_EQ(scan(image.view(), 3, 9, kMask), (Runs{{0, 9}}));
-    EXPECT_EQ(scan(image.view(), -1, 9, kMask), (Runs{{0, 9}}));
-    // ...and equals the invalid colour, which no pixel inside the image equals.
-    EXPECT_EQ(scan(image.view(), 0, 9, kInvalidColor), (Runs{{0, 5}}));
-    EXPECT_EQ(scan(image.view(), 3, 9, kInvalidColor), Runs{});
-    EXPECT_EQ(scan(image.view(), -1, 9, kInvalidColor), Runs{});
+// Pixels past the right edge are compared with the per-pixel reference in
+// MatchesThePerPixelReference; rows above and below the image are not.
+TEST_P(ScanRowTest, RowsOutsideTheImageReadAsInvalidColour) {
+    const TestImage image = imageFromRows({"##..#"}, kFigure, kMask);
+    for (const std::int32_t y : {-1, 1}) {
+        SCOPED_TRACE(y);
+        // Every pixel differs from an ordinary mask colour and equals the invalid colour.
+        EXPECT_EQ(scan(image.view(), y, 9, kMask), (Runs{{0, 9}}));
+        EXPECT_EQ(scan(image.view(), y, 9, kInvalidColor), Runs{});
+    }
 }
 
 TEST_P(ScanRowTest, WhiteWithAFullUnusedByteIsNotTheInvalidColour) {
@@ -114,10 +78,7 @@ TEST_P(ScanRowTest, WhiteWithAFullUnusedByteIsNotTheInvalidColour) {
     EXPECT_EQ(scan(image.view(), 0, 6, 0x00FFFFFF), (Runs{{4, 6}}));
 }
 
-TEST_P(ScanRowTest, EmptyScansAndEmptyImages) {
-    const TestImage image = imageFromRows({"####"}, kFigure, kMask);
-    EXPECT_EQ(scan(image.view(), 0, 0, kMask), Runs{});
-    EXPECT_EQ(scan(image.view(), 0, -3, kMask), Runs{});
+TEST_P(ScanRowTest, EmptyImages) {
     EXPECT_EQ(scan(PixelView{}, 0, 5, kMask), (Runs{{0, 5}}));
     EXPECT_EQ(scan(PixelView{}, 0, 5, kInvalidColor), Runs{});
 }

@@ -2,17 +2,10 @@
 # The runtime's report of a malformed form description: a message box naming the file, the
 # line and the mistake, and a non-zero exit code.
 #   broken_form_test.sh <broken_form_probe.exe> <window_texts.exe>
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-program=$1
-window_texts=$2
-source "$here/e2e_lib.sh"
-source "$here/demo_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
+program=$1 window_texts=$2
+source "$e2e_dir/demo_lib.sh"
 
-fail() { echo "FAIL: $*"; exit 1; }
 title=$(basename "$program" .exe)
 start_program probe.out "$program"
 pid=$started

@@ -2,24 +2,17 @@
 # The control on a form of the project's own runtime: Load shapes the form to the picture's
 # figure (read back from the X server), and a left-button drag through Move moves the form.
 #   control_host_test.sh <control_host.exe> <Cutshape.ocx> <xshape.py>
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-host=$1
-library=$2
-xshape=$3
-source "$here/e2e_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
+host=$1 library=$2 xshape=$3
 
-make_figure "$e2e_work/figure.bmp"
+make_figure "$work/figure.bmp"
 title="Cutshape control host"
-start_program host.out "$host" "$(windows_path "$library")" "$(windows_path "$e2e_work/figure.bmp")" \
+start_program host.out "$host" "$(windows_path "$library")" "$(windows_path "$work/figure.bmp")" \
   --title "$title" --mask 0xFFFFFF
 pid=$started
 
-if ! check_shape "$title" host.out "$pid" "$e2e_work/figure.bmp" 0xFFFFFF; then
-  echo "FAIL: the form's shape is not the picture's figure"; cat "$e2e_work/host.out"; exit 1
+if ! check_shape "$title" host.out "$pid" "$work/figure.bmp" 0xFFFFFF; then
+  echo "FAIL: the form's shape is not the picture's figure"; cat "$work/host.out"; exit 1
 fi
 echo "ok: Load shaped the form to the picture's figure"
 

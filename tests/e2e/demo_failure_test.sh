@@ -5,26 +5,16 @@
 # program ends with a non-zero exit code.
 #   demo_failure_test.sh <program.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe>
 #                        <title> [picture file the program reads from its folder]
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-program=$1
-library=$2
-xshape=$3
-window_texts=$4
-title=$5
-picture=${6:-}
-source "$here/e2e_lib.sh"
-source "$here/demo_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
+program=$1 library=$2 xshape=$3 window_texts=$4 title=$5 picture=${6:-}
+source "$e2e_dir/demo_lib.sh"
 
 # A failure shows what the program printed (Wine's error messages included).
 fail() {
   echo "FAIL: $*"
-  if [[ -s "$e2e_work/report.out" ]]; then
+  if [[ -s "$work/report.out" ]]; then
     echo "--- the program printed:"
-    cat "$e2e_work/report.out"
+    cat "$work/report.out"
   fi
   exit 1
 }
@@ -48,10 +38,10 @@ expect_report() { # <what> <exe> <expected text>
 
 register_control "$library"
 if [[ -n "$picture" ]]; then
-  mkdir "$e2e_work/alone"
-  cp "$program" "$e2e_work/alone/"
-  expect_report "$picture missing" "$e2e_work/alone/$(basename "$program")" \
-    "Error 53: File not found: $(windows_path "$e2e_work/alone")\\$picture"
+  mkdir "$work/alone"
+  cp "$program" "$work/alone/"
+  expect_report "$picture missing" "$work/alone/$(basename "$program")" \
+    "Error 53: File not found: $(windows_path "$work/alone")\\$picture"
 fi
 
 unregister_control

@@ -1,13 +1,6 @@
-# Shared pieces of the demonstration programs' end-to-end tests (sourced after e2e_lib.sh):
-# the control registered in the session's prefix for the test's duration, windows found by
-# title, message boxes read and the program's exit code collected.
-
-# Registers the control library; it is unregistered when the test ends.
-register_control() { # <Cutshape.ocx>
-  registered_library=$1
-  win_regsvr32 /s "$registered_library" || { echo "FAIL: regsvr32 returned $?"; exit 1; }
-  trap 'unregister_control; default_dpi; e2e_cleanup' EXIT
-}
+# Shared pieces of the demonstration programs' end-to-end tests (sourced after
+# test_prologue.sh): the screen resolution, windows found by title, message boxes read and the
+# program's exit code collected.
 
 # The programs the test starts from now on run at <dpi>, the screen resolution a new Wine
 # process reads (96 is the session's own). The test's end puts the session's back.
@@ -15,6 +8,7 @@ dpi=96
 use_dpi() { # <dpi>
   dpi=$1
   [[ $dpi -eq 96 ]] && return 0
+  at_exit default_dpi
   win_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null ||
     { echo "FAIL: cannot set the resolution to $dpi dpi"; exit 1; }
 }
@@ -64,13 +58,6 @@ scaled_figure() { # <picture> <output.bmp>
   local width height
   read -r width height < <(identify -format '%w %h\n' "$1[0]")
   convert "$1[0]" -sample "$(px "$width")x$(px "$height")!" -type TrueColor BMP3:"$2"
-}
-
-unregister_control() {
-  if [[ -n "${registered_library:-}" ]]; then
-    win_regsvr32 /s /u "$registered_library" || true
-    registered_library=
-  fi
 }
 
 # Prints the X id of the visible window titled <title> while <pid> runs.

@@ -1,21 +1,17 @@
-# Shared pieces of the end-to-end tests: test pictures made by ImageMagick (so neither the
-# picture nor the expected figure passes through the project's code), starting a Windows
-# program and finding its window on the private X server, and stopping what was started.
+# Shared pieces of the end-to-end tests (sourced by test_prologue.sh for a test with a
+# display): test pictures made by ImageMagick (so neither the picture nor the expected figure
+# passes through the project's code), starting a Windows program and finding its window on the
+# private X server, and stopping what was started when the test ends.
 
-source "$(dirname "${BASH_SOURCE[0]}")/wine_tools.sh"
-
-e2e_work=$(mktemp -d)
 e2e_pids=()
-
-e2e_cleanup() {
+stop_programs() {
   local pid
   for pid in "${e2e_pids[@]}"; do
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  rm -rf "$e2e_work"
 }
-trap e2e_cleanup EXIT
+at_exit stop_programs
 
 # A ring with a hole, a bar touching the right edge and a single pixel on white, without
 # anti-aliasing: every pixel is the background or a figure colour.
@@ -56,11 +52,11 @@ shaped_as() { # <id> <picture.bmp> <mask> [width height]
 # The Windows path of a Unix file, on Wine's Z: drive.
 windows_path() { echo "Z:${1//\//\\}"; }
 
-# Starts a Windows program in the background, its output in $e2e_work/<log>; sets $started.
+# Starts a Windows program in the background, its output in $work/<log>; sets $started.
 start_program() { # <log> <program> [args...]
   local log=$1
   shift
-  "$wine" "$@" >"$e2e_work/$log" 2>&1 &
+  "$wine" "$@" >"$work/$log" 2>&1 &
   started=$!
   e2e_pids+=("$started")
 }
@@ -74,7 +70,7 @@ stop_program() { # <pid>
 find_window() { # <title> <log> <pid>
   local title=$1 log=$2 pid=$3 id
   for _ in $(seq 1 400); do
-    if grep -q '^shaped' "$e2e_work/$log" 2>/dev/null; then
+    if grep -q '^shaped' "$work/$log" 2>/dev/null; then
       id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
       [[ -n "$id" ]] && { echo "$id"; return 0; }
     fi

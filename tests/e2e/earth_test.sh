@@ -6,24 +6,15 @@
 # program with exit code 0. At another screen resolution the program is its 96-dpi self
 # scaled by dpi/96: window, outline (the figure scaled nearest-neighbour), buttons and images.
 #   earth_test.sh <CutEARTH.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> [dpi]
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-program=$1
-xshape=$3
-window_texts=$4
-source "$here/e2e_lib.sh"
-source "$here/demo_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
+program=$1 xshape=$3 window_texts=$4
+source "$e2e_dir/demo_lib.sh"
 register_control "$2"
 use_dpi "${5:-96}"
 
-fail() { echo "FAIL: $*"; exit 1; }
-
 # The figure: Earth.gif beside the program, as a 24-bit BMP at the resolution.
-scaled_figure "$(dirname "$program")/Earth.gif" "$e2e_work/earth.bmp"
-read -r picture_width picture_height < <(identify -format '%w %h\n' "$e2e_work/earth.bmp")
+scaled_figure "$(dirname "$program")/Earth.gif" "$work/earth.bmp"
+read -r picture_width picture_height < <(identify -format '%w %h\n' "$work/earth.bmp")
 # The form's client area by design: 4680 x 3180 twips (312 x 212 pixels at 96 dpi), no border.
 design_width=$(twips_px 4680)
 design_height=$(twips_px 3180)
@@ -34,11 +25,11 @@ id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
 expect_shaped() { # <what>
   local what=$1
-  eventually 10 shaped_as "$id" "$e2e_work/earth.bmp" auto "$picture_width" "$picture_height" || true
+  eventually 10 shaped_as "$id" "$work/earth.bmp" auto "$picture_width" "$picture_height" || true
   geometry "$id"
   [[ $WIDTH -eq $picture_width && $HEIGHT -eq $picture_height ]] ||
     fail "$1: the window is ${WIDTH}x${HEIGHT}, not the picture's ${picture_width}x${picture_height}"
-  "$xshape" compare "$id" "$e2e_work/earth.bmp" auto || fail "$1: the shape is not the figure"
+  "$xshape" compare "$id" "$work/earth.bmp" auto || fail "$1: the shape is not the figure"
   expect_on_figure "$id" "imgClose 2460 405 210 225" "cmdEarth 2520 765 780 495" \
     "cmdRestore 2520 1305 780 495"
   echo "ok: $what at $dpi dpi"

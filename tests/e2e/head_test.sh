@@ -6,21 +6,12 @@
 # and image scaled by dpi/96.
 #   head_test.sh <CutHEAD.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> <head.bmp>
 #                [dpi]
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-program=$1
-xshape=$3
-window_texts=$4
-head_picture=$5
-source "$here/e2e_lib.sh"
-source "$here/demo_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
+program=$1 xshape=$3 window_texts=$4 head_picture=$5
+source "$e2e_dir/demo_lib.sh"
 register_control "$2"
 use_dpi "${6:-96}"
 
-fail() { echo "FAIL: $*"; exit 1; }
 dialog_title="Select an image with a solid background color"
 
 # Pictures to pick, and each one's figure as a 24-bit BMP decoded by ImageMagick. Each has
@@ -29,15 +20,15 @@ make_pick() { # <output> <size> <disc colour> <disc centre and edge point>
   convert -size "$2" xc:white +antialias -fill "$3" -draw "circle $4" \
     -fill '#204020' -draw 'rectangle 120,24 167,71' -alpha off -type TrueColor "$1"
 }
-make_pick "$e2e_work/figure.bmp" 211x157 '#1E5AC8' '70,80 70,10'
-make_pick "$e2e_work/figure.gif" 190x120 '#F08C14' '60,60 60,5'
-make_pick "$e2e_work/figure.ico" 176x96 '#C81E5A' '50,50 50,10'
+make_pick "$work/figure.bmp" 211x157 '#1E5AC8' '70,80 70,10'
+make_pick "$work/figure.gif" 190x120 '#F08C14' '60,60 60,5'
+make_pick "$work/figure.ico" 176x96 '#C81E5A' '50,50 50,10'
 # JPEG: flat colours on 8-pixel blocks without chroma subsampling decode exactly everywhere.
 convert -size 176x128 xc:white -fill '#1E5AC8' -draw 'rectangle 16,16 119,111' \
   -fill '#204020' -draw 'rectangle 120,24 167,71' -sampling-factor 1x1 -quality 100 \
-  "$e2e_work/figure.jpg"
+  "$work/figure.jpg"
 for kind in gif jpg ico; do
-  convert "$e2e_work/figure.$kind" -alpha off -type TrueColor BMP3:"$e2e_work/figure-$kind.bmp"
+  convert "$work/figure.$kind" -alpha off -type TrueColor BMP3:"$work/figure-$kind.bmp"
 done
 
 start_program head.out "$program"
@@ -45,7 +36,7 @@ pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
 expect_shape() { # <picture.bmp> <what>
-  local width height expected=$e2e_work/expected.bmp
+  local width height expected=$work/expected.bmp
   scaled_figure "$1" "$expected"
   read -r width height < <(identify -format '%w %h\n' "$expected")
   eventually 10 shaped_as "$id" "$expected" auto "$width" "$height" || true
@@ -101,16 +92,16 @@ expect_shape "$head_picture" "cancelling the dialog keeps the head's outline"
 geometry "$id"
 [[ $X -eq $x0 && $Y -eq $y0 ]] || fail "cancelling the dialog moved the window to $X,$Y"
 
-type_into_dialog "$e2e_work/figure.bmp"
-expect_shape "$e2e_work/figure.bmp" "picking a BMP file reshapes the window"
-pick "$e2e_work/figure.bmp"
-expect_shape "$e2e_work/figure.bmp" "picking the same file again gives the same outline"
-pick "$e2e_work/figure.gif"
-expect_shape "$e2e_work/figure-gif.bmp" "picking a GIF file reshapes the window"
-pick "$e2e_work/figure.jpg"
-expect_shape "$e2e_work/figure-jpg.bmp" "picking a JPEG file reshapes the window"
-pick "$e2e_work/figure.ico"
-expect_shape "$e2e_work/figure-ico.bmp" "picking an ICO file reshapes the window"
+type_into_dialog "$work/figure.bmp"
+expect_shape "$work/figure.bmp" "picking a BMP file reshapes the window"
+pick "$work/figure.bmp"
+expect_shape "$work/figure.bmp" "picking the same file again gives the same outline"
+pick "$work/figure.gif"
+expect_shape "$work/figure-gif.bmp" "picking a GIF file reshapes the window"
+pick "$work/figure.jpg"
+expect_shape "$work/figure-jpg.bmp" "picking a JPEG file reshapes the window"
+pick "$work/figure.ico"
+expect_shape "$work/figure-ico.bmp" "picking an ICO file reshapes the window"
 
 # Back to a picture on which the close image lies, the head picture file; imgClose at
 # (2415, 150) twips: pixel (161, 10) at 96 dpi.

@@ -5,22 +5,13 @@
 # and the close image ends the program with exit code 0; at another screen resolution, all
 # of it scaled by dpi/96.
 #   hole_test.sh <CutHOLE.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> [dpi]
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-program=$1
-xshape=$3
-window_texts=$4
-source "$here/e2e_lib.sh"
-source "$here/demo_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
+program=$1 xshape=$3 window_texts=$4
+source "$e2e_dir/demo_lib.sh"
 register_control "$2"
 use_dpi "${5:-96}"
 
-fail() { echo "FAIL: $*"; exit 1; }
-
-picture="$e2e_work/hole.bmp"
+picture="$work/hole.bmp"
 scaled_figure "$(dirname "$program")/Hole.bmp" "$picture"
 # The hole: pixels of the background colour that a flood fill from the corner cannot reach.
 background=$(convert "$picture" -format '%[pixel:p{0,0}]' info:)
@@ -43,9 +34,9 @@ done
 drag_x=$((drag_x - 3))
 
 # A window beneath that reports the presses it receives.
-xev -geometry 400x400+0+0 -event button >"$e2e_work/xev.out" 2>&1 &
+xev -geometry 400x400+0+0 -event button >"$work/xev.out" 2>&1 &
 e2e_pids+=($!)
-for _ in $(seq 1 100); do grep -q . "$e2e_work/xev.out" 2>/dev/null && break; sleep 0.05; done
+for _ in $(seq 1 100); do grep -q . "$work/xev.out" 2>/dev/null && break; sleep 0.05; done
 
 start_program hole.out "$program"
 pid=$started
@@ -61,15 +52,15 @@ xev_id=$(xdotool search --name '^Event Tester$' | head -n1)
 xdotool windowmove "$xev_id" "$X" "$Y"
 xdotool windowraise "$id"
 eventually 10 window_at "$xev_id" "$X" "$Y" || fail "the window beneath did not move under the form"
-presses() { grep -c ButtonPress "$e2e_work/xev.out" || true; }
+presses() { grep -c ButtonPress "$work/xev.out" || true; }
 pressed_once() { [[ $(presses) -ge 1 ]]; }
-: >"$e2e_work/xev.out"
+: >"$work/xev.out"
 click_at "$id" "$hole_cx" "$hole_cy"
 eventually 10 pressed_once || fail "a press inside the hole did not reach the window beneath"
 echo "ok: a press inside the hole at $hole_cx,$hole_cy reaches the window beneath"
 # A press on the figure, then one in the hole: the X server delivers in order, so once the
 # second has arrived beneath, the first would be there too had it gone through.
-: >"$e2e_work/xev.out"
+: >"$work/xev.out"
 click_at "$id" "$drag_x" "$hole_cy"
 click_at "$id" "$hole_cx" "$hole_cy"
 eventually 10 pressed_once || fail "the press inside the hole did not reach the window beneath"

@@ -14,3 +14,13 @@ win_regedit() {
 }
 win_regsvr32() { wine_run "$system_dir\\regsvr32.exe" "$@"; }
 win_cscript() { wine_run "$system_dir\\cscript.exe" "$@"; }
+# In a WoW64 prefix (a win32 session), either architecture's own tool: each sees its own
+# registry view.
+wow64_tool() { # <64|32> <tool.exe> [args...]
+  local dir='C:\windows\system32'
+  [[ $1 == 32 ]] && dir='C:\windows\syswow64'
+  [[ $1 == 64 && $2 == regedit.exe ]] && dir='C:\windows'
+  "$wine" "$dir\\$2" "${@:3}" </dev/null
+}
+# The Windows path of a Unix file as Wine maps it. Each call is a Wine start: callers keep it.
+winepath_w() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }

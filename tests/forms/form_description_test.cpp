@@ -9,7 +9,7 @@ constexpr const char* kForm = R"(# a comment line
 form frmTest
   caption       "Form \"1\""   # trailing comment
   border-style  0
-  client        0 0 4680 3180
+  client        -12.5 0.25 4680 3180.75
   min-box       no
   taskbar       no
 
@@ -49,13 +49,17 @@ std::pair<int, std::string> errorOf(const std::string& text) {
     return {0, ""};
 }
 
+// Each section takes its own caption and position: the form and every control are sections
+// of their own.
 TEST(FormDescription, ReadsFormControlsAndStoredValues) {
     const FormDescription form = parseFormDescription(kForm, "test.form");
     EXPECT_EQ(form.name, "frmTest");
     EXPECT_EQ(form.caption, "Form \"1\"");
     EXPECT_EQ(form.borderStyle, 0);
-    EXPECT_EQ(form.client.width, 4680);
-    EXPECT_EQ(form.client.height, 3180);
+    EXPECT_EQ(form.client.left, -12.5f); // decimals, read exactly
+    EXPECT_EQ(form.client.top, 0.25f);
+    EXPECT_EQ(form.client.width, 4680.0f);
+    EXPECT_EQ(form.client.height, 3180.75f);
     EXPECT_FALSE(form.minButton);
     EXPECT_TRUE(form.maxButton);
     EXPECT_FALSE(form.showInTaskbar);
@@ -99,69 +103,11 @@ TEST(FormDescription, ReadsFormControlsAndStoredValues) {
     EXPECT_EQ(form.files[2].line, 28);
 }
 
-TEST(FormDescription, NamesUnknownAndMisplacedKeywords) {
-    EXPECT_EQ(errorOf("form f\n  caption \"a\"\n  colour 3\n"),
-              std::make_pair(3, std::string("unknown keyword 'colour' in the form section")));
-    // Reported as a misplaced keyword, not as a wrong count of values.
-    EXPECT_EQ(errorOf("form f\n  stored _extentx i4 953\n"),
-              std::make_pair(
-                  2, std::string("'stored' belongs to a control section, not the form section")));
-    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 0 0 1 1\n  colour 3\n"),
-              std::make_pair(4, std::string("unknown keyword 'colour' in control 'b'")));
-    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 0 0 1 1\n  border-style 0\n"),
-              std::make_pair(
-                  4, std::string("'border-style' belongs to the form section, not control 'b'")));
-    EXPECT_EQ(errorOf("form f\ncontrol i image\n  tab-index 1\n"),
-              std::make_pair(3, std::string("'tab-index' is not a keyword of image controls "
-                                            "(control 'i')")));
-}
-
-TEST(FormDescription, RejectsAKeywordGivenTwiceInOneSection) {
-    EXPECT_EQ(errorOf("form f\n  caption \"a\"\n  taskbar no\n  caption \"b\"\n"),
-              std::make_pair(4, std::string("'caption' is given twice (first on line 2)")));
-    EXPECT_EQ(errorOf("form f\ncontrol b button\n  position 0 0 1 1\n  tab-index 1\n"
-                      "  position 0 0 2 2\n"),
-              std::make_pair(5, std::string("'position' is given twice (first on line 3)")));
-    EXPECT_EQ(errorOf("form f\ncontrol c activex\n  class-name \"x.y\"\n  at 1 2\n"
-                      "  position 0 0 2 2\n"),
-              std::make_pair(5, std::string("'position' and 'at' (line 4) both set the position")));
-}
-
-TEST(FormDescription, TakesEachKeywordOncePerSection) {
-    // The form and each control are sections of their own.
-    const FormDescription form =
-        parseFormDescription("form f\n  caption \"F\"\n"
-                             "control a button\n  position 0 0 1 1\n  caption \"A\"\n"
-                             "control b button\n  position 0 0 2 2\n  caption \"B\"\n",
-                             "test.form");
-    EXPECT_EQ(form.caption, "F");
-    EXPECT_EQ(form.find("a")->caption, "A");
-    EXPECT_EQ(form.find("b")->caption, "B");
-    EXPECT_EQ(form.find("b")->position->width, 2);
-}
-
 TEST(FormDescription, SkipsAByteOrderMarkAtTheStart) {
     const FormDescription form = parseFormDescription(
         "\xEF\xBB\xBF# saved as UTF-8\nform frmBom\n  caption \"\xC3\xA9\"\n", "test.form");
     EXPECT_EQ(form.name, "frmBom");
     EXPECT_EQ(form.caption, "\xC3\xA9");
-    // The mark takes no line: errors after it keep their numbers.
-    EXPECT_EQ(errorOf("\xEF\xBB\xBF\nform f\n  colour 3\n").first, 3);
-    // Anywhere else it is no blank.
-    EXPECT_EQ(errorOf("form f\n\xEF\xBB\xBF  caption \"a\"\n").first, 2);
-}
-
-TEST(FormDescription, ReadsDecimalNumbersExactly) {
-    const FormDescription form =
-        parseFormDescription("form f\n  client -12.5 0.25 4680 3180.75\n", "test.form");
-    EXPECT_EQ(form.client.left, -12.5f);
-    EXPECT_EQ(form.client.top, 0.25f);
-    EXPECT_EQ(form.client.width, 4680.0f);
-    EXPECT_EQ(form.client.height, 3180.75f);
-    EXPECT_EQ(errorOf("form f\n  client 0 0 4.68e3 3180\n"),
-              std::make_pair(2, std::string("'client' takes decimal numbers, not '4.68e3'")));
-    EXPECT_EQ(errorOf("form f\n  client 0 0 inf 3180\n").first, 2);
-    EXPECT_EQ(errorOf("form f\n  client 0 0 4680,5 3180\n").first, 2);
 }
 
 // Each malformed description is refused at the line at fault, with the problem where the
@@ -174,12 +120,38 @@ TEST(FormDescription, RefusesMalformedDescriptionsAtTheLineAtFault) {
         const char* problem = nullptr; // checked when given
     };
     const Malformed cases[] = {
+        {"an unknown keyword of the form", "form f\n  caption \"a\"\n  colour 3\n", 3,
+         "unknown keyword 'colour' in the form section"},
+        {"an unknown keyword of a control",
+         "form f\ncontrol b button\n  position 0 0 1 1\n  colour 3\n", 4,
+         "unknown keyword 'colour' in control 'b'"},
+        // Reported as a misplaced keyword, not as a wrong count of values.
+        {"a control's keyword in the form", "form f\n  stored _extentx i4 953\n", 2,
+         "'stored' belongs to a control section, not the form section"},
+        {"the form's keyword in a control",
+         "form f\ncontrol b button\n  position 0 0 1 1\n  border-style 0\n", 4,
+         "'border-style' belongs to the form section, not control 'b'"},
+        {"a keyword of another kind of control", "form f\ncontrol i image\n  tab-index 1\n", 3,
+         "'tab-index' is not a keyword of image controls (control 'i')"},
+        {"a keyword twice in the form", "form f\n  caption \"a\"\n  taskbar no\n  caption \"b\"\n",
+         4, "'caption' is given twice (first on line 2)"},
+        {"a keyword twice in a control",
+         "form f\ncontrol b button\n  position 0 0 1 1\n  tab-index 1\n  position 0 0 2 2\n", 5,
+         "'position' is given twice (first on line 3)"},
+        {"a position and an 'at'",
+         "form f\ncontrol c activex\n  class-name \"x.y\"\n  at 1 2\n  position 0 0 2 2\n", 5,
+         "'position' and 'at' (line 4) both set the position"},
+        // The mark takes no line, so errors after it keep their numbers; anywhere else it is no
+        // blank.
+        {"an error after a byte order mark", "\xEF\xBB\xBF\nform f\n  colour 3\n", 3},
+        {"a byte order mark after the start", "form f\n\xEF\xBB\xBF  caption \"a\"\n", 2},
+        {"a number that is no plain decimal", "form f\n  client 0 0 4.68e3 3180\n", 2,
+         "'client' takes decimal numbers, not '4.68e3'"},
         // Form_Click would be ambiguous between the form and the control.
         {"a control named Form", "form f\ncontrol Form button\n  position 0 0 1 1\n", 2},
         {"an unclosed quoted text", "form f\n\n  caption \"abc\n", 3},
         {"a position with too few numbers", "form f\ncontrol b button\n  position 1 2 3\n", 3,
          "'position' takes 4 values, found 3"},
-        {"a number with trailing characters", "form f\n  client 0 0 4680x 3180\n", 2},
         {"a malformed class identifier",
          "form f\ncontrol c activex\n  position 0 0 1 1\n"
          "  class {1CD0A9FA-0E57-487D-AF64-510C36E1CD9}\n",

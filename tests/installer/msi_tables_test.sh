@@ -10,10 +10,8 @@
 #    identifier, type library) is one component with the same identifier and the same rows
 #    in both, and no other component identifier is shared.
 #   msi_tables_test.sh <package.msi> <x64|x86> [other architecture's package.msi]
-set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" none count "$@"
 package=$1 platform=$2 other=${3:-}
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # A table's rows, tab-separated, without the three header lines.
 rows() { # <package> <table>
@@ -88,8 +86,4 @@ if [[ -n "$other" ]]; then
   echo "ok: both packages share exactly the registration component of the shared keys"
 fi
 
-if [[ $failures -ne 0 ]]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "the $platform package's tables are as intended"
+checks_done "the $platform package's tables are as intended"

@@ -1,5 +1,7 @@
 #include "runtime/picture_box.h"
 #include "runtime/screen.h"
+#include "tests/support/child_process.h"
+#include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/windows_pictures.h"
 #include "win/com_object.h"
@@ -43,51 +45,6 @@ protected:
     }
 
     testing::TempFolder folder_;
-};
-
-// A picture that reports the size and type of `real` but cannot be drawn.
-class UndrawablePicture final : public win::ComObject<UndrawablePicture, IPicture> {
-public:
-    explicit UndrawablePicture(win::ComPtr<IPicture> real) : real_(std::move(real)) {}
-    HRESULT STDMETHODCALLTYPE get_Handle(OLE_HANDLE* handle) noexcept override {
-        return real_->get_Handle(handle);
-    }
-    HRESULT STDMETHODCALLTYPE get_hPal(OLE_HANDLE* palette) noexcept override {
-        return real_->get_hPal(palette);
-    }
-    HRESULT STDMETHODCALLTYPE get_Type(SHORT* type) noexcept override {
-        return real_->get_Type(type);
-    }
-    HRESULT STDMETHODCALLTYPE get_Width(OLE_XSIZE_HIMETRIC* width) noexcept override {
-        return real_->get_Width(width);
-    }
-    HRESULT STDMETHODCALLTYPE get_Height(OLE_YSIZE_HIMETRIC* height) noexcept override {
-        return real_->get_Height(height);
-    }
-    HRESULT STDMETHODCALLTYPE Render(HDC, LONG, LONG, LONG, LONG, OLE_XPOS_HIMETRIC,
-                                     OLE_YPOS_HIMETRIC, OLE_XSIZE_HIMETRIC, OLE_YSIZE_HIMETRIC,
-                                     LPCRECT) noexcept override {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT STDMETHODCALLTYPE set_hPal(OLE_HANDLE) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_CurDC(HDC* dc) noexcept override { return real_->get_CurDC(dc); }
-    HRESULT STDMETHODCALLTYPE SelectPicture(HDC, HDC*, OLE_HANDLE*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE get_KeepOriginalFormat(BOOL* keep) noexcept override {
-        return real_->get_KeepOriginalFormat(keep);
-    }
-    HRESULT STDMETHODCALLTYPE put_KeepOriginalFormat(BOOL) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE PictureChanged() noexcept override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE SaveAsFile(IStream*, BOOL, LONG*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE get_Attributes(DWORD* attributes) noexcept override {
-        return real_->get_Attributes(attributes);
-    }
-
-private:
-    win::ComPtr<IPicture> real_;
 };
 
 HRESULT errorOf(auto&& action) {
@@ -160,26 +117,20 @@ TEST_F(PictureBoxTest, PictureThatCannotBeDrawnLeavesTheBoxAndItsImageAsTheyWere
     box.setPicture(red);
     for (const int width : {8, 9}) { // into the image it has, and into a new one
         SCOPED_TRACE(width);
-        const runtime::Picture real =
-            load(L"blue.bmp", testing::writeBmp24(Image(width, 4, 0x00FF0000)));
-        const auto undrawable = win::makeCom<UndrawablePicture>(real.dispatch().query<IPicture>());
-        EXPECT_NE(errorOf([&] { box.setPicture(runtime::Picture::fromObject(undrawable.get())); }),
-                  S_OK);
+        const auto fake = win::makeCom<testing::FakePicture>(testing::FakePictureBehaviour{
+            .widthHimetric = ::MulDiv(width, 2540, runtime::Screen::dpiX()),
+            .heightHimetric = ::MulDiv(4, 2540, runtime::Screen::dpiY()),
+            .renderStatus = E_OUTOFMEMORY});
+        const runtime::Picture undrawable =
+            runtime::Picture::fromObject(static_cast<IPicture*>(fake.get()));
+        ASSERT_EQ(undrawable.sizePixels(runtime::Screen::dpiX(), runtime::Screen::dpiY()).cx,
+                  width);
+        EXPECT_EQ(errorOf([&] { box.setPicture(undrawable); }), E_OUTOFMEMORY);
         EXPECT_TRUE(box.picture() == red);
         EXPECT_EQ(box.widthPx(), 8);
         EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), 0x000000FFu);
         EXPECT_EQ(::GetPixel(box.hDC(), 7, 3), 0x000000FFu);
     }
-}
-
-TEST_F(PictureBoxTest, TransparentGifPixelsShowTheBackground) {
-    Image image(8, 4, 0x00FFFFFF);
-    image.fillRect(2, 1, 6, 3, 0x000000FF);
-    PictureBox box = designBox();
-    giveScanSettings(box);
-    box.setPicture(load(L"t.gif", testing::writeGif(image, 0x00FFFFFFu)));
-    EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), ::GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(::GetPixel(box.hDC(), 3, 2), 0x000000FFu);
 }
 
 TEST_F(PictureBoxTest, BorderAddsToAutoSizeAndEmptyPictureKeepsSize) {
@@ -247,12 +198,8 @@ private:
 };
 
 std::string runProbe(const std::vector<std::wstring>& pictures) {
-    wchar_t self[MAX_PATH]{};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring probe(self);
-    probe = probe.substr(0, probe.find_last_of(L"\\/") + 1) + L"staging_size_probe.exe";
     // The command processor strips the outer pair of quotes.
-    std::wstring command = L"\"\"" + probe + L"\"";
+    std::wstring command = L"\"\"" + testing::besideThisProgram(L"staging_size_probe.exe") + L"\"";
     for (const std::wstring& picture : pictures)
         command += L" \"" + picture + L"\"";
     command += L"\"";

@@ -4,19 +4,10 @@
 # script host) and the macro module (its functions run by the VBScript engine, which shares
 # their syntax, after dropping the module's Attribute line).
 #   sdk_scripts_test.sh <Cutshape.ocx> <sdk_dispatch_client.exe> <examples folder>
-set -uo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
-source "$here/../e2e/wine_tools.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" prefix count "$@"
 library=$1 dispatch_client=$2 examples=$3
-work=$(mktemp -d)
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-win_regsvr32 /s "$library" || { echo "FAIL: regsvr32 returned $?"; exit 1; }
-trap 'win_regsvr32 /s /u "$library"; rm -rf "$work"' EXIT
-winpath() { "$wine" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+register_control "$library"
+examples_w=$(winepath_w "$examples")
 
 expect_output() { # <what> <expected> <command...>
   local actual
@@ -50,13 +41,13 @@ expect_output "the VBScript client" "MaskColor = 16711935
 AutomaticMaskColor = False
 ShowPicture = False
 Picture is Nothing: True
-Load: 800403E9 Cutshape: No Picture Set." win_cscript //nologo "$(winpath "$examples/client.vbs")"
+Load: 800403E9 Cutshape: No Picture Set." win_cscript //nologo "$examples_w\\client.vbs"
 
 expect_output "the JScript client" "MaskColor = 16711935
 AutomaticMaskColor = false
 ShowPicture = false
 Picture is null: true
-Load: 800403E9 No Picture Set." win_cscript //nologo "$(winpath "$examples/client.js")"
+Load: 800403E9 No Picture Set." win_cscript //nologo "$examples_w\\client.js"
 
 # The macro module's functions, called as a macro would call them.
 {
@@ -67,10 +58,6 @@ Load: 800403E9 No Picture Set." win_cscript //nologo "$(winpath "$examples/clien
   echo 'WScript.Echo LoadWithoutPicture(control)'
 } >"$work/macros.vbs"
 expect_output "the macro module" "MaskColor=16744448 AutomaticMaskColor=False ShowPicture=False
-Error -2147220503 (Cutshape): No Picture Set." win_cscript //nologo "$(winpath "$work/macros.vbs")"
+Error -2147220503 (Cutshape): No Picture Set." win_cscript //nologo "$(winepath_w "$work/macros.vbs")"
 
-if [[ $failures -ne 0 ]]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "the SDK's late-bound examples ran against $library"
+checks_done "the SDK's late-bound examples ran against $library"

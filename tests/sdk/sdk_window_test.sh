@@ -4,28 +4,22 @@
 # drag on the figure moves it, R gives back the window's rectangle, L shapes it again and
 # Escape ends the program with exit code 0.
 #   sdk_window_test.sh <Cutshape.ocx> <sdk_vtable_client.exe> <xshape.py>
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-if [[ -z "${WINEPREFIX:-}" || -z "${DISPLAY:-}" ]]; then
-  exec "$here/../../tools/wine-session.sh" "$0" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" display stop "$@"
 library=$1 client=$2 xshape=$3
-source "$here/../e2e/e2e_lib.sh"
-source "$here/../e2e/demo_lib.sh"
+source "$e2e_dir/demo_lib.sh"
 register_control "$library"
 
-fail() { echo "FAIL: $*"; exit 1; }
 title="Cutshape vtable client"
-make_figure "$e2e_work/figure.bmp"
-read -r width height < <(identify -format '%w %h\n' "$e2e_work/figure.bmp")
+make_figure "$work/figure.bmp"
+read -r width height < <(identify -format '%w %h\n' "$work/figure.bmp")
 
-start_program client.out "$client" "$(windows_path "$e2e_work/figure.bmp")"
+start_program client.out "$client" "$(windows_path "$work/figure.bmp")"
 pid=$started
-check_shape "$title" client.out "$pid" "$e2e_work/figure.bmp" 0xFFFFFF ||
-  { cat "$e2e_work/client.out"; fail "the window is not in the picture's outline"; }
+check_shape "$title" client.out "$pid" "$work/figure.bmp" 0xFFFFFF ||
+  { cat "$work/client.out"; fail "the window is not in the picture's outline"; }
 id=$(find_window "$title" client.out "$pid")
-grep -q "^shaped $width $height" "$e2e_work/client.out" ||
-  fail "the program reported $(head -1 "$e2e_work/client.out"), not the picture's size"
+grep -q "^shaped $width $height" "$work/client.out" ||
+  fail "the program reported $(head -1 "$work/client.out"), not the picture's size"
 echo "ok: Load through the function table shaped the window to the picture's figure"
 
 # A drag from a point of the ring (80, 20) by +40,+40.
@@ -42,7 +36,7 @@ keys_to "$id" r
 eventually 10 full_rectangle || fail "R did not give back the 400 x 300 rectangle: $(shape_rects "$id" | head -2 | tr '\n' ';')"
 echo "ok: Restore gave back the window's rectangle"
 keys_to "$id" l
-eventually 10 shaped_as "$id" "$e2e_work/figure.bmp" 0xFFFFFF "$width" "$height" ||
+eventually 10 shaped_as "$id" "$work/figure.bmp" 0xFFFFFF "$width" "$height" ||
   fail "L did not shape the window again"
 echo "ok: Load without an argument shaped it again"
 

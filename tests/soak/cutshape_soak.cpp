@@ -36,10 +36,6 @@ constexpr int kWarmUpCycles = 50;
 constexpr int kThreads = 4;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
-container::FormDesign design(const wchar_t* caption) {
-    return container::FormDesign{caption, 4800, 3600, 2, true};
-}
-
 void pumpMessages() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -78,47 +74,26 @@ void loadAndRestore(IDispatch* control, const runtime::Picture& picture) {
 // One control on a new form: created, loaded, restored and destroyed with its form.
 void hostOnce(const runtime::Picture& picture) {
     {
-        HostedControl hosted(design(L"Soak: create and destroy"), true);
+        HostedControl hosted(container::FormDesign{L"Soak: create and destroy"}, true);
         prepare(hosted.control.get());
         loadAndRestore(hosted.control.get(), picture);
     }
     pumpMessages();
 }
 
-long long sampleInterval(long long cycles) {
-    return std::max<long long>(1, cycles / kSamplesPerPhase);
-}
-
-std::string loadRestorePhase(long long cycles, const Pictures& pictures) {
-    soak::ResourceSeries series("load-restore");
-    HostedControl hosted(design(L"Soak: load and restore"), true);
-    hosted.form->show();
-    prepare(hosted.control.get());
-    for (int cycle = 0; cycle < kWarmUpCycles; ++cycle)
-        loadAndRestore(hosted.control.get(), pictures[cycle]);
-    pumpMessages();
-    const long long interval = sampleInterval(cycles);
-    for (long long cycle = 0; cycle <= cycles; ++cycle) {
-        if (cycle % interval == 0)
-            series.add(cycle, soak::sampleResources());
-        if (cycle < cycles) {
-            loadAndRestore(hosted.control.get(), pictures[cycle]);
-            pumpMessages();
-        }
-    }
-    return series.report(kTolerance);
-}
-
-std::string createDestroyPhase(long long cycles, const Pictures& pictures) {
-    soak::ResourceSeries series("create-destroy");
-    for (int cycle = 0; cycle < kWarmUpCycles; ++cycle)
-        hostOnce(pictures[cycle]);
-    const long long interval = sampleInterval(cycles);
-    for (long long cycle = 0; cycle <= cycles; ++cycle) {
-        if (cycle % interval == 0)
-            series.add(cycle, soak::sampleResources());
-        if (cycle < cycles)
-            hostOnce(pictures[cycle]);
+// Runs `cycle` (given the cycle's number) `cycles` times after a warm-up, sampling the
+// resources at the start, at the end and evenly between.
+template <class Cycle>
+std::string sampledPhase(const char* phase, long long cycles, Cycle cycle) {
+    soak::ResourceSeries series(phase);
+    for (int warmUp = 0; warmUp < kWarmUpCycles; ++warmUp)
+        cycle(warmUp);
+    const long long interval = std::max<long long>(1, cycles / kSamplesPerPhase);
+    for (long long done = 0; done <= cycles; ++done) {
+        if (done % interval == 0)
+            series.add(done, soak::sampleResources());
+        if (done < cycles)
+            cycle(done);
     }
     return series.report(kTolerance);
 }
@@ -191,10 +166,19 @@ int run(long long loadRestoreCycles, long long createDestroyCycles, long long th
     std::string growth;
     {
         const Pictures pictures;
-        growth +=
-            timed("load-restore", [&] { return loadRestorePhase(loadRestoreCycles, pictures); });
-        growth += timed("create-destroy",
-                        [&] { return createDestroyPhase(createDestroyCycles, pictures); });
+        growth += timed("load-restore", [&] {
+            HostedControl shown(container::FormDesign{L"Soak: load and restore"}, true);
+            shown.form->show();
+            prepare(shown.control.get());
+            return sampledPhase("load-restore", loadRestoreCycles, [&](long long cycle) {
+                loadAndRestore(shown.control.get(), pictures[cycle]);
+                pumpMessages();
+            });
+        });
+        growth += timed("create-destroy", [&] {
+            return sampledPhase("create-destroy", createDestroyCycles,
+                                [&](long long cycle) { hostOnce(pictures[cycle]); });
+        });
     }
     growth += timed("threads", [&] { return threadsPhase(threadCycles); });
     pumpMessages();
@@ -221,15 +205,5 @@ int wmain(int argc, wchar_t** argv) {
     for (const long long count : cycles)
         if (count <= 0)
             return 2;
-    int status = 3;
-    if (FAILED(::OleInitialize(nullptr)))
-        return status;
-    try {
-        status = run(cycles[0], cycles[1], cycles[2]);
-    } catch (const std::exception& error) {
-        std::printf("cutshape_soak: %s\n", error.what());
-    }
-    std::fflush(stdout);
-    ::OleUninitialize();
-    return status;
+    return runProbe("cutshape_soak", [&] { return run(cycles[0], cycles[1], cycles[2]); });
 }

@@ -8,43 +8,8 @@
 namespace cutshape::testing {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// How often a capturing parent looks for output while the child runs.
+// How often the parent looks for output while the child runs.
 constexpr DWORD kOutputPollMs = 20;
-
-struct Started {
-    win::UniqueHandle process;
-    win::UniqueHandle thread;
-};
-
-Started start(const std::wstring& program, const std::wstring& arguments, HANDLE output) {
-    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    if (output) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-    }
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
-                          output ? TRUE : FALSE, 0, nullptr, nullptr, &startup, &started))
-        win::throwLastError((L"Starting " + program).c_str());
-    return Started{win::UniqueHandle(started.hProcess), win::UniqueHandle(started.hThread)};
-}
-
-void finish(HANDLE process, bool timedOut, ChildResult& result) {
-    if (timedOut) {
-        result.timedOut = true;
-        ::TerminateProcess(process, 1);
-        ::WaitForSingleObject(process, INFINITE);
-    }
-    DWORD code = 0;
-    ::GetExitCodeProcess(process, &code);
-    result.exitCode = code;
-}
 
 // Appends what the pipe holds now, without waiting for more.
 void drain(HANDLE pipe, std::string& output) {
@@ -60,17 +25,6 @@ void drain(HANDLE pipe, std::string& output) {
 
 } // namespace
 
-ChildResult runChild(const std::wstring& program, const std::wstring& arguments,
-                     std::chrono::milliseconds deadline) {
-    const Started child = start(program, arguments, nullptr);
-    ChildResult result;
-    const bool timedOut =
-        ::WaitForSingleObject(child.process.get(), static_cast<DWORD>(deadline.count())) !=
-        WAIT_OBJECT_0;
-    finish(child.process.get(), timedOut, result);
-    return result;
-}
-
 ChildResult runChildCapturingOutput(const std::wstring& program, const std::wstring& arguments,
                                     std::chrono::milliseconds deadline) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
@@ -79,17 +33,37 @@ ChildResult runChildCapturingOutput(const std::wstring& program, const std::wstr
     if (!::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0))
         win::throwLastError(L"CreatePipe");
     ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-    const Started child = start(program, arguments, writeEnd.get());
+
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                          nullptr, &startup, &started))
+        win::throwLastError((L"Starting " + program).c_str());
+    const win::UniqueHandle process(started.hProcess);
+    const win::UniqueHandle thread(started.hThread);
     writeEnd.reset(); // the child holds the only write end now
 
     ChildResult result;
-    const Clock::time_point end = Clock::now() + deadline;
+    const auto end = std::chrono::steady_clock::now() + deadline;
     bool exited = false;
-    while (!exited && Clock::now() < end) {
-        exited = ::WaitForSingleObject(child.process.get(), kOutputPollMs) == WAIT_OBJECT_0;
+    while (!exited && std::chrono::steady_clock::now() < end) {
+        exited = ::WaitForSingleObject(process.get(), kOutputPollMs) == WAIT_OBJECT_0;
         drain(readEnd.get(), result.output);
     }
-    finish(child.process.get(), !exited, result);
+    if (!exited) {
+        result.timedOut = true;
+        ::TerminateProcess(process.get(), 1);
+        ::WaitForSingleObject(process.get(), INFINITE);
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.get(), &code);
+    result.exitCode = code;
     drain(readEnd.get(), result.output);
     return result;
 }

@@ -11,18 +11,14 @@ namespace cutshape::testing {
 struct ChildResult {
     bool timedOut = false;
     std::uint32_t exitCode = 0; // the process's exit code; for a crash, the exception code
-    std::string output;         // standard output and error, when captured
+    std::string output;         // standard output and error
 };
 
-// Starts `program` with `arguments` (one command-line string) and waits at most `deadline`;
-// a child still running then is ended and reported as timed out. Throws win::Error when the
-// program cannot be started.
-ChildResult runChild(const std::wstring& program, const std::wstring& arguments,
-                     std::chrono::milliseconds deadline);
-
-// As runChild, and collects what the child writes to its standard output and error. The
-// output is read while the child runs (so a talkative child never blocks on a full pipe) and
-// only until it exits: a process the child started may keep the pipe open longer.
+// Starts `program` with `arguments` (one command-line string), collects what it writes to
+// its standard output and error, and waits at most `deadline`; a child still running then is
+// ended and reported as timed out. The output is read while the child runs (so a talkative
+// child never blocks on a full pipe) and only until it exits: a process the child started
+// may keep the pipe open longer. Throws win::Error when the program cannot be started.
 ChildResult runChildCapturingOutput(const std::wstring& program, const std::wstring& arguments,
                                     std::chrono::milliseconds deadline);
 

@@ -14,7 +14,6 @@ namespace cutshape::testing {
 
 using pictures::Bmp8Compression;
 using pictures::Image;
-using pictures::readFile;
 using pictures::writeBmp24;
 using pictures::writeBmp8;
 using pictures::writeFile;

@@ -106,12 +106,12 @@ void infoHeader(ByteWriter& out, std::int32_t width, std::int32_t height,
 struct IndexedImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::vector<Color> palette;        // at most 256 colours, 0x00BBGGRR
+    std::vector<Color> palette;        // 0x00BBGGRR
     std::vector<std::uint8_t> indices; // width * height, rows top to bottom
 };
 
-// Palette in order of first appearance (row by row).
-IndexedImage indexImage(const Image& image, const char* what) {
+// Palette in order of first appearance (row by row), of at most `maxColours` colours.
+IndexedImage indexImage(const Image& image, std::size_t maxColours, const char* what) {
     requirePictureSize(image.width(), image.height(), what);
     IndexedImage result;
     result.width = image.width();
@@ -122,8 +122,9 @@ IndexedImage indexImage(const Image& image, const char* what) {
             const Color c = image.get(x, y);
             auto found = std::find(result.palette.begin(), result.palette.end(), c);
             if (found == result.palette.end()) {
-                if (result.palette.size() == 256)
-                    throw std::invalid_argument(std::string(what) + ": more than 256 colours");
+                if (result.palette.size() == maxColours)
+                    throw std::invalid_argument(std::string(what) + ": more than " +
+                                                std::to_string(maxColours) + " colours");
                 result.palette.push_back(c);
                 found = result.palette.end() - 1;
             }
@@ -170,83 +171,34 @@ void encodeRle8Row(ByteWriter& out, std::span<const std::uint8_t> row) {
     }
 }
 
-// Packs variable-width codes least significant bit first, as GIF wants them.
-class BitPacker {
-public:
-    void put(std::uint32_t code, int width) {
-        pending_ |= code << pendingBits_;
-        pendingBits_ += width;
-        while (pendingBits_ >= 8) {
-            bytes_.push_back(lowByte(pending_));
-            pending_ >>= 8;
-            pendingBits_ -= 8;
+// GIF's LZW data without compression, for a two-entry table (pixel codes 0 and 1, clear 4,
+// end 5, codes 3 bits wide). Each pixel is a code of its own, and a clear code ahead of each
+// pair of pixels keeps the decoder's table below the eight entries that would widen the
+// codes. The codes are packed least significant bit first.
+std::vector<std::uint8_t> lzwWithoutCompression(std::span<const std::uint8_t> indices) {
+    constexpr std::uint32_t kClear = 4;
+    constexpr std::uint32_t kEnd = 5;
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t pending = 0;
+    int pendingBits = 0;
+    const auto put = [&](std::uint32_t code) {
+        pending |= code << pendingBits;
+        pendingBits += 3;
+        if (pendingBits >= 8) {
+            bytes.push_back(lowByte(pending));
+            pending >>= 8;
+            pendingBits -= 8;
         }
+    };
+    for (std::size_t k = 0; k < indices.size(); ++k) {
+        if (k % 2 == 0)
+            put(kClear);
+        put(indices[k]);
     }
-    std::vector<std::uint8_t> finish() {
-        if (pendingBits_ > 0)
-            bytes_.push_back(lowByte(pending_));
-        pending_ = 0;
-        pendingBits_ = 0;
-        return std::move(bytes_);
-    }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::uint32_t pending_ = 0;
-    int pendingBits_ = 0;
-};
-
-// GIF's LZW: codes start one bit wider than the root width and grow up to 12 bits. The
-// decoder adds each table entry one code later than the encoder, so the encoder widens its
-// codes one entry later than its own table would suggest; at 4096 entries it sends a clear.
-std::vector<std::uint8_t> lzwEncode(std::span<const std::uint8_t> indices, int minCodeSize) {
-    constexpr std::uint32_t kMaxCodes = 4096;
-    const std::uint32_t clearCode = 1u << minCodeSize;
-    const std::uint32_t endCode = clearCode + 1;
-
-    // child[prefix * 256 + index] is the code of prefix+index, 0 when absent (0 is a root
-    // code and can never be a child).
-    std::vector<std::uint16_t> child(kMaxCodes * 256, 0);
-    std::vector<std::uint32_t> usedKeys;
-    usedKeys.reserve(kMaxCodes);
-
-    BitPacker packer;
-    int codeSize = minCodeSize + 1;
-    std::uint32_t nextCode = clearCode + 2;
-    std::size_t codesSinceClear = 0;
-    packer.put(clearCode, codeSize);
-
-    std::uint32_t prefix = indices[0];
-    for (std::size_t k = 1; k < indices.size(); ++k) {
-        const std::uint32_t key = prefix * 256 + indices[k];
-        if (child[key] != 0) {
-            prefix = child[key];
-            continue;
-        }
-        packer.put(prefix, codeSize);
-        ++codesSinceClear;
-        child[key] = static_cast<std::uint16_t>(nextCode);
-        usedKeys.push_back(key);
-        ++nextCode;
-        if (nextCode > (1u << codeSize) && codeSize < 12)
-            ++codeSize;
-        if (nextCode == kMaxCodes) {
-            packer.put(clearCode, codeSize);
-            for (const std::uint32_t used : usedKeys)
-                child[used] = 0;
-            usedKeys.clear();
-            codeSize = minCodeSize + 1;
-            nextCode = clearCode + 2;
-            codesSinceClear = 0;
-        }
-        prefix = indices[k];
-    }
-    packer.put(prefix, codeSize);
-    // Reading that last code the decoder adds one more entry, which may widen the end code.
-    if (codesSinceClear > 0 && nextCode == (1u << codeSize) && codeSize < 12)
-        ++codeSize;
-    packer.put(endCode, codeSize);
-    return packer.finish();
+    put(kEnd);
+    if (pendingBits > 0)
+        bytes.push_back(lowByte(pending));
+    return bytes;
 }
 
 } // namespace
@@ -310,7 +262,7 @@ std::vector<std::uint8_t> writeBmp24(const Image& image) {
 }
 
 std::vector<std::uint8_t> writeBmp8(const Image& picture, Bmp8Compression compression) {
-    const IndexedImage image = indexImage(picture, "8-bit BMP writer");
+    const IndexedImage image = indexImage(picture, 256, "8-bit BMP writer");
     const std::size_t width = static_cast<std::size_t>(image.width);
     const auto paletteSize = static_cast<std::uint32_t>(image.palette.size());
 
@@ -345,21 +297,16 @@ std::vector<std::uint8_t> writeBmp8(const Image& picture, Bmp8Compression compre
 }
 
 std::vector<std::uint8_t> writeGif(const Image& picture, std::optional<core::Color> transparent) {
-    const IndexedImage image = indexImage(picture, "GIF writer");
+    const IndexedImage image = indexImage(picture, 2, "GIF writer");
     if (image.width > 0xFFFF || image.height > 0xFFFF)
         throw std::invalid_argument("GIF writer: sides are limited to 65535 pixels");
     std::optional<std::uint8_t> transparentIndex;
     if (transparent) {
         const auto found = std::find(image.palette.begin(), image.palette.end(), *transparent);
-        if (found != image.palette.end())
-            transparentIndex =
-                static_cast<std::uint8_t>(std::distance(image.palette.begin(), found));
+        if (found == image.palette.end())
+            throw std::invalid_argument("GIF writer: the transparent colour is not in the picture");
+        transparentIndex = static_cast<std::uint8_t>(std::distance(image.palette.begin(), found));
     }
-
-    int tableBits = 1; // the colour table holds 2^tableBits entries
-    while ((std::size_t{1} << tableBits) < image.palette.size())
-        ++tableBits;
-    const int minCodeSize = std::max(2, tableBits);
 
     ByteWriter out;
     for (const char c : std::string_view("GIF89a"))
@@ -367,10 +314,10 @@ std::vector<std::uint8_t> writeGif(const Image& picture, std::optional<core::Col
     // Logical screen: global table present, 8-bit colour resolution.
     out.u16(static_cast<std::uint32_t>(image.width));
     out.u16(static_cast<std::uint32_t>(image.height));
-    out.u8(0x80u | 0x70u | static_cast<std::uint32_t>(tableBits - 1));
-    out.u8(0); // background colour index
-    out.u8(0); // no aspect ratio
-    for (std::size_t i = 0; i < (std::size_t{1} << tableBits); ++i) {
+    out.u8(0x80u | 0x70u); // a table of two entries
+    out.u8(0);             // background colour index
+    out.u8(0);             // no aspect ratio
+    for (std::size_t i = 0; i < 2; ++i) {
         const Color c = i < image.palette.size() ? image.palette[i] : 0;
         out.u8(red(c));
         out.u8(green(c));
@@ -391,8 +338,8 @@ std::vector<std::uint8_t> writeGif(const Image& picture, std::optional<core::Col
     out.u16(static_cast<std::uint32_t>(image.width));
     out.u16(static_cast<std::uint32_t>(image.height));
     out.u8(0); // no local table, not interlaced
-    out.u8(static_cast<std::uint32_t>(minCodeSize));
-    const std::vector<std::uint8_t> data = lzwEncode(image.indices, minCodeSize);
+    out.u8(2); // LZW minimum code size
+    const std::vector<std::uint8_t> data = lzwWithoutCompression(image.indices);
     const std::span<const std::uint8_t> rest(data);
     for (std::size_t at = 0; at < rest.size(); at += 255) {
         const std::size_t count = std::min<std::size_t>(255, rest.size() - at);
@@ -462,17 +409,6 @@ void writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> 
     file.close();
     if (!file)
         throw std::runtime_error("writeFile: cannot write " + path.string());
-}
-
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw std::runtime_error("readFile: cannot open " + path.string());
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                    std::istreambuf_iterator<char>());
-    if (file.bad())
-        throw std::runtime_error("readFile: cannot read " + path.string());
-    return bytes;
 }
 
 } // namespace cutshape::pictures

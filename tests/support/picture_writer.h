@@ -53,15 +53,18 @@ std::vector<std::uint8_t> writeBmp24(const Image& image);
 enum class Bmp8Compression { None, Rle8 };
 
 // The 8-bit BMP and the GIF writers store the image's own palette, its colours in order of
-// first appearance (row by row); they throw std::invalid_argument for more than 256 colours.
+// first appearance (row by row).
 
-// 8 bits per pixel, bottom-up, uncompressed or run-length encoded.
+// 8 bits per pixel, bottom-up, uncompressed or run-length encoded; throws
+// std::invalid_argument for more than 256 colours.
 std::vector<std::uint8_t> writeBmp8(const Image& image,
                                     Bmp8Compression compression = Bmp8Compression::None);
 
-// GIF 89a, one image, global palette, LZW with variable code width. When `transparent` names
-// a colour of the image, a Graphic Control Extension marks its palette index transparent (a
-// colour the image lacks marks nothing).
+// GIF 89a of a picture of one or two colours (the tests' figures): one image, a global
+// table of two entries, and LZW data that gives each pixel a code of its own, so the file is
+// about 4.5 bits a pixel. When `transparent` is given, a Graphic Control Extension marks its
+// palette index transparent. Throws std::invalid_argument for more than two colours and for
+// a transparent colour the image lacks.
 std::vector<std::uint8_t> writeGif(const Image& image, std::optional<core::Color> transparent = {});
 
 // An icon file with one image of at most 256 x 256 pixels: 24-bit colour data plus the 1-bit
@@ -69,8 +72,7 @@ std::vector<std::uint8_t> writeGif(const Image& image, std::optional<core::Color
 // colour data, so drawing the icon leaves the background there untouched.
 std::vector<std::uint8_t> writeIco(const Image& image, std::optional<core::Color> transparent = {});
 
-// Throw std::runtime_error naming the file when it cannot be written or read.
+// Throws std::runtime_error naming the file when it cannot be written.
 void writeFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
-std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 
 } // namespace cutshape::pictures

@@ -5,6 +5,7 @@
 #include "win/handles.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <system_error>
 #include <wincodec.h>
 
@@ -126,27 +127,21 @@ std::vector<std::uint8_t> makePlaceableMetafile(int widthPx, int heightPx, RECT 
     ::GetMetaFileBitsEx(metafile, static_cast<UINT>(body.size()), body.data());
     ::DeleteMetaFile(metafile);
 
-    // The placeable header: key, handle, bounds, units per inch, reserved, checksum.
-    const std::uint16_t words[10] = {0xCDD7,
-                                     0x9AC6,
-                                     0,
-                                     0,
-                                     0,
-                                     static_cast<std::uint16_t>(widthPx * kUnitsPerPixel),
-                                     static_cast<std::uint16_t>(heightPx * kUnitsPerPixel),
-                                     1440,
-                                     0,
-                                     0};
-    std::uint16_t checksum = 0;
-    for (const std::uint16_t word : words)
-        checksum ^= word;
+    // The placeable header: key, handle, bounds, units per inch, reserved, then the checksum
+    // of those ten words.
     std::vector<std::uint8_t> bytes;
-    for (const std::uint16_t word : words) {
+    std::uint16_t checksum = 0;
+    const auto put = [&](std::uint16_t word) {
         bytes.push_back(static_cast<std::uint8_t>(word));
         bytes.push_back(static_cast<std::uint8_t>(word >> 8));
-    }
-    bytes.push_back(static_cast<std::uint8_t>(checksum));
-    bytes.push_back(static_cast<std::uint8_t>(checksum >> 8));
+        checksum ^= word;
+    };
+    const auto width = static_cast<std::uint16_t>(widthPx * kUnitsPerPixel);
+    const auto height = static_cast<std::uint16_t>(heightPx * kUnitsPerPixel);
+    for (const std::uint16_t word :
+         std::initializer_list<std::uint16_t>{0xCDD7, 0x9AC6, 0, 0, 0, width, height, 1440, 0, 0})
+        put(word);
+    put(checksum);
     bytes.insert(bytes.end(), body.begin(), body.end());
     return bytes;
 }
