@@ -2,6 +2,7 @@
 // handlers use.
 #include "forms/form_description.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -10,7 +11,7 @@ namespace cutshape::forms {
 namespace {
 
 FormDescription demoForm(const std::string& path) {
-    std::ifstream in(std::string(CUTSHAPE_SOURCE_DIR) + "/" + path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(CUTSHAPE_SOURCE_DIR) / path, std::ios::binary);
     EXPECT_TRUE(in) << path;
     std::ostringstream text;
     text << in.rdbuf();
