@@ -1,5 +1,5 @@
-# Resources, exports and registration of Cutshape.ocx, and the build steps that make the
-# exact type library and the toolbox picture. Included at the end of control/CMakeLists.txt.
+# Resources, exports and registration of Cutshape.ocx, and the build step that makes the
+# exact type library. Included at the end of control/CMakeLists.txt.
 #
 # widl cannot express everything the library must hold, so its output Cutshape.widl.tlb goes
 # through the build machine's tool typelib_patch (tools/typelib_patch).
@@ -18,15 +18,12 @@ add_custom_command(
     COMMENT "Patching the type library into its exact form"
     VERBATIM)
 
-set(CUTSHAPE_TOOLBOX_BITMAP ${CUTSHAPE_GENERATED}/toolbox.bmp)
-add_custom_command(
-    OUTPUT ${CUTSHAPE_TOOLBOX_BITMAP}
-    COMMAND cutshape_host::toolbox_bitmap ${CUTSHAPE_TOOLBOX_BITMAP}
-    DEPENDS $<TARGET_FILE:cutshape_host::toolbox_bitmap>
-    COMMENT "Drawing the toolbox picture"
-    VERBATIM)
+# The toolbox picture and the About box's icons are files of their own (resources/).
+set(CUTSHAPE_RESOURCE_FILES ${CMAKE_CURRENT_SOURCE_DIR}/resources/toolbox.bmp
+    ${CMAKE_CURRENT_SOURCE_DIR}/resources/about_question.ico
+    ${CMAKE_CURRENT_SOURCE_DIR}/resources/about_tablet.ico)
 
-add_custom_target(cutshape_library_resources DEPENDS ${CUTSHAPE_TYPELIB} ${CUTSHAPE_TOOLBOX_BITMAP})
+add_custom_target(cutshape_library_resources DEPENDS ${CUTSHAPE_TYPELIB})
 
 add_library(cutshape_registration STATIC registration.cpp compatibility_map.cpp)
 target_link_libraries(cutshape_registration PUBLIC cutshape_win cutshape_interfaces oleaut32 ole32
@@ -35,10 +32,11 @@ target_link_libraries(cutshape_registration PUBLIC cutshape_win cutshape_interfa
 if(TARGET cutshape_ocx)
     target_sources(cutshape_ocx PRIVATE cutshape.rc cutshape.def)
     target_link_libraries(cutshape_ocx PRIVATE cutshape_registration)
-    # windres finds the generated type library and picture through the include path.
-    target_include_directories(cutshape_ocx PRIVATE ${CUTSHAPE_GENERATED})
+    # windres finds the generated files and the pictures through the include path.
+    target_include_directories(cutshape_ocx PRIVATE ${CUTSHAPE_GENERATED}
+                                                    ${CMAKE_CURRENT_SOURCE_DIR}/resources)
     set_source_files_properties(
-        cutshape.rc PROPERTIES OBJECT_DEPENDS "${CUTSHAPE_TYPELIB};${CUTSHAPE_TOOLBOX_BITMAP};\
-${CUTSHAPE_ABOUT_ICONS};${CUTSHAPE_COMPATIBILITY_MAPS}")
+        cutshape.rc PROPERTIES OBJECT_DEPENDS "${CUTSHAPE_TYPELIB};${CUTSHAPE_RESOURCE_FILES};\
+${CUTSHAPE_COMPATIBILITY_MAPS}")
     add_dependencies(cutshape_ocx cutshape_library_resources)
 endif()

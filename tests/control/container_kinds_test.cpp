@@ -44,17 +44,6 @@ protected:
         ASSERT_EQ(put(control, dispid::kMaskColor, variantOf(LONG{kMask})).status, S_OK);
     }
 
-    static core::Rects windowRegion(HWND window) {
-        win::UniqueRegion region = win::createEmptyRegion();
-        if (::GetWindowRgn(window, region.get()) == ERROR)
-            return {};
-        return win::regionRects(region.get());
-    }
-    static SIZE windowSize(HWND window) {
-        RECT rect{};
-        ::GetWindowRect(window, &rect);
-        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-    }
     // Where the window's painted background differs from `image` inside its client area
     // ("" when it shows the picture from the client area's corner).
     static std::string backgroundMismatch(HWND window, const Image& image) {
@@ -86,8 +75,7 @@ TEST_P(ShapedContainer, LoadGivesTheFigureAndRestoreTheRememberedRectangle) {
     const Image image = makeFigure(120, 90, kMask, kFigure);
     const runtime::Picture picture = pictureFile(L"figure.bmp", image);
 
-    const Call load =
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())});
+    const Call load = loadCall(hosted.control.get(), picture);
     ASSERT_EQ(load.status, S_OK) << narrow(load.description());
     EXPECT_EQ(windowSize(window).cx, 120);
     EXPECT_EQ(windowSize(window).cy, 90);
@@ -133,9 +121,7 @@ TEST_F(ContainerKinds, ParentWithoutHwndIsNeverAskedForItsSize) {
     showPictureAndMask(hosted.control.get());
     const Image image = makeFigure(100, 70, kMask, kFigure);
     const runtime::Picture picture = pictureFile(L"points.bmp", image);
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), picture).status, S_OK);
     ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
     ASSERT_EQ(call(hosted.control.get(), dispid::kRefresh).status, S_OK);
     // Everything went to the window: the Parent was not called at all.
@@ -154,9 +140,7 @@ TEST_F(ContainerKinds, SizePutsThatDoNotTakeAreMadeGoodOnTheWindow) {
     showPictureAndMask(hosted.control.get());
     const Image image = makeFigure(150, 110, kMask, kFigure);
     const runtime::Picture picture = pictureFile(L"fixed.bmp", image);
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), picture).status, S_OK);
     EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, 150);
     EXPECT_EQ(windowSize(hosted.form->hwnd()).cy, 110);
     // The Parent was still used by name, in the order the form is used.
@@ -179,9 +163,7 @@ TEST_F(ContainerKinds, FormWhoseSizePutsTakeIsSizedOnlyByThem) {
     });
     showPictureAndMask(hosted.control.get());
     const runtime::Picture picture = pictureFile(L"form.bmp", makeFigure(130, 95, kMask, kFigure));
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), picture).status, S_OK);
     EXPECT_EQ(sizings, 2);
     ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
     EXPECT_EQ(sizings, 4);
@@ -200,8 +182,7 @@ TEST_F(ContainerKinds, ReadOnlyWidthFailsSayingWhyAndLeavesTheWindow) {
     ASSERT_EQ(put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{kMask})).status, S_OK);
     const runtime::Picture picture = pictureFile(L"ro.bmp", makeFigure(90, 60, kMask, kFigure));
 
-    const Call load =
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())});
+    const Call load = loadCall(hosted.control.get(), picture);
     const Call restore = call(hosted.control.get(), dispid::kRestore);
     for (const Call* failed : {&load, &restore}) {
         ASSERT_EQ(failed->status, DISP_E_EXCEPTION);

@@ -72,6 +72,10 @@ Call call(IDispatch* object, DISPID id, std::vector<VARIANT> arguments) {
     return invoke(object, id, DISPATCH_METHOD, std::move(arguments));
 }
 
+Call loadCall(IDispatch* control, const runtime::Picture& picture) {
+    return call(control, dispid::kLoad, {variantOf(picture.dispatch().get())});
+}
+
 VARIANT variantOf(IDispatch* object) {
     return variantOfType(VT_DISPATCH, object);
 }

@@ -6,6 +6,7 @@
 #include "container/control_site.h"
 #include "container/form.h"
 #include "container/property_bag.h"
+#include "runtime/picture.h"
 #include "win/com_ptr.h"
 #include "win/variant.h"
 
@@ -76,6 +77,8 @@ Call get(IDispatch* object, DISPID id);
 Call put(IDispatch* object, DISPID id, VARIANT value);
 Call putRef(IDispatch* object, DISPID id, IDispatch* value);
 Call call(IDispatch* object, DISPID id, std::vector<VARIANT> arguments = {});
+// Load with `picture`.
+Call loadCall(IDispatch* control, const runtime::Picture& picture);
 
 // A variant of `type` holding `value`'s bytes: every member of a VARIANT's value starts at
 // the same offset, so this serves every type of up to eight bytes.

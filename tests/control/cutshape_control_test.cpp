@@ -34,20 +34,6 @@ protected:
         return container::FormDesign{L"Cutshape test form", 4800, 3600, 2, true};
     }
 
-    // The window's region as rectangles; empty when it has none.
-    static core::Rects windowRegion(HWND window) {
-        win::UniqueRegion region = win::createEmptyRegion();
-        if (::GetWindowRgn(window, region.get()) == ERROR)
-            return {};
-        return win::regionRects(region.get());
-    }
-
-    static SIZE windowSize(HWND window) {
-        RECT rect{};
-        ::GetWindowRect(window, &rect);
-        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-    }
-
     TempFolder folder_;
 };
 
@@ -190,9 +176,7 @@ TEST_F(CutshapeControl, NewResolutionShapesOrRestoresTheFormAgainAtIt) {
     // pixel samples the picture does not depend on how the system rounds.
     const Image image = makeFigure(120, 90);
     const runtime::Picture picture = pictureFile(L"dpi.bmp", image);
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), picture).status, S_OK);
 
     changeResolution(window, screenDpi, 144);
     const Image at144 = scaledForDpi(image, 144);
@@ -219,7 +203,7 @@ TEST_F(CutshapeControl, NewResolutionShapesOrRestoresTheFormAgainAtIt) {
 TEST_F(CutshapeControl, LoadWithoutAnySiteRaisesAClearErrorInsteadOfCrashing) {
     const auto control = ControlLibrary::instance().create().query<IDispatch>();
     const runtime::Picture picture = pictureFile(L"nosite.bmp", makeFigure(40, 30));
-    const Call load = call(control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())});
+    const Call load = loadCall(control.get(), picture);
     ASSERT_EQ(load.status, DISP_E_EXCEPTION);
     EXPECT_EQ(load.exception.scode, STD_CTL_SCODE(398));
     EXPECT_NE(load.description().find(L"Client site not available"), std::wstring::npos);
@@ -234,9 +218,7 @@ TEST_F(CutshapeControl, AutomaticMaskColorCutsThePicturesTopLeftColour) {
     put(hosted.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true));
     const Image image = makeFigure(140, 60, 0x0000FF00, 0x00000000);
     const runtime::Picture picture = pictureFile(L"a.bmp", image);
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(picture.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), picture).status, S_OK);
     EXPECT_EQ(figureMismatch(windowRegion(hosted.form->hwnd()), image, 0x0000FF00), "");
     EXPECT_TRUE(hosted.form->picture() == picture); // shared, not copied
 }
@@ -257,9 +239,7 @@ TEST_F(CutshapeControl, PictureWhoseSizeCannotBeReadIsAnErrorAndChangesNothing) 
     put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
     const Image image = makeFigure(120, 90);
     const runtime::Picture shaped = pictureFile(L"shaped.bmp", image);
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(shaped.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), shaped).status, S_OK);
     const core::Rects region = windowRegion(hosted.form->hwnd());
 
     for (const bool widthFails : {true, false}) {
@@ -288,9 +268,7 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     HostedControl hosted(formDesign(), true);
     put(hosted.control.get(), dispid::kMaskColor, variantOf(LONG{0x00FFFFFF}));
     const runtime::Picture shaped = pictureFile(L"shaped.bmp", makeFigure(120, 90));
-    ASSERT_EQ(
-        call(hosted.control.get(), dispid::kLoad, {variantOf(shaped.dispatch().get())}).status,
-        S_OK);
+    ASSERT_EQ(loadCall(hosted.control.get(), shaped).status, S_OK);
     const core::Rects region = windowRegion(hosted.form->hwnd());
 
     const auto himetricX = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiX()); };

@@ -59,24 +59,13 @@ protected:
     runtime::Picture picture(const std::wstring& name, const Image& image) {
         return runtime::loadPicture(folder_.write(name, writeBmp24(image)).wstring());
     }
-    Call load(const runtime::Picture& shown) {
-        return call(control_.get(), dispid::kLoad, {variantOf(shown.dispatch().get())});
-    }
+    Call load(const runtime::Picture& shown) { return loadCall(control_.get(), shown); }
     static std::string text(const Call& call) {
         const std::wstring description = call.description();
         return std::string(description.begin(), description.end());
     }
-    core::Rects windowRegion() const {
-        win::UniqueRegion region = win::createEmptyRegion();
-        if (::GetWindowRgn(form_->hwnd(), region.get()) == ERROR)
-            return {};
-        return win::regionRects(region.get());
-    }
-    SIZE windowSize() const {
-        RECT rect{};
-        ::GetWindowRect(form_->hwnd(), &rect);
-        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-    }
+    core::Rects windowRegion() const { return testing::windowRegion(form_->hwnd()); }
+    SIZE windowSize() const { return testing::windowSize(form_->hwnd()); }
     static std::string figureMismatch(const core::Rects& rects, const Image& image) {
         return test::regionMismatch(
             rects, test::referenceFigure(image.view(), image.width(), image.height(), kWhite));

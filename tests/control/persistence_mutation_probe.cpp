@@ -19,6 +19,7 @@
 #include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
+#include "tests/support/windows_pictures.h"
 #include "win/region.h"
 
 #include <cstdio>
@@ -180,10 +181,8 @@ std::string validStateFault(const ValidSave& valid, bool fromStream) {
     const Call load = call(hosted->control.get(), dispid::kLoad);
     if (load.status != S_OK)
         return "Load of the restored picture answered " + hexOf(load.status);
-    win::UniqueRegion region = win::createEmptyRegion();
-    ::GetWindowRgn(hosted->form->hwnd(), region.get());
     if (std::string fault = test::regionMismatch(
-            win::regionRects(region.get()),
+            windowRegion(hosted->form->hwnd()),
             test::referenceFigure(valid.image.view(), kWidthPx, kHeightPx, kWhite));
         !fault.empty())
         return "the restored picture does not shape the form: " + fault;

@@ -108,17 +108,8 @@ protected:
         return runtime::loadPicture(
             folder_.write(name, testing::writeBmp24(testing::makeFigure(width, height))).wstring());
     }
-    core::Rects windowRegion() {
-        win::UniqueRegion region = win::createEmptyRegion();
-        ::GetWindowRgn(window_.get(), region.get());
-        return win::regionRects(region.get());
-    }
-
-    SIZE windowSize() {
-        RECT rect{};
-        ::GetWindowRect(window_.get(), &rect);
-        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
-    }
+    core::Rects windowRegion() { return testing::windowRegion(window_.get()); }
+    SIZE windowSize() { return testing::windowSize(window_.get()); }
 
     FormLog log_;
     win::UniqueWindow window_;

@@ -56,20 +56,19 @@ protected:
     HMODULE module_ = nullptr;
 };
 
-TEST_F(LibraryResources, DefaultInterfaceMapPairsTheEarlierIdentifierWithTheCurrentOne) {
-    const auto pairs = readCompatibilityMap(module_, cutshape::control::kDefaultInterfaceMap);
-    ASSERT_EQ(pairs.size(), 1u);
-    EXPECT_TRUE(IsEqualGUID(pairs[0].first, kEarlierDefault));
-    EXPECT_TRUE(IsEqualGUID(pairs[0].second, IID__Cutshape));
-    EXPECT_EQ(resource(L"_IID_CUTSHAPE", MAKEINTRESOURCEW(1), 0).size(), 36u);
-}
-
-TEST_F(LibraryResources, EventInterfaceMapPairsTheEarlierIdentifierWithTheCurrentOne) {
-    const auto pairs = readCompatibilityMap(module_, cutshape::control::kEventInterfaceMap);
-    ASSERT_EQ(pairs.size(), 1u);
-    EXPECT_TRUE(IsEqualGUID(pairs[0].first, kEarlierEvents));
-    EXPECT_TRUE(IsEqualGUID(pairs[0].second, DIID___Cutshape));
-    EXPECT_EQ(resource(L"_SRCIID_CUTSHAPE", MAKEINTRESOURCEW(1), 0).size(), 36u);
+TEST_F(LibraryResources, EachMapPairsTheEarlierIdentifierWithTheCurrentOne) {
+    const struct {
+        const wchar_t* map;
+        GUID earlier, current;
+    } maps[] = {{cutshape::control::kDefaultInterfaceMap, kEarlierDefault, IID__Cutshape},
+                {cutshape::control::kEventInterfaceMap, kEarlierEvents, DIID___Cutshape}};
+    for (const auto& [map, earlier, current] : maps) {
+        const auto pairs = readCompatibilityMap(module_, map);
+        ASSERT_EQ(pairs.size(), 1u);
+        EXPECT_TRUE(IsEqualGUID(pairs[0].first, earlier));
+        EXPECT_TRUE(IsEqualGUID(pairs[0].second, current));
+        EXPECT_EQ(resource(map, MAKEINTRESOURCEW(1), 0).size(), 36u);
+    }
 }
 
 TEST_F(LibraryResources, MissingMapIsAnError) {

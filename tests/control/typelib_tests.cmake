@@ -14,7 +14,7 @@ cutshape_add_test(control_typelib_resources_test SOURCES typelib_resources_test.
                   LIBRARIES cutshape_registration cutshape_interfaces version)
 target_compile_definitions(control_typelib_resources_test PRIVATE
     CUTSHAPE_OCX_FILE=L"$<TARGET_FILE:cutshape_ocx>"
-    CUTSHAPE_TOOLBOX_BMP="${CUTSHAPE_CONTROL_GENERATED}/toolbox.bmp")
+    CUTSHAPE_TOOLBOX_BMP="${PROJECT_SOURCE_DIR}/control/resources/toolbox.bmp")
 add_dependencies(control_typelib_resources_test cutshape_ocx)
 
 if(CMAKE_CROSSCOMPILING_EMULATOR)

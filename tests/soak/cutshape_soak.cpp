@@ -67,7 +67,7 @@ void prepare(IDispatch* control) {
 }
 
 void loadAndRestore(IDispatch* control, const runtime::Picture& picture) {
-    expectSuccess(call(control, dispid::kLoad, {variantOf(picture.dispatch().get())}));
+    expectSuccess(loadCall(control, picture));
     expectSuccess(call(control, dispid::kRestore));
 }
 

@@ -3,6 +3,7 @@
 #include "win/com_ptr.h"
 #include "win/error.h"
 #include "win/handles.h"
+#include "win/region.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -144,6 +145,19 @@ std::vector<std::uint8_t> makePlaceableMetafile(int widthPx, int heightPx, RECT 
     put(checksum);
     bytes.insert(bytes.end(), body.begin(), body.end());
     return bytes;
+}
+
+SIZE windowSize(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+core::Rects windowRegion(HWND window) {
+    win::UniqueRegion region = win::createEmptyRegion();
+    if (::GetWindowRgn(window, region.get()) == ERROR)
+        return {};
+    return win::regionRects(region.get());
 }
 
 } // namespace cutshape::testing

@@ -1,7 +1,8 @@
 #pragma once
-// Test helpers that need Windows: a temporary folder, and picture files only the system can
-// encode (JPEG through WIC, metafiles through GDI).
+// Test helpers that need Windows: a temporary folder, picture files only the system can
+// encode (JPEG through WIC, metafiles through GDI), and a window's size and region.
 
+#include "core/rect.h"
 #include "tests/support/picture_files.h"
 
 #include <cstdint>
@@ -37,5 +38,9 @@ std::vector<std::uint8_t> makeEnhancedMetafile(int widthPx, int heightPx, RECT f
 
 // The same drawing as a placeable Windows metafile (1440 units per inch, 15 per pixel).
 std::vector<std::uint8_t> makePlaceableMetafile(int widthPx, int heightPx, RECT figure);
+
+// The window's outer size, and its region as rectangles (none when it has no region).
+SIZE windowSize(HWND window);
+core::Rects windowRegion(HWND window);
 
 } // namespace cutshape::testing
