@@ -13,6 +13,12 @@ using Color = std::uint32_t;
 // that can match such a pixel.
 inline constexpr Color kInvalidColor = 0xFFFFFFFFu;
 
+// A mask colour that no pixel inside an image has: with it, only transparency is cut.
+inline constexpr Color kNoMaskColor = 0xFF000000u;
+
+// The least opacity of a figure pixel, in an image with an alpha channel: half opaque.
+inline constexpr std::uint32_t kFigureAlpha = 128;
+
 // Converts an image word to the colour a pixel read returns: the unused byte is dropped.
 constexpr Color colorFromImageWord(std::uint32_t word) noexcept {
     return ((word & 0x000000FFu) << 16) | (word & 0x0000FF00u) | ((word & 0x00FF0000u) >> 16);

@@ -35,6 +35,13 @@ public:
         need(offset, 2);
         return static_cast<std::uint16_t>(bytes_[offset] << 8 | bytes_[offset + 1]);
     }
+    std::uint32_t u32be(std::size_t offset) const {
+        return static_cast<std::uint32_t>(u16be(offset)) << 16 | u16be(offset + 2);
+    }
+    std::span<const std::uint8_t> bytes(std::size_t offset, std::size_t count) const {
+        need(offset, count);
+        return bytes_.subspan(offset, count);
+    }
     std::uint32_t u32(std::size_t offset) const {
         need(offset, 4);
         return static_cast<std::uint32_t>(u16(offset)) | static_cast<std::uint32_t>(u16(offset + 2))
@@ -259,6 +266,74 @@ PictureHeader inspectMetafile(const Reader& in) {
     return sized(PictureFormat::Metafile, pixels(width), pixels(height));
 }
 
+// The CRC-32 of PNG chunks (ISO 3309, reflected, polynomial 0xEDB88320).
+std::uint32_t crc32(std::span<const std::uint8_t> bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// The chunks from the header to the end marker must all be in the file and intact, with image
+// data and, for a palette image, a palette before it.
+PictureHeader inspectPng(const Reader& in) {
+    constexpr std::size_t kSignature = 8;
+    if (in.u32be(kSignature) != 13 || !in.startsWith("\x89PNG\r\n\x1A\n") ||
+        std::memcmp(in.bytes(kSignature + 4, 4).data(), "IHDR", 4) != 0)
+        invalid("the PNG file does not start with its header");
+    const std::int64_t width = in.u32be(16);
+    const std::int64_t height = in.u32be(20);
+    const std::uint8_t depth = in.u8(24);
+    const std::uint8_t colourType = in.u8(25);
+    const bool depthFits = [&] {
+        switch (colourType) {
+        case 0:
+            return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+        case 3:
+            return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+        case 2:
+        case 4:
+        case 6:
+            return depth == 8 || depth == 16;
+        }
+        return false;
+    }();
+    if (!depthFits || in.u8(26) != 0 || in.u8(27) != 0 || in.u8(28) > 1)
+        invalid("the PNG header names an unknown kind of image");
+    if (width > 0x7FFFFFFF || height > 0x7FFFFFFF)
+        invalid("the PNG header is damaged");
+    const PictureHeader header = sized(PictureFormat::Png, width, height);
+
+    bool palette = false;
+    bool data = false;
+    for (std::size_t offset = kSignature;;) {
+        if (!in.has(offset, 12))
+            invalid("the PNG file is cut short");
+        const std::uint32_t length = in.u32be(offset);
+        if (length > 0x7FFFFFFF || !in.has(offset + 8, std::size_t{length} + 4))
+            invalid("the PNG file is cut short");
+        const std::span<const std::uint8_t> typed = in.bytes(offset + 4, 4 + std::size_t{length});
+        if (crc32(typed) != in.u32be(offset + 8 + length))
+            invalid("a chunk of the PNG file is damaged");
+        const auto is = [&](const char* type) { return std::memcmp(typed.data(), type, 4) == 0; };
+        if (is("PLTE"))
+            palette = true;
+        else if (is("IDAT") && colourType == 3 && !palette)
+            invalid("the PNG image has no palette");
+        else if (is("IDAT"))
+            data = true;
+        else if (is("IEND"))
+            break;
+        offset += 12 + std::size_t{length};
+    }
+    if (!data)
+        invalid("the PNG file holds no image data");
+    return header;
+}
+
 PictureHeader inspectEnhancedMetafile(const Reader& in) {
     const std::uint32_t fileSize = in.u32(48);
     if (fileSize > in.size() || fileSize < 88)
@@ -285,13 +360,15 @@ PictureHeader inspectPictureFile(std::span<const std::uint8_t> bytes) {
         return inspectGif(in);
     if (in.has(0, 3) && in.u8(0) == 0xFF && in.u8(1) == 0xD8 && in.u8(2) == 0xFF)
         return inspectJpeg(in);
+    if (in.startsWith("\x89PNG"))
+        return inspectPng(in);
     if (in.has(0, 4) && in.u16(0) == 0 && (in.u16(2) == 1 || in.u16(2) == 2))
         return inspectIcon(in);
     if (in.has(0, 4) && in.u32(0) == 0x9AC6CDD7u)
         return inspectMetafile(in);
     if (in.has(0, 44) && in.u32(0) == 1 && in.u32(40) == 0x464D4520u) // " EMF"
         return inspectEnhancedMetafile(in);
-    invalid("the file is not a BMP, GIF, JPEG, ICO, WMF or EMF picture");
+    invalid("the file is not a BMP, GIF, JPEG, PNG, ICO, WMF or EMF picture");
 }
 
 } // namespace cutshape::core

@@ -1,12 +1,12 @@
 // Every variant of the row scanner yields exactly the runs a per-pixel read would: maximal,
-// sorted, non-empty intervals of [0, scanWidth) whose colour differs from the mask, with
-// pixels beyond the image reading as kInvalidColor. The variants differ only in how many
-// pixels one compare covers.
+// sorted, non-empty intervals of [0, scanWidth) whose colour differs from the mask and, in an
+// image with alpha, whose opacity is at least kFigureAlpha, with pixels beyond the image
+// reading as kInvalidColor. The variants differ only in how many pixels one compare covers.
 //
 // Each variant turns 64 pixels at a time into a "figure" bit mask (bit i set when pixel
-// base + i differs from the mask) and reads the runs off the mask's transitions with
+// base + i is a figure pixel) and reads the runs off the mask's transitions with
 // count-trailing-zeros, so long runs cost one test per 64 pixels and a checkerboard costs one
-// bit scan per run boundary.
+// bit scan per run boundary. Images without alpha take a path with no opacity test at all.
 
 #include "core/run_scanner.h"
 
@@ -30,6 +30,17 @@ namespace {
 // Image words carry an unused top byte; only the colour bits take part in the compare.
 constexpr std::uint32_t kColorBits = 0x00FFFFFFu;
 constexpr Color kSystemColorBits = 0xFF000000u;
+// A mask word no pixel's colour bits equal: with it, only the opacity decides.
+constexpr std::uint32_t kNoMaskWord = 0xFFFFFFFFu;
+// kFigureAlpha is 128: a word is at least half opaque exactly when its sign bit is set, which
+// the vector variants test with one signed compare.
+static_assert(kFigureAlpha == 0x80);
+
+// Pixel by pixel: differs from the mask and, with alpha, is at least half opaque.
+template <bool Alpha>
+[[gnu::always_inline]] inline bool isFigure(std::uint32_t word, std::uint32_t maskWord) {
+    return (word & kColorBits) != maskWord && (!Alpha || (word >> 24) >= kFigureAlpha);
+}
 
 struct RunState {
     std::int32_t start = 0; // first pixel of the open run
@@ -65,35 +76,37 @@ struct RunState {
 struct PortableBlocks {
     static constexpr std::int32_t kGroup = 1;
 
+    template <bool Alpha>
     static std::uint64_t figureBits64(const std::uint32_t* pixels, std::uint32_t maskWord) {
         std::uint64_t bits = 0;
         for (int i = 0; i < 64; ++i)
-            bits |= std::uint64_t{(pixels[i] & kColorBits) != maskWord} << i;
+            bits |= std::uint64_t{isFigure<Alpha>(pixels[i], maskWord)} << i;
         return bits;
     }
+    template <bool Alpha>
     static std::uint32_t figureBitsGroup(const std::uint32_t* pixels, std::uint32_t maskWord) {
-        return (pixels[0] & kColorBits) != maskWord ? 1u : 0u;
+        return isFigure<Alpha>(pixels[0], maskWord) ? 1u : 0u;
     }
 };
 
 // Scans pixels [0, count) of an image row whose colour bits are compared with `maskWord`.
 // Pixels past the last whole block go by groups, then singly, so no read leaves the row.
-template <class Blocks>
+template <class Blocks, bool Alpha>
 [[gnu::always_inline]] inline void scanImagePart(const std::uint32_t* row, std::int32_t count,
                                                  std::uint32_t maskWord, RunState& state,
                                                  std::vector<Interval>& runs) {
     std::int32_t x = 0;
     for (; count - x >= 64; x += 64)
-        emitRuns(Blocks::figureBits64(row + x, maskWord), x, state, runs);
+        emitRuns(Blocks::template figureBits64<Alpha>(row + x, maskWord), x, state, runs);
     if (x == count)
         return;
     // The bits past `count` stay clear, so a run reaching the end closes at `count`.
     std::uint64_t bits = 0;
     std::int32_t i = 0;
     for (; count - x - i >= Blocks::kGroup; i += Blocks::kGroup)
-        bits |= std::uint64_t{Blocks::figureBitsGroup(row + x + i, maskWord)} << i;
+        bits |= std::uint64_t{Blocks::template figureBitsGroup<Alpha>(row + x + i, maskWord)} << i;
     for (; x + i < count; ++i)
-        bits |= std::uint64_t{(row[x + i] & kColorBits) != maskWord} << i;
+        bits |= std::uint64_t{isFigure<Alpha>(row[x + i], maskWord)} << i;
     emitRuns(bits, x, state, runs);
 }
 
@@ -112,13 +125,18 @@ template <class Blocks>
         return;
     }
     const std::int32_t inside = std::min(image.width, scanWidth);
-    if ((mask & kSystemColorBits) != 0) {
-        // No image word reads as a colour with a non-zero top byte.
+    // No image word reads as a colour with a non-zero top byte.
+    const bool anyColorMatches = (mask & kSystemColorBits) == 0;
+    if (!anyColorMatches && !image.hasAlpha) {
         runs.push_back({0, inside});
     } else {
         runs.reserve(static_cast<std::size_t>(inside) / 2 + 2);
         RunState state;
-        scanImagePart<Blocks>(image.row(y), inside, imageWordFromColor(mask), state, runs);
+        const std::uint32_t maskWord = anyColorMatches ? imageWordFromColor(mask) : kNoMaskWord;
+        if (image.hasAlpha)
+            scanImagePart<Blocks, true>(image.row(y), inside, maskWord, state, runs);
+        else
+            scanImagePart<Blocks, false>(image.row(y), inside, maskWord, state, runs);
         if (state.inRun)
             runs.push_back({state.start, inside});
     }
@@ -142,32 +160,40 @@ void scanRowPortable(const PixelView& image, std::int32_t y, std::int32_t scanWi
 struct Sse2Blocks {
     static constexpr std::int32_t kGroup = 4;
 
-    [[gnu::target("sse2")]] static __m128i equalLanes(const std::uint32_t* pixels,
-                                                      std::uint32_t maskWord) {
+    // All ones in the lanes of pixels that are cut: of the mask colour or, with alpha, less
+    // than half opaque (sign bit clear: the word is greater than -1).
+    template <bool Alpha>
+    [[gnu::target("sse2")]] static __m128i cutLanes(const std::uint32_t* pixels,
+                                                    std::uint32_t maskWord) {
         const __m128i words = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
         const __m128i colors = _mm_and_si128(words, _mm_set1_epi32(static_cast<int>(kColorBits)));
-        return _mm_cmpeq_epi32(colors, _mm_set1_epi32(static_cast<int>(maskWord)));
+        const __m128i equal = _mm_cmpeq_epi32(colors, _mm_set1_epi32(static_cast<int>(maskWord)));
+        if constexpr (Alpha)
+            return _mm_or_si128(equal, _mm_cmpgt_epi32(words, _mm_set1_epi32(-1)));
+        return equal;
     }
+    template <bool Alpha>
     [[gnu::target("sse2")]] static std::uint64_t figureBits64(const std::uint32_t* pixels,
                                                               std::uint32_t maskWord) {
-        std::uint64_t equal = 0;
+        std::uint64_t cut = 0;
         for (int k = 0; k < 4; ++k) {
             const std::uint32_t* p = pixels + 16 * k;
             const __m128i low =
-                _mm_packs_epi32(equalLanes(p, maskWord), equalLanes(p + 4, maskWord));
-            const __m128i high =
-                _mm_packs_epi32(equalLanes(p + 8, maskWord), equalLanes(p + 12, maskWord));
+                _mm_packs_epi32(cutLanes<Alpha>(p, maskWord), cutLanes<Alpha>(p + 4, maskWord));
+            const __m128i high = _mm_packs_epi32(cutLanes<Alpha>(p + 8, maskWord),
+                                                 cutLanes<Alpha>(p + 12, maskWord));
             const auto bytes =
                 static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
-            equal |= std::uint64_t{bytes} << (16 * k);
+            cut |= std::uint64_t{bytes} << (16 * k);
         }
-        return ~equal;
+        return ~cut;
     }
+    template <bool Alpha>
     [[gnu::target("sse2")]] static std::uint32_t figureBitsGroup(const std::uint32_t* pixels,
                                                                  std::uint32_t maskWord) {
-        const auto equal = static_cast<std::uint32_t>(
-            _mm_movemask_ps(_mm_castsi128_ps(equalLanes(pixels, maskWord))));
-        return ~equal & 0xFu;
+        const auto cut = static_cast<std::uint32_t>(
+            _mm_movemask_ps(_mm_castsi128_ps(cutLanes<Alpha>(pixels, maskWord))));
+        return ~cut & 0xFu;
     }
 };
 
@@ -176,34 +202,42 @@ struct Sse2Blocks {
 struct Avx2Blocks {
     static constexpr std::int32_t kGroup = 8;
 
-    [[gnu::target("avx2")]] static __m256i equalLanes(const std::uint32_t* pixels,
-                                                      std::uint32_t maskWord) {
+    template <bool Alpha>
+    [[gnu::target("avx2")]] static __m256i cutLanes(const std::uint32_t* pixels,
+                                                    std::uint32_t maskWord) {
         const __m256i words = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels));
         const __m256i colors =
             _mm256_and_si256(words, _mm256_set1_epi32(static_cast<int>(kColorBits)));
-        return _mm256_cmpeq_epi32(colors, _mm256_set1_epi32(static_cast<int>(maskWord)));
+        const __m256i equal =
+            _mm256_cmpeq_epi32(colors, _mm256_set1_epi32(static_cast<int>(maskWord)));
+        if constexpr (Alpha)
+            return _mm256_or_si256(equal, _mm256_cmpgt_epi32(words, _mm256_set1_epi32(-1)));
+        return equal;
     }
-    [[gnu::target("avx2")]] static std::uint32_t equalBits32(const std::uint32_t* p,
-                                                             std::uint32_t maskWord) {
+    template <bool Alpha>
+    [[gnu::target("avx2")]] static std::uint32_t cutBits32(const std::uint32_t* p,
+                                                           std::uint32_t maskWord) {
         const __m256i low =
-            _mm256_packs_epi32(equalLanes(p, maskWord), equalLanes(p + 8, maskWord));
-        const __m256i high =
-            _mm256_packs_epi32(equalLanes(p + 16, maskWord), equalLanes(p + 24, maskWord));
+            _mm256_packs_epi32(cutLanes<Alpha>(p, maskWord), cutLanes<Alpha>(p + 8, maskWord));
+        const __m256i high = _mm256_packs_epi32(cutLanes<Alpha>(p + 16, maskWord),
+                                                cutLanes<Alpha>(p + 24, maskWord));
         const __m256i bytes = _mm256_permutevar8x32_epi32(
             _mm256_packs_epi16(low, high), _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
         return static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
     }
+    template <bool Alpha>
     [[gnu::target("avx2")]] static std::uint64_t figureBits64(const std::uint32_t* pixels,
                                                               std::uint32_t maskWord) {
-        const std::uint64_t equal = std::uint64_t{equalBits32(pixels, maskWord)} |
-                                    std::uint64_t{equalBits32(pixels + 32, maskWord)} << 32;
-        return ~equal;
+        const std::uint64_t cut = std::uint64_t{cutBits32<Alpha>(pixels, maskWord)} |
+                                  std::uint64_t{cutBits32<Alpha>(pixels + 32, maskWord)} << 32;
+        return ~cut;
     }
+    template <bool Alpha>
     [[gnu::target("avx2")]] static std::uint32_t figureBitsGroup(const std::uint32_t* pixels,
                                                                  std::uint32_t maskWord) {
-        const auto equal = static_cast<std::uint32_t>(
-            _mm256_movemask_ps(_mm256_castsi256_ps(equalLanes(pixels, maskWord))));
-        return ~equal & 0xFFu;
+        const auto cut = static_cast<std::uint32_t>(
+            _mm256_movemask_ps(_mm256_castsi256_ps(cutLanes<Alpha>(pixels, maskWord))));
+        return ~cut & 0xFFu;
     }
 };
 

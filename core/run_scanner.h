@@ -1,9 +1,10 @@
 #pragma once
-// Finds the runs of one row: the maximal intervals of [0, scanWidth) whose pixels differ
-// from the mask colour. Pixels outside the image read as kInvalidColor, exactly as a
+// Finds the runs of one row: the maximal intervals of [0, scanWidth) of figure pixels, those
+// whose colour differs from the mask colour and, in an image with alpha, that are at least
+// half opaque (kFigureAlpha). Pixels outside the image read as kInvalidColor, exactly as a
 // per-pixel read beyond the image would, so the scan area may exceed the image.
 // Pixels are compared as raw colours: a mask colour with a non-zero top byte (a system
-// colour) equals no pixel inside the image.
+// colour, kNoMaskColor) equals no pixel inside the image.
 
 #include "core/color.h"
 #include "core/pixel_view.h"

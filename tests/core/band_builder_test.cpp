@@ -162,9 +162,13 @@ RandomCase randomCase(std::mt19937& random, int trial) {
         c.mask = kInvalidColor;
     else if (trial % 29 == 0)
         c.mask = 0x8000000F;
+    else if (trial % 7 == 0)
+        c.mask = kNoMaskColor;
     c.scanWidth = uniform(0, 3) == 0 ? width + uniform(-3, 5) : width;
     c.scanHeight = uniform(0, 3) == 0 ? height + uniform(-3, 5) : height;
     c.image = test::makeImage(width, height, width + uniform(0, 7), 0);
+    // Every third image has alpha; the top bytes are random either way.
+    c.image.hasAlpha = trial % 3 == 1;
     for (std::uint32_t& word : c.image.words)
         word = next32(random); // the padding keeps this; a read past a row's end would show
 
@@ -183,7 +187,7 @@ RandomCase randomCase(std::mt19937& random, int trial) {
         for (std::int32_t x = 0; x < width; ++x) {
             std::uint32_t colour = maskWord;
             if (copy) {
-                colour = c.image.word(x, y - 1) & 0x00FFFFFFu;
+                colour = c.image.word(x, y - 1);
             } else if (pattern == 0) {
                 if (uniform(0, 99) < density)
                     colour = figureWord();
@@ -199,7 +203,7 @@ RandomCase randomCase(std::mt19937& random, int trial) {
             } else if ((x / (1 + density / 10)) % 2 == 0) {
                 colour = figureWord();
             }
-            c.image.word(x, y) = colour | (next32(random) & 0xFF000000u);
+            c.image.word(x, y) = copy ? colour : colour | (next32(random) & 0xFF000000u);
         }
     }
     return c;

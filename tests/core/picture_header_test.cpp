@@ -4,6 +4,7 @@
 #include "core/picture_header.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -242,11 +243,55 @@ Bytes enhancedMetafile(Box frame, Box bounds) {
     return file.take();
 }
 
+// A PNG file: the signature, the header, a palette when asked, image data (never decoded
+// here) and the end marker, each chunk with its CRC-32 (computed bytewise from a table here).
+struct PngLayout {
+    std::uint32_t width = 5, height = 4;
+    std::uint8_t depth = 8, colourType = 6, interlace = 0;
+    bool palette = false, data = true;
+};
+void pngChunk(FileBuilder& file, const char* type, const Bytes& data) {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> entries{};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            entries[n] = c;
+        }
+        return entries;
+    }();
+    Bytes typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : typed)
+        crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    const auto u32be = [&](std::uint32_t v) { file.u16be(v >> 16).u16be(v & 0xFFFF); };
+    u32be(static_cast<std::uint32_t>(data.size()));
+    file.text(std::string_view(reinterpret_cast<const char*>(typed.data()), typed.size()));
+    u32be(~crc);
+}
+Bytes pngFile(const PngLayout& png) {
+    FileBuilder file;
+    file.text("\x89PNG\r\n\x1A\n");
+    FileBuilder header;
+    header.u16be(png.width >> 16).u16be(png.width & 0xFFFF);
+    header.u16be(png.height >> 16).u16be(png.height & 0xFFFF);
+    header.u8(png.depth).u8(png.colourType).u8(0).u8(0).u8(png.interlace);
+    pngChunk(file, "IHDR", header.take());
+    if (png.palette)
+        pngChunk(file, "PLTE", Bytes(6, 0x80));
+    if (png.data)
+        pngChunk(file, "IDAT", Bytes{0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+    pngChunk(file, "IEND", {});
+    return file.take();
+}
+
 // ---- verdicts --------------------------------------------------------------------------
 
 // In the order of PictureFormat.
 constexpr const char* kFormatNames[] = {"bitmap", "gif",      "jpeg",
-                                        "icon",   "metafile", "enhanced metafile"};
+                                        "png",    "icon",     "metafile", "enhanced metafile"};
 
 // "bitmap 3x2" for an accepted file; "invalid: <reason>" or "too large: <reason>" for a
 // refused one.
@@ -321,6 +366,11 @@ std::vector<FileCase> acceptedFiles() {
         {"JpegArithmeticTableIsNoFrameHeader", jpegFile({.tableMarker = 0xCC}), "jpeg 8x6"},
         {"JpegFillByteBeforeAMarker", jpegFile({.fillByte = true}), "jpeg 8x6"},
         {"JpegPaddedAfterItsEnd", jpegFile({.padding = 3}), "jpeg 8x6", 3},
+        {"PngRgba", pngFile({}), "png 5x4"},
+        {"PngPaletteInterlaced",
+         pngFile({.depth = 4, .colourType = 3, .interlace = 1, .palette = true}), "png 5x4"},
+        {"PngGrey16", pngFile({.width = 300, .height = 2, .depth = 16, .colourType = 0}),
+         "png 300x2"},
         {"IconOfSize256", iconFile({{0, 0}}), "icon 256x256"},
         {"IconSizedByItsFirstImage", iconFile({{48, 24}, {16, 16, 40}}), "icon 48x24"},
         {"Cursor", iconFile({{32, 32}}, 2), "icon 32x32"},
@@ -392,6 +442,10 @@ std::vector<FileCase> sizedFiles() {
          gifFile({.width = 1, .height = 1, .imageWidth = side + 1, .imageHeight = side}),
          "too large"},
         {"JpegAtTheLimit", jpegFile({.width = side, .height = side}), "jpeg 16384x16384"},
+        {"PngAtTheLimit", pngFile({.width = side, .height = side}), "png 16384x16384"},
+        {"PngOneRowMore", pngFile({.width = side, .height = side + 1u}), "too large"},
+        {"PngNoHeight", pngFile({.height = 0}), "invalid"},
+        {"PngWidthBeyond31Bits", pngFile({.width = 0x80000000u, .height = 1}), "invalid"},
         {"JpegOneRowMore", jpegFile({.width = side, .height = side + 1}), "too large"},
         {"MetafileAtTheLimit", placeableMetafile(0, 0, kLimitSide, kLimitSide, 96),
          "metafile 16384x16384"},
@@ -444,6 +498,7 @@ std::vector<FileCase> damagedFiles() {
     const std::size_t gifImage = 13 + 6; // after the header and the 2-entry global table
     const Bytes jpeg = jpegFile({});
     const Bytes icon = iconFile({{32, 32}, {16, 16}});
+    const Bytes png = pngFile({});
     const Bytes metafile = placeableMetafile(0, 0, 96, 96, 96);
     const Bytes emf = enhancedMetafile({0, 0, 2540, 2540}, {0, 0, 95, 95});
     return {
@@ -475,6 +530,12 @@ std::vector<FileCase> damagedFiles() {
          "invalid"},
         {"JpegEndBeforeAFrameHeader", withInserted(jpeg, 2, {0xFF, 0xD9, 0, 2}), "invalid"},
         {"JpegSegmentWithoutMarker", withBytes(jpeg, 20, {0x00}), "invalid"},
+        {"PngDamagedData", withBytes(png, png.size() - 12 - 5, {0x55}), "invalid"},
+        {"PngHeaderOf12Bytes", withBytes(png, 11, {12}), "invalid"},
+        {"PngRgbaOf4Bits", pngFile({.depth = 4}), "invalid"},
+        {"PngColourType5", pngFile({.colourType = 5}), "invalid"},
+        {"PngPaletteImageWithoutPalette", pngFile({.colourType = 3}), "invalid"},
+        {"PngWithoutImageData", pngFile({.data = false}), "invalid"},
         {"IconWithoutImages", withU16(icon, 4, 0), "invalid"},
         {"IconEmptyImage", withU32(icon, 6 + 8, 0), "invalid"},
         {"IconImageOffsetWrapsAround", withU32(icon, 6 + 12, 0xFFFFFFF0), "invalid"},
@@ -495,6 +556,7 @@ std::vector<FileCase> unknownFiles() {
         {"BitmapSignatureBA", withBytes(bitmapFile({}), 1, {'A'}), "invalid"},
         {"Gif88a", gifFile({.version = "GIF88a"}), "invalid"},
         {"JpegWithoutItsThirdByte", withBytes(jpegFile({}), 2, {0x00}), "invalid"},
+        {"PngSignatureLastByte", withBytes(pngFile({}), 7, {0x0D}), "invalid"},
         {"IconOfType3", withU16(iconFile({{32, 32}}), 2, 3), "invalid"},
         {"IconReservedWordSet", withU16(iconFile({{32, 32}}), 0, 1), "invalid"},
         {"MetafileKeyChanged", withBytes(placeableMetafile(0, 0, 96, 96, 96), 0, {0xD6}),
@@ -523,6 +585,7 @@ TEST(PictureSeeds, EverySeedIsAnAcceptedPicture) {
         {"gif.gif", "gif 3x3"},
         {"ico.ico", "icon 16x16"},
         {"jpeg.jpg", "jpeg 8x8"},
+        {"png.png", "png 4x3"},
         {"wmf.wmf", "metafile 32x32"},
     };
     std::size_t files = 0;

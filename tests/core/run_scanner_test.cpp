@@ -78,6 +78,20 @@ TEST_P(ScanRowTest, WhiteWithAFullUnusedByteIsNotTheInvalidColour) {
     EXPECT_EQ(scan(image.view(), 0, 6, 0x00FFFFFF), (Runs{{4, 6}}));
 }
 
+// With alpha, a pixel under half opaque is cut whatever its colour; a mask colour still cuts
+// opaque pixels, and kNoMaskColor cuts by opacity alone.
+TEST_P(ScanRowTest, AlphaUnderHalfIsCutAndTheMaskColourStillCuts) {
+    TestImage image = test::makeImage(6, 1, 6, 0);
+    const std::uint32_t words[] = {0x00000000, 0x7F102030, 0x80102030,
+                                   0xFF102030, 0xFF00FF00, 0x80FFFFFF};
+    std::copy(std::begin(words), std::end(words), image.words.begin());
+    image.hasAlpha = true;
+    EXPECT_EQ(scan(image.view(), 0, 6, colorFromImageWord(0x00FF00)), (Runs{{2, 4}, {5, 6}}));
+    EXPECT_EQ(scan(image.view(), 0, 6, kNoMaskColor), (Runs{{2, 6}}));
+    image.hasAlpha = false;
+    EXPECT_EQ(scan(image.view(), 0, 6, kNoMaskColor), (Runs{{0, 6}}));
+}
+
 TEST_P(ScanRowTest, EmptyImages) {
     EXPECT_EQ(scan(PixelView{}, 0, 5, kMask), (Runs{{0, 5}}));
     EXPECT_EQ(scan(PixelView{}, 0, 5, kInvalidColor), Runs{});
@@ -97,9 +111,12 @@ TEST_P(ScanRowTest, MatchesThePerPixelReference) {
         Color mask = colorFromImageWord(maskWord);
         if (trial % 17 == 0)
             mask = kInvalidColor;
+        else if (trial % 11 == 0)
+            mask = kNoMaskColor;
         const std::int32_t stride =
             width + std::uniform_int_distribution<std::int32_t>(0, 9)(random);
         TestImage image = test::makeImage(width, 2, stride, 0);
+        image.hasAlpha = trial % 2 == 1; // the top bytes are random either way
         for (std::uint32_t& word : image.words)
             word = next32(random) & 1 ? next32(random) : maskWord;
         // Row 1: long runs, each pixel copying its left neighbour's kind most of the time.

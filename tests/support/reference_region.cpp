@@ -8,7 +8,7 @@
 namespace cutshape::test {
 
 core::PixelView TestImage::view() const {
-    return core::PixelView{words.data(), width, height, stridePixels};
+    return core::PixelView{words.data(), width, height, stridePixels, hasAlpha};
 }
 
 std::uint32_t& TestImage::word(std::int32_t x, std::int32_t y) {
@@ -60,7 +60,9 @@ PixelSet referenceFigure(const core::PixelView& image, std::int32_t scanWidth,
                           static_cast<std::size_t>(scanHeight));
     for (std::int32_t y = 0; y < scanHeight; ++y) {
         for (std::int32_t x = 0; x < scanWidth; ++x)
-            pixels.figure.push_back(image.colorAt(x, y) != mask);
+            pixels.figure.push_back(image.colorAt(x, y) != mask &&
+                                    (!image.hasAlpha || x >= image.width || y >= image.height ||
+                                     (image.row(y)[x] >> 24) >= 128));
     }
     return pixels;
 }

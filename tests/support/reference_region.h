@@ -20,6 +20,7 @@ struct TestImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::ptrdiff_t stridePixels = 0;
+    bool hasAlpha = false; // the top byte of each word is the pixel's opacity
 
     core::PixelView view() const;
     std::uint32_t& word(std::int32_t x, std::int32_t y);
@@ -49,7 +50,7 @@ struct PixelSet {
 };
 
 // Reads every pixel through PixelView::colorAt: a figure pixel is one whose colour differs
-// from `mask`.
+// from `mask` and, in an image with alpha, whose top byte is at least 128.
 PixelSet referenceFigure(const core::PixelView& image, std::int32_t scanWidth,
                          std::int32_t scanHeight, core::Color mask);
 
