@@ -15,8 +15,15 @@ void measureScan(const runtime::PictureBox& staging, ScanSize& scan) {
     scan.scanWidth = runtime::Screen::pixelsX(staging.width());
 }
 
+// With opacity of its own, a picture whose top-left pixel is transparent names no colour to
+// cut: only its transparency is cut.
 core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSettings& mask) {
-    return core::chooseMaskColor(mask, [&] { return ::GetPixel(staging.hDC(), 0, 0); });
+    return core::chooseMaskColor(mask, [&]() -> core::Color {
+        const core::PixelView pixels = staging.pixels();
+        if (pixels.hasAlpha && pixels.width > 0 && pixels.height > 0 && !pixels.opaqueAt(0, 0))
+            return core::kNoMaskColor;
+        return ::GetPixel(staging.hDC(), 0, 0);
+    });
 }
 
 } // namespace
@@ -61,18 +68,20 @@ win::UniqueRegion buildRegionPerPixel(const runtime::PictureBox& staging,
     win::UniqueRegion accumulator(::CreateRectRgn(0, 0, 0, 0));
     measureScan(staging, scan);
     const core::Color maskColor = chooseMask(staging, mask);
-    const auto pixel = [&](std::int32_t x, std::int32_t y) {
-        return ::GetPixel(staging.hDC(), x, y);
+    const core::PixelView opacity = staging.pixels();
+    const auto figure = [&](std::int32_t x, std::int32_t y) {
+        const bool inside = x < opacity.width && y < opacity.height;
+        return ::GetPixel(staging.hDC(), x, y) != maskColor && (!inside || opacity.opaqueAt(x, y));
     };
     for (std::int32_t y = 0; y < scan.scanHeight; ++y) {
         std::int32_t x = 0;
         while (x < scan.scanWidth) {
-            while (x < scan.scanWidth && pixel(x, y) == maskColor)
+            while (x < scan.scanWidth && !figure(x, y))
                 ++x;
             if (x >= scan.scanWidth)
                 break;
             const std::int32_t start = x;
-            while (x < scan.scanWidth && pixel(x, y) != maskColor)
+            while (x < scan.scanWidth && figure(x, y))
                 ++x;
             // Region call results are ignored here: a failing call does not stop the build.
             const win::UniqueRegion run(::CreateRectRgn(start, y, x, y + 1));

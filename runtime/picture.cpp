@@ -2,7 +2,9 @@
 
 #include "core/picture_header.h"
 #include "core/twips.h"
+#include "runtime/picture_opacity.h"
 #include "runtime/runtime_errors.h"
+#include "runtime/wic_decoder.h"
 #include "win/handles.h"
 #include "win/text.h"
 
@@ -41,6 +43,27 @@ std::vector<std::uint8_t> readPictureFile(const std::wstring& path) {
 }
 
 } // namespace
+
+// A PNG file's picture: a bitmap the imaging component decoded, owned by the picture object.
+Picture pictureOfBitmap(std::span<const std::uint8_t> bytes, const std::wstring& name) {
+    win::UniqueBitmap bitmap;
+    try {
+        bitmap = decodeThroughWic(bytes);
+    } catch (const win::Error& error) {
+        if (error.number() == E_OUTOFMEMORY)
+            throw outOfMemoryError(name);
+        throw invalidPictureError(name + L": " + error.description());
+    }
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap.get();
+    win::ComPtr<IPicture> picture;
+    win::check(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE, picture.putVoid()),
+               L"Creating the picture object");
+    (void)bitmap.release(); // the picture object deletes it
+    return Picture(std::move(picture));
+}
 
 Picture Picture::fromObject(IUnknown* object) {
     if (!object)
@@ -112,6 +135,10 @@ SIZE Picture::sizePixels(int dpiX, int dpiY) const {
 void Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
     if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
         return;
+    if (const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get())) {
+        blendAtOrigin(dc, opacity->scaled(sizePx), sizePx);
+        return;
+    }
     const SIZE himetric = sizeHimetric();
     // Without this a shrunk bitmap would AND or OR its pixels together (the default mode).
     const int previousMode = ::SetStretchBltMode(dc, COLORONCOLOR);
@@ -142,14 +169,17 @@ Picture loadPicture(std::wstring_view path) {
 
 Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what) {
     const std::wstring name(what);
+    core::PictureHeader header;
     try {
-        core::inspectPictureFile(bytes);
+        header = core::inspectPictureFile(bytes);
     } catch (const core::PictureFileError& fault) {
         const std::wstring detail = name + L": " + win::widen(fault.what());
         if (fault.kind() == core::PictureFileError::Kind::TooLarge)
             throw outOfMemoryError(detail);
         throw invalidPictureError(detail);
     }
+    if (header.format == core::PictureFormat::Png)
+        return pictureOfBitmap(bytes, name);
 
     win::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!memory)

@@ -8,6 +8,7 @@
 #include <olectl.h>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace cutshape::runtime {
@@ -36,6 +37,7 @@ public:
     // Draws the picture at `sizePx` with its top-left corner at (0, 0). A bitmap is scaled
     // nearest-neighbour: every pixel drawn is one of the picture's own, so a scaled figure
     // shows no blend of its background colour at its edges.
+    // A picture with opacity of its own (picture_opacity.h) is blended over what `dc` shows.
     void renderAtOrigin(HDC dc, SIZE sizePx) const;
 
     IPicture* get() const noexcept { return picture_.get(); }
@@ -51,12 +53,14 @@ private:
 
     explicit Picture(win::ComPtr<IPicture> picture) noexcept : picture_(std::move(picture)) {}
     friend Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what);
+    friend Picture pictureOfBitmap(std::span<const std::uint8_t> bytes, const std::wstring& name);
     friend Picture emptyPicture();
 
     win::ComPtr<IPicture> picture_;
 };
 
-// A picture object from a BMP, GIF, JPEG, ICO, WMF or EMF file; an empty path gives an
+// A picture object from a BMP, GIF, JPEG, PNG, ICO, WMF or EMF file (a PNG's through the
+// imaging component, with its alpha kept: picture_opacity.h); an empty path gives an
 // empty picture. Throws the runtime's errors: file not found, invalid picture (empty,
 // damaged, truncated or foreign files), out of memory (sizes that cannot be held).
 Picture loadPicture(std::wstring_view path);

@@ -1,6 +1,7 @@
 #include "runtime/picture_box.h"
 
 #include "core/twips.h"
+#include "runtime/picture_opacity.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 
@@ -131,8 +132,17 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
     const auto draw = [&](win::DibSurface& image, const Picture& shown, core::Color back) {
         pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
         image.fill(resolveColor(back));
-        if (hasPixels)
-            shown.renderAtOrigin(image.dc(), shown.sizePixels(Screen::dpiX(), Screen::dpiY()));
+        if (!hasPixels)
+            return;
+        const SIZE size = shown.sizePixels(Screen::dpiX(), Screen::dpiY());
+        if (const auto opacity = PictureOpacity::read(shown.get())) {
+            // The scan reads the picture's own opacity from the image's top bytes.
+            const std::vector<std::uint32_t> words = opacity->scaled(size);
+            blendAtOrigin(image.dc(), words, size);
+            image.setOpacity(words, size);
+        } else {
+            shown.renderAtOrigin(image.dc(), size);
+        }
     };
     const bool sameImageSize =
         hasPixels ? image_.width() == clientWidth && image_.height() == clientHeight

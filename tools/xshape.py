@@ -6,8 +6,10 @@
 #   xshape.py compare <window-id> <picture> <mask 0xBBGGRR | auto>
 #
 # Exit status: 0 done / shape equals the figure, 1 shape differs, 2 usage or X error (a window
-# that is gone included). The figure is every pixel whose colour is not the mask colour; the
-# comparison is pixel by pixel, so it shares no idea with the banded region code it checks.
+# that is gone included). The figure is every pixel whose colour is not the mask colour and,
+# in a picture with an alpha channel (RGBA or LA, as PIL reads PNG and icons), whose alpha is
+# at least 128; 'auto' cuts no colour when the top-left pixel is under that. The comparison
+# is pixel by pixel, so it shares no idea with the banded region code it checks.
 # Debian's python3-xlib and python3-pil belong to the system's interpreter, hence its path.
 import sys
 
@@ -63,10 +65,16 @@ def print_rects(window_id):
 
 def compare(window_id, path, mask_text):
     mask = None if mask_text == "auto" else number(mask_text, "mask colour")
-    picture = Image.open(path).convert("RGB")
+    source = Image.open(path)
+    opaque = None
+    if source.mode in ("RGBA", "LA"):
+        opaque = source.getchannel("A").point(lambda v: 255 if v >= 128 else 0)
+    picture = source.convert("RGB")
     width, height, rects = bounding_shape(window_id)
     w, h = picture.size
-    if mask is None:
+    if mask is None and opaque is not None and not opaque.getpixel((0, 0)):
+        mask = 0xFF000000  # a transparent top-left pixel: only transparency is cut
+    elif mask is None:
         red, green, blue = picture.getpixel((0, 0))
         mask = red | green << 8 | blue << 16
     # 255 on figure pixels: some channel differs from the mask colour (0x00BBGGRR; a colour
@@ -78,6 +86,8 @@ def compare(window_id, path, mask_text):
         channels = ImageChops.difference(picture, key).split()
         figure = ImageChops.lighter(ImageChops.lighter(channels[0], channels[1]), channels[2])
         figure = figure.point(lambda v: 255 if v else 0)
+    if opaque is not None:
+        figure = ImageChops.darker(figure, opaque)
     covered = Image.new("L", picture.size, 0)
     draw = ImageDraw.Draw(covered)
     for x1, y1, x2, y2 in rects:

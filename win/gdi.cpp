@@ -59,7 +59,7 @@ DibSurface::DibSurface(DibSurface&& other) noexcept
     : dc_(std::move(other.dc_)), bitmap_(std::move(other.bitmap_)),
       originalBitmap_(std::exchange(other.originalBitmap_, nullptr)),
       bits_(std::exchange(other.bits_, nullptr)), width_(std::exchange(other.width_, 0)),
-      height_(std::exchange(other.height_, 0)) {}
+      height_(std::exchange(other.height_, 0)), hasAlpha_(std::exchange(other.hasAlpha_, false)) {}
 
 DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
     if (this != &other) {
@@ -70,6 +70,7 @@ DibSurface& DibSurface::operator=(DibSurface&& other) noexcept {
         bits_ = std::exchange(other.bits_, nullptr);
         width_ = std::exchange(other.width_, 0);
         height_ = std::exchange(other.height_, 0);
+        hasAlpha_ = std::exchange(other.hasAlpha_, false);
     }
     return *this;
 }
@@ -91,14 +92,38 @@ void DibSurface::destroy() noexcept {
     bits_ = nullptr;
     width_ = 0;
     height_ = 0;
+    hasAlpha_ = false;
 }
 
 core::PixelView DibSurface::pixels() const noexcept {
     ::GdiFlush();
-    return core::PixelView{bits_, width_, height_, width_};
+    return core::PixelView{bits_, width_, height_, width_, hasAlpha_};
+}
+
+std::uint32_t* DibSurface::writablePixels() noexcept {
+    ::GdiFlush();
+    return bits_;
+}
+
+void DibSurface::setOpacity(const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept {
+    ::GdiFlush();
+    for (std::int32_t y = 0; y < height_; ++y) {
+        std::uint32_t* row = bits_ + static_cast<std::ptrdiff_t>(y) * width_;
+        for (std::int32_t x = 0; x < width_; ++x) {
+            const bool covered = x < sizePx.cx && y < sizePx.cy;
+            const std::uint32_t alpha =
+                covered ? words[static_cast<std::size_t>(y) * static_cast<std::size_t>(sizePx.cx) +
+                                static_cast<std::size_t>(x)] &
+                              0xFF000000u
+                        : 0xFF000000u;
+            row[x] = (row[x] & 0x00FFFFFFu) | alpha;
+        }
+    }
+    hasAlpha_ = true;
 }
 
 void DibSurface::fill(COLORREF color) noexcept {
+    hasAlpha_ = false;
     if (!bits_)
         return;
     // Straight into the pixels: no brush to run out of. Colours are 0x00BBGGRR, pixels

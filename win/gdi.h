@@ -5,6 +5,7 @@
 #include "win/handles.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace cutshape::win {
 
@@ -30,8 +31,14 @@ public:
 
     // The pixels, after every pending GDI drawing has reached them.
     core::PixelView pixels() const noexcept;
+    // The same pixels to write, rows top to bottom, width() words each.
+    std::uint32_t* writablePixels() noexcept;
 
+    // Fills the image with one colour; it has no opacity then.
     void fill(COLORREF color) noexcept;
+    // Gives the image opacity: the top bytes of `words` (sizePx, rows top to bottom) over the
+    // pixels they cover from the origin, every other pixel opaque.
+    void setOpacity(const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept;
 
 private:
     void destroy() noexcept;
@@ -42,6 +49,7 @@ private:
     std::uint32_t* bits_ = nullptr;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
+    bool hasAlpha_ = false;
 };
 
 } // namespace cutshape::win

@@ -1,0 +1,40 @@
+#pragma once
+// The opacity a picture carries in its own pixels: a 32-bit bitmap whose alpha channel is in
+// use (neither all 0, the unused byte of older bitmaps, nor all 255), or an icon or cursor
+// (its 32-bit image's alpha, else its AND mask). It is read from the picture's bitmaps, never
+// from what drawing it leaves on a background.
+
+#include <cstdint>
+#include <ocidl.h>
+#include <optional>
+#include <vector>
+#include <windows.h>
+
+namespace cutshape::runtime {
+
+class PictureOpacity {
+public:
+    // The picture's own pixels when they carry opacity; nothing for every other picture.
+    static std::optional<PictureOpacity> read(IPicture* picture);
+
+    // The pixels scaled nearest-neighbour to `sizePx` (each one of the picture's own, as a
+    // bitmap is drawn): premultiplied 0xAARRGGBB words, rows top to bottom.
+    std::vector<std::uint32_t> scaled(SIZE sizePx) const;
+
+    std::int32_t width() const noexcept { return width_; }
+    std::int32_t height() const noexcept { return height_; }
+
+private:
+    PictureOpacity(std::int32_t width, std::int32_t height, std::vector<std::uint32_t> words)
+        : width_(width), height_(height), words_(std::move(words)) {}
+
+    std::int32_t width_ = 0;
+    std::int32_t height_ = 0;
+    std::vector<std::uint32_t> words_; // premultiplied, top-down
+};
+
+// Blends premultiplied words of `sizePx`, rows top to bottom, over what `dc` shows from its
+// origin.
+void blendAtOrigin(HDC dc, const std::vector<std::uint32_t>& words, SIZE sizePx);
+
+} // namespace cutshape::runtime
