@@ -1,9 +1,14 @@
 #include "control/persistence.h"
 
+#include "core/picture_header.h"
+#include "runtime/picture_opacity.h"
 #include "runtime/runtime_errors.h"
 #include "win/variant.h"
 
+#include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace cutshape::control {
 namespace {
@@ -73,6 +78,61 @@ T readValue(IStream& stream) {
     return value;
 }
 
+// The system picture's own stored form: a tag, the size of the file data, the file data.
+constexpr std::uint32_t kPictureDataTag = 0x0000746C; // "lt"
+
+// A picture with opacity of its own is stored as the system's picture stores a bitmap, its
+// file data a 32-bit bitmap that keeps the alpha (which the system's own saving may drop);
+// any loader of the system's picture reads it back.
+void writePictureWithOpacity(IStream& stream, const runtime::PictureOpacity& opacity) {
+    const std::vector<std::uint8_t> file = opacity.bitmapFile();
+    win::check(::WriteClassStm(&stream, CLSID_StdPicture), L"Saving the picture");
+    writeValue(stream, kPictureDataTag);
+    writeValue(stream, static_cast<std::uint32_t>(file.size()));
+    ULONG written = 0;
+    win::check(stream.Write(file.data(), static_cast<ULONG>(file.size()), &written),
+               L"Saving the picture");
+    if (written != file.size())
+        throw win::Error(STG_E_MEDIUMFULL, L"Saving the picture: the stream is full.");
+}
+
+// A stored picture in the form writePictureWithOpacity gives (a 32-bit bitmap whose alpha is
+// in use), read with its alpha; nothing, and the stream back where it was, for any other
+// stored picture or a stream that cannot go back. The header is checked before the pixels
+// are read, so a damaged size cannot make it allocate more than the picture limit allows.
+std::optional<runtime::Picture> readPictureWithOpacity(IStream& stream) {
+    ULARGE_INTEGER start{};
+    if (FAILED(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &start)))
+        return std::nullopt;
+    const auto readInto = [&](void* into, std::size_t count) {
+        ULONG read = 0;
+        return SUCCEEDED(stream.Read(into, static_cast<ULONG>(count), &read)) && read == count;
+    };
+    constexpr std::size_t kHeaders = 14 + sizeof(BITMAPINFOHEADER);
+    std::uint32_t tagAndSize[2] = {};
+    std::vector<std::uint8_t> file(kHeaders);
+    if (readInto(tagAndSize, sizeof tagAndSize) && tagAndSize[0] == kPictureDataTag &&
+        tagAndSize[1] > kHeaders && readInto(file.data(), kHeaders) && file[0] == 'B' &&
+        file[1] == 'M') {
+        BITMAPINFOHEADER info{};
+        std::memcpy(&info, file.data() + 14, sizeof info);
+        const std::int64_t pixels = std::int64_t{info.biWidth} * info.biHeight;
+        if (info.biBitCount == 32 && info.biCompression == BI_RGB && info.biWidth > 0 &&
+            info.biHeight > 0 && pixels <= core::kMaxPicturePixels &&
+            tagAndSize[1] == kHeaders + 4 * pixels) {
+            file.resize(tagAndSize[1]);
+            if (readInto(file.data() + kHeaders, file.size() - kHeaders)) {
+                if (auto picture = runtime::PictureOpacity::pictureOfBitmapFile(file))
+                    return runtime::Picture::fromObject(picture->get());
+            }
+        }
+    }
+    LARGE_INTEGER back{};
+    back.QuadPart = static_cast<LONGLONG>(start.QuadPart);
+    win::check(stream.Seek(back, STREAM_SEEK_SET, nullptr), L"Loading the picture");
+    return std::nullopt;
+}
+
 // The picture as OleSaveToStream wrote it: its class identifier, then its own data. Only
 // the system's picture class is created, so that a damaged or hostile stream cannot make
 // the control create whatever component it names.
@@ -81,6 +141,8 @@ runtime::Picture readPicture(IStream& stream) {
     win::check(::ReadClassStm(&stream, &stored), L"Loading the picture");
     if (stored != CLSID_StdPicture)
         throw runtime::invalidPictureError(L"the stored picture is of another class");
+    if (std::optional<runtime::Picture> withOpacity = readPictureWithOpacity(stream))
+        return std::move(*withOpacity);
     win::ComPtr<IPersistStream> loader;
     win::check(::OleCreatePictureIndirect(nullptr, IID_IPersistStream, TRUE, loader.putVoid()),
                L"Creating a picture");
@@ -140,8 +202,12 @@ void writeStream(IStream& stream, const Shaper& shaper) {
     const std::uint8_t hasPicture = picture.isEmpty() ? 0 : 1;
     writeValue(stream, hasPicture);
     if (hasPicture) {
-        const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
-        win::check(::OleSaveToStream(persist.get(), &stream), L"Saving the picture");
+        if (const auto opacity = runtime::PictureOpacity::read(picture.get())) {
+            writePictureWithOpacity(stream, *opacity);
+        } else {
+            const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
+            win::check(::OleSaveToStream(persist.get(), &stream), L"Saving the picture");
+        }
     }
     writeValue(stream, static_cast<std::int32_t>(shaper.maskColor()));
     writeValue(stream, shaper.showPicture());

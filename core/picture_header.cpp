@@ -334,6 +334,53 @@ PictureHeader inspectPng(const Reader& in) {
     return header;
 }
 
+// The first image's directory: its entries in the file, a width and a height, and every strip
+// or tile the image names inside the file. Either byte order.
+PictureHeader inspectTiff(const Reader& in) {
+    const bool big = in.u8(0) == 'M';
+    const auto u16 = [&](std::size_t at) { return big ? in.u16be(at) : in.u16(at); };
+    const auto u32 = [&](std::size_t at) { return big ? in.u32be(at) : in.u32(at); };
+    const std::size_t directory = u32(4);
+    const std::size_t entries = u16(directory);
+    if (!in.has(directory + 2, entries * 12 + 4)) // the entries and the next directory's offset
+        invalid("the TIFF file is cut short");
+    // A SHORT or LONG field whose one value, or whose values' offset, is in the entry.
+    std::int64_t width = 0, height = 0;
+    std::size_t offsets = 0, counts = 0, places = 0, countsType = 0, offsetsType = 0;
+    for (std::size_t i = 0; i < entries; ++i) {
+        const std::size_t entry = directory + 2 + 12 * i;
+        const std::uint16_t tag = u16(entry);
+        const std::uint16_t type = u16(entry + 2);
+        if (type != 3 && type != 4)
+            continue;
+        const std::size_t count = u32(entry + 4);
+        const std::uint32_t value = type == 3 && count == 1 ? u16(entry + 8) : u32(entry + 8);
+        if (tag == 256)
+            width = value;
+        else if (tag == 257)
+            height = value;
+        else if (tag == 273 || tag == 324) // strip or tile offsets
+            offsets = entry, places = count, offsetsType = type;
+        else if (tag == 279 || tag == 325) // their byte counts
+            counts = entry, countsType = type;
+    }
+    const PictureHeader header = sized(PictureFormat::Tiff, width, height);
+    if (offsets == 0 || counts == 0 || u32(counts + 4) != places || places == 0)
+        invalid("the TIFF image names no data");
+    // The i-th value of a field: in the entry when all of them fit in its four bytes.
+    const auto valueAt = [&](std::size_t entry, std::size_t type, std::size_t index) {
+        const std::size_t bytes = type == 3 ? 2 : 4;
+        const std::size_t at = places * bytes <= 4 ? entry + 8 + index * bytes
+                                                   : std::size_t{u32(entry + 8)} + index * bytes;
+        return std::uint64_t{type == 3 ? u16(at) : u32(at)};
+    };
+    for (std::size_t i = 0; i < places; ++i) {
+        if (valueAt(offsets, offsetsType, i) + valueAt(counts, countsType, i) > in.size())
+            invalid("the TIFF image's data lies outside the file");
+    }
+    return header;
+}
+
 PictureHeader inspectEnhancedMetafile(const Reader& in) {
     const std::uint32_t fileSize = in.u32(48);
     if (fileSize > in.size() || fileSize < 88)
@@ -362,13 +409,16 @@ PictureHeader inspectPictureFile(std::span<const std::uint8_t> bytes) {
         return inspectJpeg(in);
     if (in.startsWith("\x89PNG"))
         return inspectPng(in);
+    if (in.has(0, 4) &&
+        ((in.startsWith("II") && in.u16(2) == 42) || (in.startsWith("MM") && in.u16be(2) == 42)))
+        return inspectTiff(in);
     if (in.has(0, 4) && in.u16(0) == 0 && (in.u16(2) == 1 || in.u16(2) == 2))
         return inspectIcon(in);
     if (in.has(0, 4) && in.u32(0) == 0x9AC6CDD7u)
         return inspectMetafile(in);
     if (in.has(0, 44) && in.u32(0) == 1 && in.u32(40) == 0x464D4520u) // " EMF"
         return inspectEnhancedMetafile(in);
-    invalid("the file is not a BMP, GIF, JPEG, PNG, ICO, WMF or EMF picture");
+    invalid("the file is not a BMP, GIF, JPEG, PNG, TIFF, ICO, WMF or EMF picture");
 }
 
 } // namespace cutshape::core

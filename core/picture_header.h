@@ -10,7 +10,7 @@
 
 namespace cutshape::core {
 
-enum class PictureFormat { Bitmap, Gif, Jpeg, Png, Icon, Metafile, EnhancedMetafile };
+enum class PictureFormat { Bitmap, Gif, Jpeg, Png, Tiff, Icon, Metafile, EnhancedMetafile };
 
 struct PictureHeader {
     PictureFormat format = PictureFormat::Bitmap;

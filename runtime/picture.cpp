@@ -44,7 +44,8 @@ std::vector<std::uint8_t> readPictureFile(const std::wstring& path) {
 
 } // namespace
 
-// A PNG file's picture: a bitmap the imaging component decoded, owned by the picture object.
+// A PNG or TIFF file's picture: a bitmap the imaging component decoded, owned by the picture
+// object.
 Picture pictureOfBitmap(std::span<const std::uint8_t> bytes, const std::wstring& name) {
     win::UniqueBitmap bitmap;
     try {
@@ -54,15 +55,7 @@ Picture pictureOfBitmap(std::span<const std::uint8_t> bytes, const std::wstring&
             throw outOfMemoryError(name);
         throw invalidPictureError(name + L": " + error.description());
     }
-    PICTDESC description{};
-    description.cbSizeofstruct = sizeof description;
-    description.picType = PICTYPE_BITMAP;
-    description.bmp.hbitmap = bitmap.get();
-    win::ComPtr<IPicture> picture;
-    win::check(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE, picture.putVoid()),
-               L"Creating the picture object");
-    (void)bitmap.release(); // the picture object deletes it
-    return Picture(std::move(picture));
+    return Picture(pictureOwning(std::move(bitmap)));
 }
 
 Picture Picture::fromObject(IUnknown* object) {
@@ -178,8 +171,13 @@ Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view 
             throw outOfMemoryError(detail);
         throw invalidPictureError(detail);
     }
-    if (header.format == core::PictureFormat::Png)
+    if (header.format == core::PictureFormat::Png || header.format == core::PictureFormat::Tiff)
         return pictureOfBitmap(bytes, name);
+    // A 32-bit bitmap whose alpha is in use keeps it (the system's loader would drop it).
+    if (header.format == core::PictureFormat::Bitmap) {
+        if (auto picture = PictureOpacity::pictureOfBitmapFile(bytes))
+            return Picture(std::move(*picture));
+    }
 
     win::UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
     if (!memory)

@@ -59,8 +59,9 @@ private:
     win::ComPtr<IPicture> picture_;
 };
 
-// A picture object from a BMP, GIF, JPEG, PNG, ICO, WMF or EMF file (a PNG's through the
-// imaging component, with its alpha kept: picture_opacity.h); an empty path gives an
+// A picture object from a BMP, GIF, JPEG, PNG, TIFF, ICO, WMF or EMF file (PNG and TIFF
+// through the imaging component; those and 32-bit bitmaps keep their alpha:
+// picture_opacity.h); an empty path gives an
 // empty picture. Throws the runtime's errors: file not found, invalid picture (empty,
 // damaged, truncated or foreign files), out of memory (sizes that cannot be held).
 Picture loadPicture(std::wstring_view path);

@@ -6,6 +6,7 @@
 #include "win/handles.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace cutshape::runtime {
 namespace {
@@ -134,6 +135,76 @@ std::vector<std::uint32_t> PictureOpacity::scaled(SIZE sizePx) const {
             result.push_back(words_[row + source(x, width_, sizePx.cx)]);
     }
     return result;
+}
+
+win::ComPtr<IPicture> pictureOwning(win::UniqueBitmap bitmap) {
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap.get();
+    win::ComPtr<IPicture> picture;
+    win::check(::OleCreatePictureIndirect(&description, IID_IPicture, TRUE, picture.putVoid()),
+               L"Creating the picture object");
+    (void)bitmap.release(); // the picture object deletes it
+    return picture;
+}
+
+std::vector<std::uint8_t> PictureOpacity::bitmapFile() const {
+    const auto pixelBytes = static_cast<std::uint32_t>(words_.size() * 4);
+    std::vector<std::uint8_t> file(14 + sizeof(BITMAPINFOHEADER) + pixelBytes);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42; // "BM"
+    header.bfSize = static_cast<DWORD>(file.size());
+    header.bfOffBits = 14 + sizeof(BITMAPINFOHEADER);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width_;
+    info.biHeight = height_;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = pixelBytes;
+    std::memcpy(file.data(), &header, 14);
+    std::memcpy(file.data() + 14, &info, sizeof info);
+    std::uint8_t* rows = file.data() + header.bfOffBits;
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * 4;
+    for (std::int32_t y = 0; y < height_; ++y)
+        std::memcpy(rows + static_cast<std::size_t>(height_ - 1 - y) * rowBytes,
+                    &words_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_)],
+                    rowBytes);
+    return file;
+}
+
+std::optional<win::ComPtr<IPicture>>
+PictureOpacity::pictureOfBitmapFile(std::span<const std::uint8_t> file) {
+    // The file's header was checked (core/picture_header.h): its pixels are in the file.
+    BITMAPINFOHEADER info{};
+    if (file.size() < 14 + sizeof info)
+        return std::nullopt;
+    std::memcpy(&info, file.data() + 14, sizeof info);
+    std::uint32_t offset = 0;
+    std::memcpy(&offset, file.data() + 10, sizeof offset);
+    const std::int64_t width = info.biWidth;
+    const std::int64_t height = info.biHeight < 0 ? -std::int64_t{info.biHeight} : info.biHeight;
+    if (info.biSize < sizeof info || info.biBitCount != 32 || info.biCompression != BI_RGB ||
+        !fitsTheLimit(width, height) || offset > file.size() ||
+        (file.size() - offset) / 4 / static_cast<std::uint64_t>(width) <
+            static_cast<std::uint64_t>(height))
+        return std::nullopt;
+    Words words(static_cast<std::size_t>(width * height));
+    for (std::int64_t y = 0; y < height; ++y) {
+        const std::int64_t stored = info.biHeight < 0 ? y : height - 1 - y;
+        std::memcpy(&words[static_cast<std::size_t>(y * width)],
+                    file.data() + offset + static_cast<std::size_t>(stored * width * 4),
+                    static_cast<std::size_t>(width) * 4);
+    }
+    if (!opacityInUse(words))
+        return std::nullopt;
+    std::uint32_t* bits = nullptr;
+    win::UniqueBitmap bitmap = win::createDibSection(static_cast<std::int32_t>(width),
+                                                     static_cast<std::int32_t>(height), bits);
+    std::copy(words.begin(), words.end(), bits);
+    return pictureOwning(std::move(bitmap));
 }
 
 void blendAtOrigin(HDC dc, const std::vector<std::uint32_t>& words, SIZE sizePx) {

@@ -4,9 +4,13 @@
 // (its 32-bit image's alpha, else its AND mask). It is read from the picture's bitmaps, never
 // from what drawing it leaves on a background.
 
+#include "win/com_ptr.h"
+#include "win/handles.h"
+
 #include <cstdint>
 #include <ocidl.h>
 #include <optional>
+#include <span>
 #include <vector>
 #include <windows.h>
 
@@ -21,6 +25,14 @@ public:
     // bitmap is drawn): premultiplied 0xAARRGGBB words, rows top to bottom.
     std::vector<std::uint32_t> scaled(SIZE sizePx) const;
 
+    // The pixels as a 32-bit bitmap file, rows bottom-up with the premultiplied alpha in the top
+    // bytes: the form in which a picture with opacity is stored.
+    std::vector<std::uint8_t> bitmapFile() const;
+    // A picture object over a DIB section of a 32-bit bitmap file's pixels when their alpha is
+    // in use; nothing for any other file (the system's loader reads those).
+    static std::optional<win::ComPtr<IPicture>>
+    pictureOfBitmapFile(std::span<const std::uint8_t> file);
+
     std::int32_t width() const noexcept { return width_; }
     std::int32_t height() const noexcept { return height_; }
 
@@ -32,6 +44,9 @@ private:
     std::int32_t height_ = 0;
     std::vector<std::uint32_t> words_; // premultiplied, top-down
 };
+
+// A picture object that owns `bitmap` (deleted when the picture goes; also when this throws).
+win::ComPtr<IPicture> pictureOwning(win::UniqueBitmap bitmap);
 
 // Blends premultiplied words of `sizePx`, rows top to bottom, over what `dc` shows from its
 // origin.

@@ -38,22 +38,13 @@ win::UniqueBitmap decodeThroughWic(std::span<const std::uint8_t> bytes) {
         std::int64_t{width} > core::kMaxPicturePixels / height)
         throw win::Error(E_OUTOFMEMORY, L"The picture is too large to be held in memory.");
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const win::UniqueWindowDc screen = win::GetDC(nullptr);
-    win::UniqueBitmap bitmap(
-        ::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits)
-        throw win::Error(E_OUTOFMEMORY, L"CreateDIBSection: not enough memory for the picture.");
+    std::uint32_t* bits = nullptr;
+    win::UniqueBitmap bitmap = win::createDibSection(static_cast<std::int32_t>(width),
+                                                     static_cast<std::int32_t>(height), bits);
     const UINT stride = width * 4;
-    win::check(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)),
-               L"Decoding the picture");
+    win::check(
+        converter->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(bits)),
+        L"Decoding the picture");
     return bitmap;
 }
 

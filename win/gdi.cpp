@@ -29,12 +29,7 @@ UniqueBrush CreateSolidBrush(COLORREF color) {
     return brush;
 }
 
-DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
-    : dc_(win::CreateCompatibleDC(nullptr)) {
-    if (widthPx <= 0 || heightPx <= 0) {
-        GdiWatch::surfaceCreated(dc_.get(), false);
-        return; // an empty image: the DC keeps its default bitmap and reads nothing of ours
-    }
+UniqueBitmap createDibSection(std::int32_t widthPx, std::int32_t heightPx, std::uint32_t*& bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = widthPx;
@@ -42,13 +37,23 @@ DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap_ || !bits)
+    void* pixels = nullptr;
+    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (!bitmap || !pixels)
         throw Error(E_OUTOFMEMORY, L"CreateDIBSection: not enough memory for a " +
                                        std::to_wstring(widthPx) + L" x " +
                                        std::to_wstring(heightPx) + L" pixel image.");
-    bits_ = static_cast<std::uint32_t*>(bits);
+    bits = static_cast<std::uint32_t*>(pixels);
+    return bitmap;
+}
+
+DibSurface::DibSurface(std::int32_t widthPx, std::int32_t heightPx)
+    : dc_(win::CreateCompatibleDC(nullptr)) {
+    if (widthPx <= 0 || heightPx <= 0) {
+        GdiWatch::surfaceCreated(dc_.get(), false);
+        return; // an empty image: the DC keeps its default bitmap and reads nothing of ours
+    }
+    bitmap_ = createDibSection(widthPx, heightPx, bits_);
     width_ = widthPx;
     height_ = heightPx;
     originalBitmap_ = ::SelectObject(dc_.get(), bitmap_.get());

@@ -17,6 +17,10 @@ UniqueWindowDc GetDC(HWND window);
 UniqueMemoryDc CreateCompatibleDC(HDC dc);
 UniqueBrush CreateSolidBrush(COLORREF color);
 
+// A top-down 32-bit DIB section and its pixels. Throws Error(E_OUTOFMEMORY) when the system
+// cannot allocate it.
+UniqueBitmap createDibSection(std::int32_t widthPx, std::int32_t heightPx, std::uint32_t*& bits);
+
 class DibSurface {
 public:
     // Throws Error(E_OUTOFMEMORY) when the system cannot allocate the image.

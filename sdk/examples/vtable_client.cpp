@@ -3,19 +3,26 @@
 // moves it (Move), R gives back its rectangle (Restore), L shapes it again (Load) and
 // Escape closes it. The picture's top-left pixel is taken as its background colour.
 //
+// A PNG file is read through the Windows Imaging Component into a 32-bit DIB section with
+// premultiplied alpha, made a picture object with OleCreatePictureIndirect: the control then
+// shapes the window by the picture's transparency (OleLoadPicture reads no PNG).
+//
 // The control shapes the form that holds it, which it finds through its client site: this
 // program's site answers IOleClientSite and IOleWindow, and the control shapes the top-level
 // window that IOleWindow::GetWindow names.
 //
 // Build (Visual C++): cl /EHsc /I.. vtable_client.cpp ..\cutshape_i.c ole32.lib oleaut32.lib
-// user32.lib Build (MinGW-w64):  g++ -municode -I.. vtable_client.cpp ../cutshape_i.c -lole32
-// -loleaut32 -luuid Run:                vtable_client <picture file>    (BMP, GIF, JPEG or ICO)
+//                     user32.lib windowscodecs.lib
+// Build (MinGW-w64):  g++ -municode -I.. vtable_client.cpp ../cutshape_i.c -lole32 -loleaut32
+//                     -luuid -lwindowscodecs
+// Run:                vtable_client <picture file>    (BMP, GIF, JPEG, ICO or PNG)
 
 #include "cutshape.h"
 
 #include <cstdio>
 #include <olectl.h>
 #include <string>
+#include <wincodec.h>
 #include <windows.h>
 #include <wrl/client.h>
 
@@ -126,6 +133,56 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The PNG file's first frame as a picture object that owns a 32-bit premultiplied DIB section.
+ComPtr<IPictureDisp> loadPng(const std::wstring& path) {
+    ComPtr<IWICImagingFactory> factory;
+    check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_PPV_ARGS(&factory)),
+          L"WIC factory");
+    ComPtr<IWICBitmapDecoder> decoder;
+    check(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                             WICDecodeMetadataCacheOnDemand, &decoder),
+          L"Decoding the PNG file");
+    ComPtr<IWICBitmapFrameDecode> frame;
+    check(decoder->GetFrame(0, &frame), L"GetFrame");
+    ComPtr<IWICFormatConverter> converter;
+    check(factory->CreateFormatConverter(&converter), L"CreateFormatConverter");
+    check(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone,
+                                nullptr, 0.0, WICBitmapPaletteTypeCustom),
+          L"Converting to 32-bit premultiplied BGRA");
+    UINT width = 0, height = 0;
+    check(converter->GetSize(&width, &height), L"GetSize");
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height); // top-down, as WIC writes rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap)
+        check(E_OUTOFMEMORY, L"CreateDIBSection");
+    PICTDESC description{};
+    description.cbSizeofstruct = sizeof description;
+    description.picType = PICTYPE_BITMAP;
+    description.bmp.hbitmap = bitmap;
+    ComPtr<IPictureDisp> picture;
+    HRESULT status =
+        converter->CopyPixels(nullptr, width * 4, width * height * 4, static_cast<BYTE*>(bits));
+    if (SUCCEEDED(status)) // the picture object owns the bitmap from here on
+        status = ::OleCreatePictureIndirect(&description, IID_IPictureDisp, TRUE,
+                                            reinterpret_cast<void**>(picture.GetAddressOf()));
+    if (FAILED(status))
+        ::DeleteObject(bitmap);
+    check(status, L"Making the picture");
+    return picture;
+}
+
+bool isPng(const std::wstring& path) {
+    return path.size() > 4 && ::lstrcmpiW(path.c_str() + path.size() - 4, L".png") == 0;
+}
+
 HWND createWindow() {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = windowProc;
@@ -163,8 +220,11 @@ int run(const wchar_t* picturePath) {
     check(cutshape->put_AutomaticMaskColor(VARIANT_TRUE), L"AutomaticMaskColor");
     ComPtr<IPictureDisp> picture;
     std::wstring path = picturePath;
-    check(::OleLoadPicturePath(path.data(), nullptr, 0, 0, IID_PPV_ARGS(&picture)),
-          L"OleLoadPicturePath");
+    if (isPng(path))
+        picture = loadPng(path);
+    else
+        check(::OleLoadPicturePath(path.data(), nullptr, 0, 0, IID_PPV_ARGS(&picture)),
+              L"OleLoadPicturePath");
     // The type library's Picture is the picture object's dispatch interface.
     check(cutshape->Load(reinterpret_cast<Picture*>(picture.Get())), L"Load");
 

@@ -2,6 +2,7 @@
 #include "control/region_builder.h"
 #include "core/region_check.h"
 #include "runtime/picture.h"
+#include "runtime/picture_opacity.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
 #include "tests/control/verbatim_bag.h"
@@ -12,6 +13,7 @@
 #include "win/region.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <olectl.h>
 
@@ -706,18 +708,23 @@ TEST_F(CutshapeControl, FailedHostingLeavesNoObjectAlive) {
     EXPECT_EQ(ControlLibrary::instance().canUnloadNow(), S_OK);
 }
 
+// The control's state saved to a new memory stream, which is left at its start.
+win::ComPtr<IStream> savedStream(IDispatch* control) {
+    win::ComPtr<IStream> stream;
+    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    EXPECT_EQ(win::ComPtr<IDispatch>(control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
+              S_OK);
+    EXPECT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+    return stream;
+}
+
 TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
     HostedControl first(formDesign(), true);
     const runtime::Picture picture = pictureFile(L"s.bmp", makeFigure(25, 15));
     putRef(first.control.get(), dispid::kPicture, picture.dispatch().get());
     put(first.control.get(), dispid::kMaskColor, variantOf(LONG{0x123456}));
     put(first.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true));
-    win::ComPtr<IStream> stream;
-    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-    ASSERT_EQ(
-        win::ComPtr<IDispatch>(first.control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
-        S_OK);
-    ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+    const win::ComPtr<IStream> stream = savedStream(first.control.get());
 
     HostedControl second(formDesign(), true);
     ASSERT_EQ(
@@ -739,17 +746,51 @@ TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
         S_OK);
 }
 
+// A picture with alpha comes back with its alpha through the stream and the property bag; the
+// stored 32-bit bitmap is also what the system's own picture loader reads.
+TEST_F(CutshapeControl, StreamAndBagKeepAPicturesAlpha) {
+    // A 3 x 2 bottom-up 32-bit bitmap file: the file and info headers, then the rows.
+    std::vector<std::uint8_t> file(54);
+    const auto put32 = [&](std::size_t at, std::uint32_t value) {
+        std::memcpy(file.data() + at, &value, sizeof value);
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, 54 + 24), put32(10, 54), put32(14, 40), put32(18, 3), put32(22, 2);
+    put32(26, 1 | 32 << 16); // one plane, 32 bits per pixel, BI_RGB
+    const std::uint32_t words[] = {0x00000000, 0x80402010, 0xFF112233,
+                                   0x7F3F1F0F, 0xFFFFFFFF, 0x00000000};
+    file.insert(file.end(), reinterpret_cast<const std::uint8_t*>(words),
+                reinterpret_cast<const std::uint8_t*>(words) + sizeof words);
+    const runtime::Picture picture = runtime::pictureFromBytes(file, L"alpha.bmp");
+    const auto alphaOf = [](const runtime::Picture& shown) {
+        const auto opacity = runtime::PictureOpacity::read(shown.get());
+        return opacity ? opacity->scaled({3, 2}) : std::vector<std::uint32_t>{};
+    };
+    ASSERT_EQ(alphaOf(picture), (std::vector<std::uint32_t>{words[3], words[4], words[5], words[0],
+                                                            words[1], words[2]}));
+
+    HostedControl first(formDesign(), true);
+    putRef(first.control.get(), dispid::kPicture, picture.dispatch().get());
+    const win::ComPtr<IStream> stream = savedStream(first.control.get());
+    HostedControl viaStream(formDesign(), true);
+    ASSERT_EQ(
+        win::ComPtr<IDispatch>(viaStream.control).query<IPersistStreamInit>()->Load(stream.get()),
+        S_OK);
+    HostedControl viaBag(formDesign(), true, savedBag(first.control.get(), false).get());
+    for (IDispatch* control : {viaStream.control.get(), viaBag.control.get()})
+        EXPECT_EQ(alphaOf(runtime::Picture::fromObject(
+                      get(control, dispid::kPicture).result.get()->pdispVal)),
+                  alphaOf(picture));
+}
+
 // The stream names the stored picture's class, and loading created whatever class it named
 // (a damaged class identifier gave the standard font, loaded from the picture's bytes).
 TEST_F(CutshapeControl, StreamThatNamesAnotherClassThanAPictureIsAnInvalidPicture) {
     HostedControl first(formDesign(), true);
     const runtime::Picture picture = pictureFile(L"c.bmp", makeFigure(25, 15));
     putRef(first.control.get(), dispid::kPicture, picture.dispatch().get());
-    win::ComPtr<IStream> stream;
-    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-    ASSERT_EQ(
-        win::ComPtr<IDispatch>(first.control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
-        S_OK);
+    const win::ComPtr<IStream> stream = savedStream(first.control.get());
     // After the tag, the version and the picture flag: the picture's class identifier.
     LARGE_INTEGER classOffset{};
     classOffset.QuadPart = 7;

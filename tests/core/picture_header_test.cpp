@@ -287,11 +287,42 @@ Bytes pngFile(const PngLayout& png) {
     return file.take();
 }
 
+// A TIFF file: the header, then one strip of `stripBytes` bytes, then the directory (width,
+// height, strip offset and byte count, each a LONG held in its entry).
+struct TiffLayout {
+    std::uint32_t width = 3, height = 2, stripBytes = 18;
+    bool bigEndian = false, withWidth = true;
+};
+Bytes tiffFile(const TiffLayout& tiff) {
+    FileBuilder file;
+    const auto u16 = [&](unsigned v) { tiff.bigEndian ? file.u16be(v) : file.u16(v); };
+    const auto u32 = [&](std::uint32_t v) {
+        tiff.bigEndian ? file.u16be(v >> 16).u16be(v & 0xFFFF) : file.u32(v);
+    };
+    file.text(tiff.bigEndian ? "MM" : "II");
+    u16(42);
+    u32(8 + tiff.stripBytes);
+    file.zeros(tiff.stripBytes);
+    const std::uint32_t fields[][2] = {
+        {256, tiff.width}, {257, tiff.height}, {273, 8}, {279, tiff.stripBytes}};
+    u16(tiff.withWidth ? 4 : 3);
+    for (const auto& [tag, value] : fields) {
+        if (tag == 256 && !tiff.withWidth)
+            continue;
+        u16(tag);
+        u16(4);
+        u32(1);
+        u32(value);
+    }
+    u32(0);
+    return file.take();
+}
+
 // ---- verdicts --------------------------------------------------------------------------
 
 // In the order of PictureFormat.
-constexpr const char* kFormatNames[] = {"bitmap", "gif",      "jpeg",
-                                        "png",    "icon",     "metafile", "enhanced metafile"};
+constexpr const char* kFormatNames[] = {"bitmap", "gif",  "jpeg",     "png",
+                                        "tiff",   "icon", "metafile", "enhanced metafile"};
 
 // "bitmap 3x2" for an accepted file; "invalid: <reason>" or "too large: <reason>" for a
 // refused one.
@@ -371,6 +402,8 @@ std::vector<FileCase> acceptedFiles() {
          pngFile({.depth = 4, .colourType = 3, .interlace = 1, .palette = true}), "png 5x4"},
         {"PngGrey16", pngFile({.width = 300, .height = 2, .depth = 16, .colourType = 0}),
          "png 300x2"},
+        {"TiffLittleEndian", tiffFile({}), "tiff 3x2"},
+        {"TiffBigEndian", tiffFile({.width = 300, .bigEndian = true}), "tiff 300x2"},
         {"IconOfSize256", iconFile({{0, 0}}), "icon 256x256"},
         {"IconSizedByItsFirstImage", iconFile({{48, 24}, {16, 16, 40}}), "icon 48x24"},
         {"Cursor", iconFile({{32, 32}}, 2), "icon 32x32"},
@@ -445,6 +478,8 @@ std::vector<FileCase> sizedFiles() {
         {"PngAtTheLimit", pngFile({.width = side, .height = side}), "png 16384x16384"},
         {"PngOneRowMore", pngFile({.width = side, .height = side + 1u}), "too large"},
         {"PngNoHeight", pngFile({.height = 0}), "invalid"},
+        {"TiffOneRowMore", tiffFile({.width = side, .height = side + 1u}), "too large"},
+        {"TiffWithoutWidth", tiffFile({.withWidth = false}), "invalid"},
         {"PngWidthBeyond31Bits", pngFile({.width = 0x80000000u, .height = 1}), "invalid"},
         {"JpegOneRowMore", jpegFile({.width = side, .height = side + 1}), "too large"},
         {"MetafileAtTheLimit", placeableMetafile(0, 0, kLimitSide, kLimitSide, 96),
@@ -536,6 +571,7 @@ std::vector<FileCase> damagedFiles() {
         {"PngColourType5", pngFile({.colourType = 5}), "invalid"},
         {"PngPaletteImageWithoutPalette", pngFile({.colourType = 3}), "invalid"},
         {"PngWithoutImageData", pngFile({.data = false}), "invalid"},
+        {"TiffStripBeyondTheFile", withU32(tiffFile({}), 8 + 18 + 2 + 3 * 12 + 8, 73), "invalid"},
         {"IconWithoutImages", withU16(icon, 4, 0), "invalid"},
         {"IconEmptyImage", withU32(icon, 6 + 8, 0), "invalid"},
         {"IconImageOffsetWrapsAround", withU32(icon, 6 + 12, 0xFFFFFFF0), "invalid"},
@@ -586,6 +622,7 @@ TEST(PictureSeeds, EverySeedIsAnAcceptedPicture) {
         {"ico.ico", "icon 16x16"},
         {"jpeg.jpg", "jpeg 8x8"},
         {"png.png", "png 4x3"},
+        {"tiff.tif", "tiff 4x3"},
         {"wmf.wmf", "metafile 32x32"},
     };
     std::size_t files = 0;

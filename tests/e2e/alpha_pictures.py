@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-# Writes the pictures whose outline is in their alpha channel: a 240 x 180 PNG and 32-bit
-# icons of 64 x 64 and 128 x 128. Each has a transparent white background, a figure with a soft edge (alpha
+# Writes the pictures whose outline is in their alpha channel: a 240 x 180 PNG, the same as
+# a TIFF when asked, and 32-bit icons of 64 x 64 and 128 x 128. Each has a transparent white background, a figure with a soft edge (alpha
 # falling from 255 to 0 across six pixels, half of it under 128), an opaque square of the
 # background's own colour inside the figure, and a transparent hole.
-#   alpha_pictures.py <out.png> <out64.ico> <out128.ico>
+#   alpha_pictures.py <out.png> <out64.ico> <out128.ico> [<out.tif>]
 import math
 import struct
 import sys
@@ -47,6 +47,9 @@ def write_icon(image, path):
         out.write(struct.pack("<HHH", 0, 1, 1) + entry + data)
 
 
-picture(240, 180, (90, 60, 109, 79), (130, 100, 149, 119)).save(sys.argv[1])
+large = picture(240, 180, (90, 60, 109, 79), (130, 100, 149, 119))
+large.save(sys.argv[1])
+if len(sys.argv) > 4:
+    large.save(sys.argv[4])
 write_icon(picture(64, 64, (20, 24, 27, 31), (36, 34, 43, 41)), sys.argv[2])
 write_icon(picture(128, 128, (40, 48, 55, 63), (72, 68, 87, 83)), sys.argv[3])

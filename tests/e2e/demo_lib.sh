@@ -54,10 +54,11 @@ expect_on_figure() { # <id> <control>...
 
 # The picture file as a 24-bit BMP at the test's resolution, each pixel scaled by dpi/96
 # nearest-neighbour (ImageMagick's -sample): the figure the window must take.
-scaled_figure() { # <picture> <output.bmp>
-  local width height
+scaled_figure() { # <picture> <output.bmp, or .png to keep the alpha channel>
+  local width height format=BMP3
   read -r width height < <(identify -format '%w %h\n' "$1[0]")
-  convert "$1[0]" -sample "$(px "$width")x$(px "$height")!" -type TrueColor BMP3:"$2"
+  [[ $2 == *.png ]] && format=PNG32
+  convert "$1[0]" -sample "$(px "$width")x$(px "$height")!" -type TrueColor "$format:$2"
 }
 
 # Prints the X id of the visible window titled <title> while <pid> runs.

@@ -27,6 +27,9 @@ make_pick "$work/figure.ico" 176x96 '#C81E5A' '50,50 50,10'
 convert -size 176x128 xc:white -fill '#1E5AC8' -draw 'rectangle 16,16 119,111' \
   -fill '#204020' -draw 'rectangle 120,24 167,71' -sampling-factor 1x1 -quality 100 \
   "$work/figure.jpg"
+# PNG: a transparent background and the disc's antialiased edge, whose fainter half is cut.
+convert -size 211x157 xc:none -fill '#1E5AC8' -draw 'circle 70,80 70,10' \
+  -fill '#204020' -draw 'rectangle 120,24 167,71' PNG32:"$work/figure.png"
 for kind in gif jpg ico; do
   convert "$work/figure.$kind" -alpha off -type TrueColor BMP3:"$work/figure-$kind.bmp"
 done
@@ -37,6 +40,7 @@ id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
 expect_shape() { # <picture.bmp> <what>
   local width height expected=$work/expected.bmp
+  [[ $1 == *.png ]] && expected=$work/expected.png
   scaled_figure "$1" "$expected"
   read -r width height < <(identify -format '%w %h\n' "$expected")
   eventually 10 shaped_as "$id" "$expected" auto "$width" "$height" || true
@@ -102,6 +106,8 @@ pick "$work/figure.jpg"
 expect_shape "$work/figure-jpg.bmp" "picking a JPEG file reshapes the window"
 pick "$work/figure.ico"
 expect_shape "$work/figure-ico.bmp" "picking an ICO file reshapes the window"
+pick "$work/figure.png"
+expect_shape "$work/figure.png" "picking a PNG file shapes the window by its transparency"
 
 # Back to a picture on which the close image lies, the head picture file; imgClose at
 # (2415, 150) twips: pixel (161, 10) at 96 dpi.

@@ -44,3 +44,12 @@ keys_to "$id" Escape
 wait_exit "$pid" || fail "Escape did not end the program"
 [[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
 echo "ok: Escape ends the program with exit code 0"
+
+# The example's PNG path: a picture over a 32-bit DIB section shapes by its transparency.
+/usr/bin/python3 "$e2e_dir/alpha_pictures.py" "$work/alpha.png" "$work/64.ico" "$work/128.ico" ||
+  fail "could not write the PNG"
+start_program png.out "$client" "$(windows_path "$work/alpha.png")"
+check_shape "$title" png.out "$started" "$work/alpha.png" auto ||
+  { cat "$work/png.out"; fail "a PNG through WIC: the window is not its pixels of alpha 128 or more"; }
+stop_program "$started"
+echo "ok: a PNG read through WIC shaped the window by its transparency"
