@@ -53,3 +53,8 @@ check_shape "$title" png.out "$started" "$work/alpha.png" auto ||
   { cat "$work/png.out"; fail "a PNG through WIC: the window is not its pixels of alpha 128 or more"; }
 stop_program "$started"
 echo "ok: a PNG read through WIC shaped the window by its transparency"
+start_program icon.out "$client" "$(windows_path "$work/64.ico")"
+check_shape "$title" icon.out "$started" "$work/64.ico" auto ||
+  { cat "$work/icon.out"; fail "a 32-bit icon from OleLoadPicturePath: the window is not its pixels of alpha 128 or more"; }
+stop_program "$started"
+echo "ok: a 32-bit icon from OleLoadPicturePath shaped the window by its alpha"
