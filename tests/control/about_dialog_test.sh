@@ -65,15 +65,20 @@ wait_gone() { # <title>
   done
   return 1
 }
-# Sends keys once the window titled <title> has the keyboard focus.
+# Sends keys once the window titled <title> has the keyboard focus. When the focus does not
+# come within 5 s the keys are sent all the same, and where the focus was is printed: a later
+# failure then says whether its keys went elsewhere.
 keys_to() { # <title> <keys...>
-  local title=$1 id
+  local title=$1 id focus=
   shift
   id=$(wait_window "$title") || fail "no window \"$title\" to type into"
   for _ in $(seq 1 100); do
-    [[ "$(xdotool getwindowfocus 2>/dev/null || true)" == "$id" ]] && break
+    focus=$(xdotool getwindowfocus 2>/dev/null || true)
+    [[ "$focus" == "$id" ]] && break
     sleep 0.05
   done
+  [[ "$focus" == "$id" ]] ||
+    echo "note: \"$title\" ($id) did not get the focus for $*; it is on ${focus:-nothing}" >&2
   xdotool key "$@"
 }
 click_at() { # <x> <y>

@@ -38,6 +38,15 @@ start_program head.out "$program"
 pid=$started
 id=$(wait_window Form1 "$pid") || fail "no window 'Form1'"
 
+# The pixels of a control of the form (its images and labels) at <left> <top> <width> <height>
+# twips, as shown_colours.py takes them.
+covered() { echo "$(twips_px "$1"),$(twips_px "$2"),$(twips_px "$3"),$(twips_px "$4")"; }
+painted_as() { # <picture>
+  import -window "$id" "$work/shown.png" &&
+    /usr/bin/python3 "$e2e_dir/shown_colours.py" "$1" "$work/shown.png" \
+      "$(covered 2415 150 210 225)" "$(covered 1950 525 375 360)" \
+      "$(covered 2640 165 525 195)" "$(covered 1410 705 525 195)"
+}
 expect_shape() { # <picture.bmp> <what>
   local width height expected=$work/expected.bmp
   [[ $1 == *.png ]] && expected=$work/expected.png
@@ -48,6 +57,12 @@ expect_shape() { # <picture.bmp> <what>
   [[ $WIDTH -eq $width && $HEIGHT -eq $height ]] ||
     fail "$2: the window is ${WIDTH}x${HEIGHT}, not ${width}x${height}"
   "$xshape" compare "$id" "$expected" auto || fail "$2: the shape is not the picture's figure"
+  if [[ $1 == *.png ]]; then
+    # The pointer leaves the form, so that no tooltip of its images lies over the screenshot.
+    xdotool mousemove $((X + WIDTH + 40)) $((Y + HEIGHT + 40))
+    eventually 10 painted_as "$expected" >"$work/painted.out" ||
+      { cat "$work/painted.out"; fail "$2: not painted as the picture's colours and alpha say"; }
+  fi
   echo "ok: $2 at $dpi dpi (${width}x${height})"
 }
 
