@@ -12,9 +12,12 @@ from PIL import Image
 picture = Image.open(sys.argv[1]).convert("RGBA")
 shown = Image.open(sys.argv[2]).convert("RGB")
 covered = [tuple(map(int, text.split(","))) for text in sys.argv[3:]]
-pixels = [(picture.getpixel((x, y)), shown.getpixel((x, y)), (x, y))
-          for y in range(picture.height) for x in range(picture.width)
-          if not any(cx <= x < cx + cw and cy <= y < cy + ch for cx, cy, cw, ch in covered)]
+width = picture.width
+shown_part = shown.crop((0, 0, width, picture.height)).getdata()
+pixels = [(c, s, (i % width, i // width))
+          for i, (c, s) in enumerate(zip(picture.getdata(), shown_part))
+          if not any(cx <= i % width < cx + cw and cy <= i // width < cy + ch
+                     for cx, cy, cw, ch in covered)]
 wrong = [at for c, s, at in pixels if c[3] == 255 and c[:3] != s]
 shown_at = {at: (c[:3], s) for c, s, at in pixels}
 print(f"{len(wrong)} opaque pixels in another colour", end="")
