@@ -125,12 +125,13 @@ SIZE Picture::sizePixels(int dpiX, int dpiY) const {
                 ::MulDiv(himetric.cy, dpiY, core::kHimetricPerInch)};
 }
 
-void Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
+std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
     if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
-        return;
+        return std::nullopt;
     if (const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get())) {
-        blendAtOrigin(dc, opacity->scaled(sizePx), sizePx);
-        return;
+        std::vector<std::uint32_t> words = opacity->scaled(sizePx);
+        blendAtOrigin(dc, words, sizePx);
+        return words;
     }
     const SIZE himetric = sizeHimetric();
     // Without this a shrunk bitmap would AND or OR its pixels together (the default mode).
@@ -141,6 +142,7 @@ void Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
     if (previousMode)
         ::SetStretchBltMode(dc, previousMode);
     win::check(rendered, L"Drawing the picture");
+    return std::nullopt;
 }
 
 Picture emptyPicture() {

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cutshape::runtime {
 
@@ -37,8 +38,9 @@ public:
     // Draws the picture at `sizePx` with its top-left corner at (0, 0). A bitmap is scaled
     // nearest-neighbour: every pixel drawn is one of the picture's own, so a scaled figure
     // shows no blend of its background colour at its edges.
-    // A picture with opacity of its own (picture_opacity.h) is blended over what `dc` shows.
-    void renderAtOrigin(HDC dc, SIZE sizePx) const;
+    // A picture with opacity of its own (picture_opacity.h) is blended over what `dc` shows;
+    // its premultiplied words as drawn (rows top to bottom) are then returned.
+    std::optional<std::vector<std::uint32_t>> renderAtOrigin(HDC dc, SIZE sizePx) const;
 
     IPicture* get() const noexcept { return picture_.get(); }
     win::ComPtr<IPictureDisp> dispatch() const { return picture_.query<IPictureDisp>(); }

@@ -1,7 +1,6 @@
 #include "runtime/picture_box.h"
 
 #include "core/twips.h"
-#include "runtime/picture_opacity.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 
@@ -135,14 +134,9 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
         if (!hasPixels)
             return;
         const SIZE size = shown.sizePixels(Screen::dpiX(), Screen::dpiY());
-        if (const auto opacity = PictureOpacity::read(shown.get())) {
-            // The scan reads the picture's own opacity from the image's top bytes.
-            const std::vector<std::uint32_t> words = opacity->scaled(size);
-            blendAtOrigin(image.dc(), words, size);
-            image.setOpacity(words, size);
-        } else {
-            shown.renderAtOrigin(image.dc(), size);
-        }
+        // The scan reads a picture's own opacity from the image's top bytes.
+        if (const auto drawn = shown.renderAtOrigin(image.dc(), size))
+            image.setOpacity(*drawn, size);
     };
     const bool sameImageSize =
         hasPixels ? image_.width() == clientWidth && image_.height() == clientHeight
