@@ -12,10 +12,10 @@
 #include "runtime/picture.h"
 #include "tests/control/control_harness.h"
 #include "tests/soak/resource_series.h"
+#include "tests/support/phase_barrier.h"
 #include "tests/support/picture_files.h"
 
 #include <atomic>
-#include <barrier>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -104,7 +104,7 @@ std::string threadsPhase(long long cyclesPerThread) {
     soak::ResourceSeries series("threads");
     const long long interval = std::max<long long>(1, cyclesPerThread / 5);
     long long sampledCycles = 0;
-    std::barrier meeting(kThreads, [&]() noexcept {
+    PhaseBarrier meeting(kThreads, [&] {
         try {
             series.add(sampledCycles, soak::sampleResources());
         } catch (...) {
