@@ -61,7 +61,7 @@ build: configure
 test: deps
 	@tools/test-stages.sh $(BUILD) $(JOBS) $(FUZZ_SMOKE_SECONDS)
 
-FUZZ_SMOKE_SECONDS ?= 20
+FUZZ_SMOKE_SECONDS ?= 10
 FUZZ_SECONDS ?= 300
 fuzz: build
 	tools/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
