@@ -56,12 +56,18 @@ run_stage build-native build_stage native || exit 1
   run_stage build-fuzz build_stage fuzz && run_stage fuzz "$repo/tools/fuzz.sh" "$build/fuzz" "$fuzz_seconds"
 ) &
 native_chain=$!
+# The kept Wine prefixes are made beside the builds: Wine's set-up mostly waits.
+(
+  run_stage wine-prefixes bash -c '"$0" --arch win64 --prepare && "$0" --arch win32 --prepare' \
+    "$repo/tools/wine-session.sh"
+) &
+prefixes=$!
 # The Windows builds, then their suites on an otherwise quiet machine.
 run_stage build-win64 build_stage win64
 win64_built=$?
 run_stage build-win32 build_stage win32
 win32_built=$?
-wait $native_chain
+wait $native_chain $prefixes
 [[ $win64_built -eq 0 ]] && run_stage win64 wine_stage win64 2
 [[ $win32_built -eq 0 ]] && run_stage win32 wine_stage win32 2
 

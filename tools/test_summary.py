@@ -11,7 +11,8 @@ import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 STAGE_ORDER = ["configure", "build-native", "native", "build-native-asan", "native-asan",
-               "build-fuzz", "fuzz", "build-win64", "build-win32", "win64", "win32"]
+               "build-fuzz", "fuzz", "wine-prefixes", "build-win64", "build-win32", "win64",
+               "win32"]
 SLOWEST = 15
 OUTPUT_LINES = 120
 

@@ -5,6 +5,7 @@
 #
 #   tools/wine-session.sh [--arch win64|win32] [--sessions N] [--display-from-user]
 #                         <command> [args...]
+#   tools/wine-session.sh [--arch win64|win32] --prepare
 #
 # win64 (the default) runs 64-bit programs with the system's loader in a 64-bit prefix.
 # win32 runs 32-bit programs in a WoW64 prefix: this CPU cannot execute 32-bit code, so the
@@ -22,7 +23,8 @@
 # Each session works in its own copy of a ready prefix kept between runs, so parallel sessions
 # never share a wineserver or stop each other's programs, and nothing one run registers
 # leaks into the next. CUTSHAPE_WINE_PREFIX chooses the kept prefix (default
-# build/wine-prefix, or build/wine-prefix-wow64 for win32).
+# build/wine-prefix, or build/wine-prefix-wow64 for win32). --prepare only makes that prefix
+# (make test does it while the builds run: Wine's set-up mostly waits).
 #
 # --sessions N starts N such sessions side by side, each with its own prefix, X server and
 # wineserver, for a CTest run that runs N tests at a time. The command sees the first one,
@@ -42,11 +44,13 @@ fi
 arch=win64
 use_user_display=0
 sessions=1
+prepare_only=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --arch) arch=$2; shift 2 ;;
     --display-from-user) use_user_display=1; shift ;;
     --sessions) sessions=$2; shift 2 ;;
+    --prepare) prepare_only=1; shift ;;
     *) break ;;
   esac
 done
@@ -146,6 +150,7 @@ if [[ ! -f "$WINEPREFIX/.cutshape-ready" ]]; then
   fi
   touch "$WINEPREFIX/.cutshape-ready"
 fi
+((prepare_only)) && exit 0
 for ((i = 0; i < sessions; i++)); do
   session_prefixes+=("$(mktemp -d "$ready_prefix.session.XXXXXX")")
   cp -a "$ready_prefix/." "${session_prefixes[i]}/"
