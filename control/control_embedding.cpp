@@ -42,6 +42,7 @@ HRESULT Control::SetHostNames(LPCOLESTR, LPCOLESTR) noexcept {
 
 HRESULT Control::Close(DWORD) noexcept {
     InPlaceDeactivate();
+    shaper_.removeSoftEdge(); // the container unloads the control
     if (adviseHolder_)
         adviseHolder_->SendOnClose();
     return S_OK;

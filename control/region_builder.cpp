@@ -40,8 +40,8 @@ void prepareForScan(runtime::PictureBox& staging) {
 std::span<const core::Rect> RegionBuilder::scan(const runtime::PictureBox& staging,
                                                 const core::MaskSettings& mask, ScanSize& scan) {
     measureScan(staging, scan);
-    const core::Color maskColor = chooseMask(staging, mask);
-    return scanner_.scan(staging.pixels(), scan.scanWidth, scan.scanHeight, maskColor).rects;
+    lastMaskColor_ = chooseMask(staging, mask);
+    return scanner_.scan(staging.pixels(), scan.scanWidth, scan.scanHeight, lastMaskColor_).rects;
 }
 
 win::UniqueRegion RegionBuilder::build(const runtime::PictureBox& staging,

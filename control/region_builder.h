@@ -39,8 +39,12 @@ public:
     win::UniqueRegion build(const runtime::PictureBox& staging, const core::MaskSettings& mask,
                             ScanSize& scan);
 
+    // The colour the last scan cut (kNoMaskColor when only transparency was cut).
+    core::Color lastMaskColor() const noexcept { return lastMaskColor_; }
+
 private:
     core::BandScanner scanner_;
+    core::Color lastMaskColor_ = 0;
 };
 
 // The region covering `bands`. Throws the runtime's out-of-memory error when the system

@@ -71,7 +71,7 @@ void Shaper::setPicture(runtime::Picture picture) {
 }
 
 int Shaper::formDpi() const noexcept {
-    return toldDpi_ ? toldDpi_ : runtime::windowDpi(resolutionWatch_.window());
+    return toldDpi_ ? toldDpi_ : runtime::windowDpi(formWatch_.window());
 }
 
 void Shaper::load(const runtime::Picture& picture) {
@@ -94,7 +94,7 @@ void Shaper::atFormResolution(const std::function<void()>& operation) {
     // of its own that differs, the operation is done again at it.
     if (dpi != 0)
         return;
-    if (const int own = runtime::windowDpi(resolutionWatch_.window()); own != 0 && own != dpiUsed)
+    if (const int own = runtime::windowDpi(formWatch_.window()); own != 0 && own != dpiUsed)
         resolutionChanged(own);
 }
 
@@ -151,7 +151,22 @@ void Shaper::applyToParent(const runtime::Picture& shown, Mode mode) {
                                            std::abs(rect.bottom - rect.top - staged.cy) > 1))
         resizeWindow(window, staged);
     installWindowRegion(window, std::move(region));
-    resolutionWatch_.watch(window);
+    formWatch_.watch(window);
+    showSoftEdge(window, mode);
+}
+
+void Shaper::showSoftEdge(HWND window, Mode mode) noexcept {
+    // The edge follows the form through the watch: a window it cannot watch gets none.
+    if (mode == Mode::Restore || showPicture_ == VARIANT_FALSE || formWatch_.window() != window) {
+        softEdge_.remove();
+        return;
+    }
+    try {
+        softEdge_.show(window, staging_.pixels(), staging_.ownPixels(),
+                       regionBuilder_.lastMaskColor());
+    } catch (...) {
+        win::reportCaught(L"showing the picture's soft edge; the form keeps its outline");
+    }
 }
 
 win::UniqueRegion Shaper::regionOfStaging(Mode mode) {

@@ -4,9 +4,10 @@
 // The control's parent, the host form, is found anew for every operation, before anything
 // is written: the form by member name, or the site's top-level window as a form.
 
+#include "control/form_window_watch.h"
 #include "control/host_form.h"
 #include "control/region_builder.h"
-#include "control/resolution_watch.h"
+#include "control/soft_edge.h"
 #include "runtime/picture_box.h"
 
 #include <cstdint>
@@ -23,7 +24,7 @@ inline constexpr const wchar_t* kControlName = L"Cutshape";
 // The control's size at creation in twips: its design surface.
 inline constexpr float kDesignSizeTwips = 540.0f;
 
-class Shaper {
+class Shaper final : private FormWindowListener {
 public:
     using ParentFinder = std::function<std::unique_ptr<HostForm>()>;
 
@@ -36,10 +37,12 @@ public:
     // The form's window has taken a new resolution (sent to per-monitor aware programs):
     // a shaped or restored form is shaped or restored again at `dpi`, and later operations
     // run at it too.
-    void resolutionChanged(int dpi);
+    void resolutionChanged(int dpi) override;
     // Lets the user drag the host form; returns when the mouse button is released.
     void move();
     void refresh();
+    // The form no longer shows the picture's fringe (the control is being unloaded).
+    void removeSoftEdge() noexcept { softEdge_.remove(); }
 
     // The control's own events.
     void initialize(float controlWidthTwips, float controlHeightTwips);
@@ -61,6 +64,7 @@ public:
 
     const runtime::PictureBox& staging() const noexcept { return staging_; }
     const ScanSize& lastScan() const noexcept { return scan_; }
+    const SoftEdge& softEdge() const noexcept { return softEdge_; }
     SIZE savedParentSize() const noexcept { return SIZE{savedParentWidth_, savedParentHeight_}; }
 
 private:
@@ -84,6 +88,11 @@ private:
     void applyToParent(const runtime::Picture& shown, Mode mode);
     win::UniqueRegion regionOfStaging(Mode mode);
     void putBack(const runtime::Picture& kept) noexcept;
+    // Shows the fringe of the picture the form shows beside it, or removes the edge when the
+    // form shows no picture with a fringe. A system that refuses it leaves the form shaped.
+    void showSoftEdge(HWND window, Mode mode) noexcept;
+    void placementChanged(bool activated) noexcept override { softEdge_.follow(activated); }
+    void windowDestroyed() noexcept override { softEdge_.remove(); }
 
     ParentFinder findParent_;
     runtime::PictureBox staging_;
@@ -98,7 +107,8 @@ private:
     RegionBuilder regionBuilder_;
     Shape shape_ = Shape::None; // what the last successful load or restore left
     int toldDpi_ = 0;
-    ResolutionWatch resolutionWatch_{[this](int dpi) { resolutionChanged(dpi); }};
+    FormWindowWatch formWatch_{*this};
+    SoftEdge softEdge_;
 };
 
 } // namespace cutshape::control

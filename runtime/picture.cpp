@@ -133,6 +133,11 @@ std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(HDC dc, SIZE s
         blendAtOrigin(dc, words, sizePx);
         return words;
     }
+    renderWithoutOpacity(dc, sizePx);
+    return std::nullopt;
+}
+
+void Picture::renderWithoutOpacity(HDC dc, SIZE sizePx) const {
     const SIZE himetric = sizeHimetric();
     // Without this a shrunk bitmap would AND or OR its pixels together (the default mode).
     const int previousMode = ::SetStretchBltMode(dc, COLORONCOLOR);
@@ -142,7 +147,20 @@ std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(HDC dc, SIZE s
     if (previousMode)
         ::SetStretchBltMode(dc, previousMode);
     win::check(rendered, L"Drawing the picture");
-    return std::nullopt;
+}
+
+std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(win::DibSurface& image,
+                                                                  SIZE sizePx) const {
+    if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
+        return std::nullopt;
+    const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get());
+    if (!opacity) {
+        renderWithoutOpacity(image.dc(), sizePx);
+        return std::nullopt;
+    }
+    std::vector<std::uint32_t> words = opacity->scaled(sizePx);
+    blendOver(image.writablePixels(), image.width(), image.height(), words, sizePx);
+    return words;
 }
 
 Picture emptyPicture() {

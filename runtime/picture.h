@@ -3,6 +3,7 @@
 // A Picture value is a shared reference: copies name the same object, nothing is copied.
 
 #include "win/com_ptr.h"
+#include "win/gdi.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -41,6 +42,9 @@ public:
     // A picture with opacity of its own (picture_opacity.h) is blended over what `dc` shows;
     // its premultiplied words as drawn (rows top to bottom) are then returned.
     std::optional<std::vector<std::uint32_t>> renderAtOrigin(HDC dc, SIZE sizePx) const;
+    // The same into a 32-bit image, where a picture with opacity is blended in place.
+    std::optional<std::vector<std::uint32_t>> renderAtOrigin(win::DibSurface& image,
+                                                             SIZE sizePx) const;
 
     IPicture* get() const noexcept { return picture_.get(); }
     win::ComPtr<IPictureDisp> dispatch() const { return picture_.query<IPictureDisp>(); }
@@ -50,6 +54,8 @@ public:
     }
 
 private:
+    // Draws a picture without opacity of its own through the picture object.
+    void renderWithoutOpacity(HDC dc, SIZE sizePx) const;
     // A bitmap's or icon's own size in pixels; nothing for other pictures.
     std::optional<SIZE> bitmapPixels() const;
 

@@ -115,6 +115,12 @@ void PictureBox::setBackColor(core::Color color) {
     backColor_ = color;
 }
 
+core::PixelView PictureBox::ownPixels() const noexcept {
+    if (ownPixels_.empty())
+        return {};
+    return core::PixelView{ownPixels_.data(), ownSize_.cx, ownSize_.cy, ownSize_.cx, true};
+}
+
 bool PictureBox::shows(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
                        core::Color backColor) const noexcept {
     return widthPx == widthPx_ && heightPx == heightPx_ && borderStyle == borderStyle_ &&
@@ -128,15 +134,24 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
     const std::int32_t clientWidth = widthPx - 2 * border;
     const std::int32_t clientHeight = heightPx - 2 * border;
     const bool hasPixels = clientWidth > 0 && clientHeight > 0;
-    const auto draw = [&](win::DibSurface& image, const Picture& shown, core::Color back) {
+    // Returns the picture's own pixels as drawn, when it has opacity of its own.
+    const auto draw = [&](win::DibSurface& image, const Picture& shown,
+                          core::Color back) -> std::optional<std::vector<std::uint32_t>> {
         pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
         image.fill(resolveColor(back));
         if (!hasPixels)
-            return;
+            return std::nullopt;
         const SIZE size = shown.sizePixels(Screen::dpiX(), Screen::dpiY());
         // The scan reads a picture's own opacity from the image's top bytes.
-        if (const auto drawn = shown.renderAtOrigin(image.dc(), size))
+        auto drawn = shown.renderAtOrigin(image, size);
+        if (drawn)
             image.setOpacity(*drawn, size);
+        return drawn;
+    };
+    const auto keepOwnPixels = [&](std::optional<std::vector<std::uint32_t>> drawn,
+                                   const Picture& shown) {
+        ownPixels_ = drawn ? std::move(*drawn) : std::vector<std::uint32_t>();
+        ownSize_ = drawn ? shown.sizePixels(Screen::dpiX(), Screen::dpiY()) : SIZE{0, 0};
     };
     const bool sameImageSize =
         hasPixels ? image_.width() == clientWidth && image_.height() == clientHeight
@@ -144,10 +159,11 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
     if (sameImageSize) {
         // A new image of a large picture costs more in fresh memory than the drawing itself.
         try {
-            draw(image_, picture, backColor);
+            keepOwnPixels(draw(image_, picture, backColor), picture);
         } catch (...) {
             try {
-                draw(image_, picture_, backColor_); // the image shows the box as it was
+                // The image shows the box as it was.
+                keepOwnPixels(draw(image_, picture_, backColor_), picture_);
             } catch (...) {
                 // The first error is the one to report to the caller.
                 win::reportCaught(L"drawing the picture box as it was");
@@ -162,8 +178,9 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
                 throw outOfMemoryError(error.description());
             }
         }();
-        draw(image, picture, backColor);
+        auto drawn = draw(image, picture, backColor);
         image_ = std::move(image);
+        keepOwnPixels(std::move(drawn), picture);
     }
     widthPx_ = widthPx;
     heightPx_ = heightPx;

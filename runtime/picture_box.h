@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace cutshape::runtime {
 
@@ -64,6 +65,9 @@ public:
     HDC hDC() const noexcept { return image_.dc(); }
     // The persistent image's pixels, for reading many at once.
     core::PixelView pixels() const noexcept { return image_.pixels(); }
+    // The picture's own premultiplied pixels as last drawn into the image, when it carries
+    // opacity of its own; an empty view otherwise.
+    core::PixelView ownPixels() const noexcept;
 
     std::int32_t widthPx() const noexcept { return widthPx_; }
     std::int32_t heightPx() const noexcept { return heightPx_; }
@@ -94,6 +98,8 @@ private:
     std::int32_t heightPx_ = 0;
     core::Color backColor_ = kButtonFaceColor;
     win::DibSurface image_{0, 0};
+    std::vector<std::uint32_t> ownPixels_; // premultiplied, rows top to bottom
+    SIZE ownSize_{0, 0};
     std::int64_t pixelsDrawn_ = 0;
 };
 

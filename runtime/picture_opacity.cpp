@@ -207,6 +207,29 @@ PictureOpacity::pictureOfBitmapFile(std::span<const std::uint8_t> file) {
     return pictureOwning(std::move(bitmap));
 }
 
+void blendOver(std::uint32_t* pixels, std::int32_t widthPx, std::int32_t heightPx,
+               const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept {
+    const std::int32_t width = std::min<std::int32_t>(sizePx.cx, widthPx);
+    const std::int32_t height = std::min<std::int32_t>(sizePx.cy, heightPx);
+    for (std::int32_t y = 0; y < height; ++y) {
+        std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * widthPx;
+        const std::uint32_t* source = words.data() + static_cast<std::size_t>(y) * sizePx.cx;
+        for (std::int32_t x = 0; x < width; ++x) {
+            // Premultiplied "over", rounded as the system's AlphaBlend rounds.
+            const std::uint32_t over = source[x];
+            const std::uint32_t keep = 255 - (over >> 24);
+            std::uint32_t blended = over & 0xFF000000u;
+            for (const int shift : {0, 8, 16}) {
+                const std::uint32_t below = row[x] >> shift & 0xFFu;
+                const std::uint32_t channel =
+                    std::min(255u, (over >> shift & 0xFFu) + (below * keep + 127) / 255);
+                blended |= channel << shift;
+            }
+            row[x] = blended;
+        }
+    }
+}
+
 void blendAtOrigin(HDC dc, const std::vector<std::uint32_t>& words, SIZE sizePx) {
     if (sizePx.cx <= 0 || sizePx.cy <= 0)
         return;

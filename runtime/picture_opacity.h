@@ -51,5 +51,9 @@ win::ComPtr<IPicture> pictureOwning(win::UniqueBitmap bitmap);
 // Blends premultiplied words of `sizePx`, rows top to bottom, over what `dc` shows from its
 // origin.
 void blendAtOrigin(HDC dc, const std::vector<std::uint32_t>& words, SIZE sizePx);
+// The same over top-down 32-bit pixels of widthPx x heightPx, in place: no image of its own,
+// which at large sizes costs more in fresh memory than the blend.
+void blendOver(std::uint32_t* pixels, std::int32_t widthPx, std::int32_t heightPx,
+               const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept;
 
 } // namespace cutshape::runtime

@@ -36,6 +36,10 @@ bool GdiWatch::windowRegionRefused() noexcept {
     return activeWatch && std::exchange(activeWatch->refuseWindowRegion_, false);
 }
 
+bool GdiWatch::layeredWindowsRefused() noexcept {
+    return activeWatch && activeWatch->refuseLayeredWindows_;
+}
+
 void GdiWatch::regionCreated(HRGN region) noexcept {
     if (!activeWatch || !region)
         return;

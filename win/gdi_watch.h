@@ -3,7 +3,7 @@
 // counts every region the layer creates until the region is deleted or handed to a window,
 // and every 32-bit surface (a memory device context with its DIB section); it can also make
 // a chosen region creation or union fail exactly as the system fails one, or a window refuse
-// its region. Windows counts GDI
+// its region, or the system refuse layered windows. Windows counts GDI
 // objects per process, but Wine's GetGuiResources answers 0, so tests count here.
 // Without a watch the layer pays one pointer test per call.
 
@@ -30,6 +30,10 @@ public:
     // it cannot take.
     void refuseWindowRegion() noexcept { refuseWindowRegion_ = true; }
 
+    // While set, every UpdateLayeredWindow of this layer fails as it does where the system
+    // offers no layered windows (some remote sessions).
+    void refuseLayeredWindows(bool refuse) noexcept { refuseLayeredWindows_ = refuse; }
+
     // Region creations and unions made since the watch started.
     std::int64_t regionCalls() const noexcept { return regionCalls_; }
     std::size_t liveRegions() const noexcept { return liveRegions_.size(); }
@@ -47,6 +51,8 @@ public:
     static bool regionCallFails() noexcept;
     // Whether this SetWindowRgn is the one to refuse.
     static bool windowRegionRefused() noexcept;
+    // Whether layered windows are refused now.
+    static bool layeredWindowsRefused() noexcept;
     static void regionCreated(HRGN region) noexcept;
     // Deleted, or handed to a window that owns it from then on.
     static void regionGone(HRGN region) noexcept;
@@ -58,6 +64,7 @@ private:
     std::int64_t regionCalls_ = 0;
     std::int64_t failingCall_ = 0;
     bool refuseWindowRegion_ = false;
+    bool refuseLayeredWindows_ = false;
     std::unordered_set<HRGN> liveRegions_;
     std::size_t peakLiveRegions_ = 0;
     std::int64_t dibSectionsCreated_ = 0;

@@ -14,6 +14,17 @@ void setWindowRegion(HWND window, UniqueRegion region) {
     GdiWatch::regionGone(region.release()); // the window owns the region now
 }
 
+void UpdateLayeredWindow(HWND window, HDC source, POINT origin, SIZE sizePx) {
+    const bool refused = GdiWatch::layeredWindowsRefused();
+    if (refused)
+        ::SetLastError(ERROR_NOT_SUPPORTED);
+    POINT sourceOrigin{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    if (refused || !::UpdateLayeredWindow(window, nullptr, &origin, &sizePx, source, &sourceOrigin,
+                                          0, &blend, ULW_ALPHA))
+        throwLastError(L"UpdateLayeredWindow refused the window's image");
+}
+
 void dragByCaption(HWND window) noexcept {
     ::ReleaseCapture();
     // The message's lParam is the press position in screen coordinates.

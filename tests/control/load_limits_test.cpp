@@ -59,6 +59,9 @@ protected:
     runtime::Picture picture(const std::wstring& name, const Image& image) {
         return runtime::loadPicture(folder_.write(name, writeBmp24(image)).wstring());
     }
+    runtime::Picture alphaPicture(const std::wstring& name, const AlphaImage& image) {
+        return runtime::loadPicture(folder_.write(name, writeBmp32(image)).wstring());
+    }
     Call load(const runtime::Picture& shown) { return loadCall(control_.get(), shown); }
     static std::string text(const Call& call) {
         const std::wstring description = call.description();
@@ -233,6 +236,140 @@ TEST_F(LoadLimits, LoadAndRestoreReadTheScreenResolutionOnce) {
     (void)runtime::Screen::dpiX();
     (void)runtime::Screen::dpiY();
     EXPECT_EQ(runtime::Screen::systemReads() - reads, 2);
+}
+
+BOOL CALLBACK collectSoftEdge(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    if (std::wstring(name) == L"CutshapeSoftEdge")
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+// The windows of this thread that show a soft edge.
+std::vector<HWND> softEdges() {
+    std::vector<HWND> edges;
+    ::EnumThreadWindows(::GetCurrentThreadId(), collectSoftEdge, reinterpret_cast<LPARAM>(&edges));
+    return edges;
+}
+
+RECT windowRect(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+// Where the edge must be: at the form's origin, the picture's size, shown while the form is,
+// directly below it, and never taking input or activation.
+std::string edgeMismatch(HWND form, SIZE picturePx) {
+    const std::vector<HWND> edges = softEdges();
+    if (edges.size() != 1)
+        return std::to_string(edges.size()) + " edges";
+    const HWND edge = edges.front();
+    const RECT at = windowRect(edge);
+    const RECT formAt = windowRect(form);
+    std::string faults;
+    if (at.left != formAt.left || at.top != formAt.top || at.right - at.left != picturePx.cx ||
+        at.bottom - at.top != picturePx.cy)
+        faults += "placed at " + std::to_string(at.left) + "," + std::to_string(at.top) + "; ";
+    const bool formShown = ::IsWindowVisible(form) && !::IsIconic(form);
+    if ((::IsWindowVisible(edge) != FALSE) != formShown)
+        faults += formShown ? "hidden; " : "shown; ";
+    if (formShown && ::GetWindow(form, GW_HWNDNEXT) != edge)
+        faults += "not directly below the form; ";
+    constexpr LONG_PTR kStyles =
+        WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
+    if ((::GetWindowLongPtrW(edge, GWL_EXSTYLE) & kStyles) != kStyles)
+        faults += "takes input or has a taskbar button; ";
+    return faults;
+}
+
+TEST_F(LoadLimits, SoftPictureShowsItsFringeBelowTheFormWhileTheFormShowsThePicture) {
+    const AlphaImage soft = makeSoftFigure(220, 170);
+    const runtime::Picture softPicture = alphaPicture(L"soft.bmp", soft);
+    const runtime::Picture hardPicture = alphaPicture(L"hard.bmp", withoutFringe(soft));
+    const auto shaper = control_.query<_Cutshape>();
+    ASSERT_EQ(shaper->put_AutomaticMaskColor(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(shaper->put_ShowPicture(VARIANT_TRUE), S_OK);
+    form_->show();
+    const HWND form = form_->hwnd();
+    constexpr SIZE kSize{220, 170};
+
+    ASSERT_EQ(load(softPicture).status, S_OK);
+    EXPECT_EQ(edgeMismatch(form, kSize), "");
+    const HWND edge = softEdges().front();
+    ::SetWindowPos(form, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(edgeMismatch(form, kSize), "") << "after a move";
+    for (const int command : {SW_HIDE, SW_SHOW, SW_MINIMIZE, SW_RESTORE}) {
+        ::ShowWindow(form, command);
+        EXPECT_EQ(edgeMismatch(form, kSize), "") << "after ShowWindow " << command;
+    }
+
+    // Hidden, so that the form's own painting of the picture (the container's) is not counted.
+    ::ShowWindow(form, SW_HIDE);
+    win::GdiWatch watch;
+    ASSERT_EQ(load(softPicture).status, S_OK);
+    EXPECT_EQ(softEdges(), std::vector<HWND>{edge}) << "a same-size Load keeps the edge";
+    EXPECT_EQ(watch.dibSectionsCreated(), 0);
+    ::ShowWindow(form, SW_SHOW);
+    // A shaping that fails keeps the window's shape and its edge.
+    watch.refuseWindowRegion();
+    EXPECT_NE(load(hardPicture).status, S_OK);
+    EXPECT_EQ(softEdges(), std::vector<HWND>{edge});
+
+    const struct {
+        const char* what;
+        const runtime::Picture* picture; // Restore when null
+        VARIANT_BOOL showPicture;
+        std::size_t edges;
+    } steps[] = {
+        {"a picture whose alpha is only 0 and 255", &hardPicture, VARIANT_TRUE, 0},
+        {"the soft picture again", &softPicture, VARIANT_TRUE, 1},
+        {"Restore", nullptr, VARIANT_TRUE, 0},
+        {"the soft picture while the form does not show it", &softPicture, VARIANT_FALSE, 0},
+    };
+    for (const auto& step : steps) {
+        ASSERT_EQ(shaper->put_ShowPicture(step.showPicture), S_OK);
+        const HRESULT status = step.picture ? load(*step.picture).status : shaper->Restore();
+        ASSERT_EQ(status, S_OK) << step.what;
+        EXPECT_EQ(softEdges().size(), step.edges) << step.what;
+    }
+}
+
+// Where the system has no layered windows (some remote sessions) the form is shaped as
+// without an edge; the edge goes with the form's window and with the control.
+TEST_F(LoadLimits, SoftEdgeRefusedLeavesTheFormShapedAndGoesWithTheFormOrTheControl) {
+    const AlphaImage soft = makeSoftFigure(120, 90);
+    const runtime::Picture softPicture = alphaPicture(L"soft.bmp", soft);
+    ASSERT_EQ(control_.query<_Cutshape>()->put_AutomaticMaskColor(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(control_.query<_Cutshape>()->put_ShowPicture(VARIANT_TRUE), S_OK);
+    form_->show();
+    ASSERT_EQ(load(alphaPicture(L"hard.bmp", withoutFringe(soft))).status, S_OK);
+    const core::Rects outline = windowRegion();
+    {
+        win::GdiWatch watch;
+        watch.refuseLayeredWindows(true);
+        ASSERT_EQ(load(softPicture).status, S_OK);
+        EXPECT_TRUE(softEdges().empty());
+        EXPECT_EQ(windowRegion(), outline);
+        EXPECT_EQ(watch.liveSurfaces(), 0u) << "the refused edge's image is gone";
+    }
+    ASSERT_EQ(load(softPicture).status, S_OK);
+    ASSERT_EQ(softEdges().size(), 1u);
+    control_.reset();
+    site_->close();
+    site_.reset();
+    EXPECT_TRUE(softEdges().empty()) << "after the control was released";
+
+    HostedControl other(container::FormDesign{L"Soft edge form", 4800, 3600, 2, true}, true);
+    ASSERT_EQ(put(other.control.get(), dispid::kShowPicture, variantOfBool(true)).status, S_OK);
+    ASSERT_EQ(put(other.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true)).status,
+              S_OK);
+    other.form->show();
+    ASSERT_EQ(loadCall(other.control.get(), softPicture).status, S_OK);
+    ASSERT_EQ(softEdges().size(), 1u);
+    ::DestroyWindow(other.form->hwnd());
+    EXPECT_TRUE(softEdges().empty()) << "after the form's window was destroyed";
 }
 
 } // namespace

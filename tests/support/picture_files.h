@@ -12,9 +12,13 @@
 
 namespace cutshape::testing {
 
+using pictures::AlphaImage;
 using pictures::Bmp8Compression;
 using pictures::Image;
+using pictures::makeSoftFigure;
+using pictures::withoutFringe;
 using pictures::writeBmp24;
+using pictures::writeBmp32;
 using pictures::writeBmp8;
 using pictures::writeFile;
 using pictures::writeGif;

@@ -1,6 +1,7 @@
 #include "tests/support/picture_writer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <fstream>
 #include <iterator>
@@ -257,6 +258,53 @@ std::vector<std::uint8_t> writeBmp24(const Image& image) {
         }
         out.zeros(stride - static_cast<std::uint32_t>(width) * 3);
     }
+    finishBmp(out, pixelOffset);
+    return out.take();
+}
+
+AlphaImage makeSoftFigure(std::int32_t width, std::int32_t height, std::int32_t softPx) {
+    requirePictureSize(width, height, "soft figure");
+    AlphaImage image{width, height,
+                     std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0u)};
+    const double radius = std::min(width, height) / 2.0 - 2;
+    const auto premultiplied = [](std::uint32_t rgb, std::uint32_t alpha) {
+        const auto channel = [&](int shift) {
+            return ((rgb >> shift & 0xFFu) * alpha + 127) / 255 << shift;
+        };
+        return alpha << 24 | channel(16) | channel(8) | channel(0);
+    };
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            const double inside =
+                radius - std::hypot(x + 0.5 - width / 2.0, y + 0.5 - height / 2.0);
+            std::uint32_t alpha =
+                inside <= 0 ? 0
+                            : static_cast<std::uint32_t>(std::min(255.0, 255 * inside / softPx));
+            if (alpha > 0 && y >= height / 2 && y < height / 2 + 6)
+                alpha = 60; // glass: all of it under half opaque
+            image.words[static_cast<std::size_t>(y) * width + x] = premultiplied(0x1E5AC8, alpha);
+        }
+    }
+    return image;
+}
+
+AlphaImage withoutFringe(const AlphaImage& image) {
+    AlphaImage cut = image;
+    for (std::uint32_t& word : cut.words)
+        word = (word >> 24) >= core::kFigureAlpha ? 0xFF1E5AC8u : 0u;
+    return cut;
+}
+
+std::vector<std::uint8_t> writeBmp32(const AlphaImage& image) {
+    requirePictureSize(image.width, image.height, "BMP writer");
+    ByteWriter out;
+    beginBmp(out);
+    infoHeader(out, image.width, image.height, 32, kBiRgb,
+               static_cast<std::uint32_t>(image.words.size() * 4), 0);
+    const std::size_t pixelOffset = out.size();
+    for (std::int32_t y = image.height - 1; y >= 0; --y)
+        for (std::int32_t x = 0; x < image.width; ++x)
+            out.u32(image.words[static_cast<std::size_t>(y) * image.width + x]);
     finishBmp(out, pixelOffset);
     return out.take();
 }

@@ -50,6 +50,22 @@ private:
 // 24 bits per pixel, bottom-up, rows padded to a multiple of 4 bytes.
 std::vector<std::uint8_t> writeBmp24(const Image& image);
 
+// A picture with an alpha channel: premultiplied 0xAARRGGBB words, rows top to bottom.
+struct AlphaImage {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint32_t> words;
+};
+
+// A disc of one colour on a clear background whose edge falls from opaque to clear over
+// `softPx` pixels, and a strip of glass (alpha 60) across it: a figure with a fringe.
+AlphaImage makeSoftFigure(std::int32_t width, std::int32_t height, std::int32_t softPx = 6);
+// The same picture with every alpha cut to 0 or 255 at 128, colours opaque.
+AlphaImage withoutFringe(const AlphaImage& image);
+
+// 32 bits per pixel, bottom-up, the premultiplied alpha in each word's top byte.
+std::vector<std::uint8_t> writeBmp32(const AlphaImage& image);
+
 enum class Bmp8Compression { None, Rle8 };
 
 // The 8-bit BMP and the GIF writers store the image's own palette, its colours in order of

@@ -1,9 +1,11 @@
 // Hosts the Cutshape control on a form of the project's own runtime, the way a program
 // does: the control is created from the library's class factory, sited on the form and
 // called late-bound by dispatch identifier. A left-button press on the form calls Move, a
-// right-button press Restore, or with --then loads the second picture.
+// right-button press Restore; with --then the first right-button press loads the second
+// picture instead.
 //
-//   control_host <Cutshape.ocx> <picture> [--title T] [--show-picture] [--mask auto|0xBBGGRR]
+//   control_host <Cutshape.ocx> <picture> [--title T] [--show-picture] [--borderless]
+//                [--mask auto|0xBBGGRR]
 //                [--container form|points|fixed-size|read-only-width|no-parent|no-extender]
 //                [--then <picture>]
 //
@@ -20,11 +22,13 @@
 #include "cutshape_h.h"
 #include "cutshape_ids.h"
 #include "runtime/picture.h"
+#include "runtime/screen.h"
 #include "win/com_error.h"
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -80,11 +84,13 @@ void loadSecond(IDispatch* control, const std::wstring& path) {
 
 int run(int argc, wchar_t** argv) {
     if (argc < 3)
-        throw win::Error(E_INVALIDARG, L"usage: control_host <Cutshape.ocx> <picture> "
-                                       L"[--title T] [--show-picture] [--mask auto|0xBBGGRR] "
-                                       L"[--container KIND] [--then <picture>]");
+        throw win::Error(E_INVALIDARG,
+                         L"usage: control_host <Cutshape.ocx> <picture> "
+                         L"[--title T] [--show-picture] [--borderless] [--mask auto|0xBBGGRR] "
+                         L"[--container KIND] [--then <picture>]");
     std::wstring title = L"Cutshape host";
     bool showPicture = false;
+    bool borderless = false; // a form without border and caption shows its picture in its outline
     std::wstring mask = L"auto";
     container::ContainerKind container = container::ContainerKind::Form;
     std::wstring secondPicture;
@@ -96,6 +102,8 @@ int run(int argc, wchar_t** argv) {
             secondPicture = argv[++i];
         else if (arg == L"--show-picture")
             showPicture = true;
+        else if (arg == L"--borderless")
+            borderless = true;
         else if (arg == L"--mask" && i + 1 < argc)
             mask = argv[++i];
         else if (arg == L"--container" && i + 1 < argc) {
@@ -106,7 +114,8 @@ int run(int argc, wchar_t** argv) {
         }
     }
 
-    auto form = win::makeCom<container::Form>(container::FormDesign{title, 6000, 4500, 2, true});
+    auto form = win::makeCom<container::Form>(
+        container::FormDesign{title, 6000, 4500, borderless ? 0 : 2, true});
     const auto site =
         container::ControlSite::host(form, container::createFromLibrary(argv[1], CLSID_Cutshape),
                                      {L"Cutshape1", true, RECT{0, 0, 36, 36}, container}, nullptr);
@@ -137,7 +146,7 @@ int run(int argc, wchar_t** argv) {
         if (button == 1) {
             invoke(control.get(), dispid::kMove, DISPATCH_METHOD, nullptr);
         } else if (button == 2 && !secondPicture.empty()) {
-            loadSecond(control.get(), secondPicture);
+            loadSecond(control.get(), std::exchange(secondPicture, std::wstring()));
         } else if (button == 2) {
             try {
                 invoke(control.get(), dispid::kRestore, DISPATCH_METHOD, nullptr);
@@ -163,6 +172,8 @@ int run(int argc, wchar_t** argv) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // As the project's programs are: the form is shaped in the screen's own pixels.
+    runtime::declarePerMonitorDpiAwareness();
     ::OleInitialize(nullptr);
     int status = 0;
     try {
