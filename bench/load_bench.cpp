@@ -195,4 +195,62 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
     site->close();
 }
 
+void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& libraryPath) {
+    auto form = win::makeCom<container::Form>(
+        container::FormDesign{L"Soft edge bench", 6000, 4500, 0, true});
+    const auto site = container::ControlSite::host(
+        form, container::createFromLibrary(libraryPath, CLSID_Cutshape),
+        {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
+    const win::ComPtr<IDispatch> control = site->control();
+    VARIANT value{};
+    value.vt = VT_BOOL;
+    value.boolVal = VARIANT_TRUE;
+    win::check(invoke(control.get(), dispid::kAutomaticMaskColor, DISPATCH_PROPERTYPUT, value),
+               L"AutomaticMaskColor");
+    win::check(invoke(control.get(), dispid::kShowPicture, DISPATCH_PROPERTYPUT, value),
+               L"ShowPicture");
+    formProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(form->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&anySizeProc)));
+    form->show();
+
+    std::printf("\nLoad with a soft edge: a picture with a fringe beside the same picture with "
+                "its alpha cut to 0 and 255,\nLoads in turns on a shown form, median ms\n\n");
+    std::printf("%-12s %13s %11s %11s %11s\n", "picture", "fringe pixels", "Load soft", "Load cut",
+                "soft/cut");
+    for (const SIZE size : {SIZE{220, 170}, SIZE{1920, 1080}}) {
+        const testing::AlphaImage soft = testing::makeSoftFigure(size.cx, size.cy);
+        const std::size_t fringe =
+            std::count_if(soft.words.begin(), soft.words.end(), [](std::uint32_t word) {
+                return (word >> 24) > 0 && (word >> 24) < core::kFigureAlpha;
+            });
+        const runtime::Picture softPicture =
+            runtime::loadPicture(folder.write(L"soft.bmp", testing::writeBmp32(soft)).wstring());
+        const runtime::Picture cutPicture = runtime::loadPicture(
+            folder.write(L"cut.bmp", testing::writeBmp32(testing::withoutFringe(soft))).wstring());
+        std::vector<double> softMs, cutMs;
+        HRESULT status = S_OK;
+        for (int i = 0; i < 16; ++i) {
+            for (const auto& [picture, times] :
+                 {std::pair{&softPicture, &softMs}, std::pair{&cutPicture, &cutMs}}) {
+                value.vt = VT_DISPATCH;
+                value.pdispVal = picture->dispatch().get();
+                const auto start = Clock::now();
+                const HRESULT loaded = invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, value);
+                // Whatever the window system still owes the edge and the form is part of it.
+                ::GdiFlush();
+                times->push_back(msSince(start));
+                status = FAILED(loaded) ? loaded : status;
+            }
+        }
+        char name[32];
+        std::snprintf(name, sizeof name, "%ldx%ld", size.cx, size.cy);
+        std::printf("%-12s %13zu %11.2f %11.2f %11.2f", name, fringe, median(softMs), median(cutMs),
+                    median(softMs) / median(cutMs));
+        if (FAILED(status))
+            std::printf("  (Load: 0x%08lX)", static_cast<unsigned long>(status));
+        std::printf("\n");
+    }
+    site->close();
+}
+
 } // namespace cutshape::bench

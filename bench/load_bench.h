@@ -13,4 +13,9 @@ namespace cutshape::bench {
 void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libraryPath,
                     bool skipOverLimit);
 
+// Load of a picture with a fringe (its soft edge shown beside the form) beside Load of the
+// same picture with its alpha cut to 0 and 255, in turns, so that each soft Load makes its
+// edge anew; medians and their ratio.
+void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& libraryPath);
+
 } // namespace cutshape::bench

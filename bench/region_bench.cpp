@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
         compareBuilders(folder);
         regionCreationPerRectangle();
         bench::printLoadFloor(folder, library, skipOverLimit);
+        bench::printSoftEdgeCost(folder, library);
     } catch (const win::Error& error) {
         std::fwprintf(stderr, L"region bench: %ls\n", error.description().c_str());
         status = 1;

@@ -157,8 +157,12 @@ void Shaper::applyToParent(const runtime::Picture& shown, Mode mode) {
 
 void Shaper::showSoftEdge(HWND window, Mode mode) noexcept {
     // The edge follows the form through the watch: a window it cannot watch gets none.
-    if (mode == Mode::Restore || showPicture_ == VARIANT_FALSE || formWatch_.window() != window) {
+    if (mode == Mode::Restore || formWatch_.window() != window) {
         softEdge_.remove();
+        return;
+    }
+    if (showPicture_ == VARIANT_FALSE) {
+        softEdge_.hide();
         return;
     }
     try {

@@ -2,9 +2,12 @@
 
 #include "control/server.h"
 #include "core/fringe.h"
+#include "core/rect.h"
 #include "win/error.h"
 #include "win/window_calls.h"
 #include "win/window_system.h"
+
+#include <mutex>
 
 namespace cutshape::control {
 namespace {
@@ -18,6 +21,30 @@ constexpr DWORD kEdgeStyles =
 // Posted to the edge when its form is activated: the activation is through when it arrives.
 constexpr UINT kFollowAgain = WM_APP + 1;
 constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+
+// The window class lives while any edge window does: the first registers it and the last
+// takes it away, so that no class outlives the library's code. Edges of several apartment
+// threads share it; a class taken away while another thread creates its window would fail
+// that creation (and Wine 8 then ends the program).
+std::mutex classLock;
+int edgeWindows = 0;
+
+void holdWindowClass() {
+    const std::lock_guard<std::mutex> held(classLock);
+    if (edgeWindows == 0) {
+        WNDCLASSW description{};
+        description.hInstance = moduleHandle();
+        description.lpszClassName = kWindowClass;
+        win::registerHandlerClass(description);
+    }
+    ++edgeWindows;
+}
+
+void releaseWindowClass() noexcept {
+    const std::lock_guard<std::mutex> held(classLock);
+    if (--edgeWindows == 0)
+        ::UnregisterClassW(kWindowClass, moduleHandle());
+}
 
 bool isTopmost(HWND window) noexcept {
     return (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -40,31 +67,35 @@ SoftEdge::~SoftEdge() {
 
 void SoftEdge::show(HWND form, const core::PixelView& staged, const core::PixelView& own,
                     core::Color mask) {
-    if (!staged.hasAlpha || !own.pixels || staged.width <= 0 || staged.height <= 0) {
-        remove();
+    if (!own.pixels) {
+        hide();
         return;
     }
     try {
         if (form != form_ && window_)
             remove(); // one edge per form; a new form starts below its own
-        // An edge of the same size draws into its image again: no new image per Load.
-        if (!image_ || image_->width() != staged.width || image_->height() != staged.height) {
-            image_.reset();
-            image_ = std::make_unique<win::DibSurface>(staged.width, staged.height);
-        }
-        fringePixels_ =
-            core::writeFringe(staged, own, mask, image_->writablePixels(), staged.width);
-        if (fringePixels_ == 0) {
-            remove();
+        const core::FringeExtent fringe = core::findFringe(staged, mask);
+        if (fringe.pixels == 0) {
+            hide();
             return;
         }
+        // The window covers the fringe's bounds only: the window system copies, scans and
+        // composes no more than that.
+        const core::Rect& bounds = fringe.bounds;
+        const SIZE sizePx{bounds.x2 - bounds.x1, bounds.y2 - bounds.y1};
+        // An edge of the same size draws into its image again: no new image per Load.
+        if (!image_ || image_->width() != sizePx.cx || image_->height() != sizePx.cy) {
+            image_.reset();
+            image_ = std::make_unique<win::DibSurface>(sizePx.cx, sizePx.cy);
+        }
+        core::writeFringe(staged, own, mask, bounds, image_->writablePixels(), sizePx.cx);
         form_ = form;
+        offset_ = POINT{bounds.x1, bounds.y1};
+        fringePixels_ = fringe.pixels;
+        hidden_ = false;
         if (!window_)
             createWindow();
-        RECT at{};
-        ::GetWindowRect(form_, &at);
-        win::UpdateLayeredWindow(window_.get(), image_->dc(), POINT{at.left, at.top},
-                                 SIZE{staged.width, staged.height});
+        win::UpdateLayeredWindow(window_.get(), image_->dc(), placeOnScreen(), sizePx);
         follow();
     } catch (...) {
         remove();
@@ -72,29 +103,45 @@ void SoftEdge::show(HWND form, const core::PixelView& staged, const core::PixelV
     }
 }
 
+POINT SoftEdge::placeOnScreen() const noexcept {
+    RECT at{};
+    ::GetWindowRect(form_, &at);
+    return POINT{at.left + offset_.x, at.top + offset_.y};
+}
+
 void SoftEdge::createWindow() {
-    WNDCLASSW description{};
-    description.hInstance = moduleHandle();
-    description.lpszClassName = kWindowClass;
-    win::registerHandlerClass(description);
+    holdWindowClass();
     win::WindowPlacement placement;
     placement.style = WS_POPUP;
     placement.extendedStyle = kEdgeStyles;
     placement.x = placement.y = placement.width = placement.height = 0;
-    window_ = win::createHandlerWindow(*this, kWindowClass, moduleHandle(), L"", placement,
-                                       L"Creating the soft edge's window");
+    try {
+        window_ = win::createHandlerWindow(*this, kWindowClass, moduleHandle(), L"", placement,
+                                           L"Creating the soft edge's window");
+    } catch (...) {
+        releaseWindowClass();
+        throw;
+    }
     topmost_ = false;
     placedBelow_ = false;
 }
 
+void SoftEdge::hide() noexcept {
+    hidden_ = true;
+    fringePixels_ = 0;
+    if (window_)
+        ::ShowWindow(window_.get(), SW_HIDE);
+}
+
 void SoftEdge::remove() noexcept {
-    window_.reset();
+    hidden_ = false;
+    if (window_) {
+        window_.reset();
+        releaseWindowClass();
+    }
     image_.reset();
     fringePixels_ = 0;
     form_ = nullptr;
-    // Fails while another control's edge still uses the class; the last one takes it away,
-    // so that no class outlives the library's code.
-    ::UnregisterClassW(kWindowClass, moduleHandle());
 }
 
 void SoftEdge::follow(bool activated) noexcept {
@@ -104,17 +151,23 @@ void SoftEdge::follow(bool activated) noexcept {
         remove();
         return;
     }
+    if (hidden_)
+        return; // placed when it has a fringe to show again
     // Restacking the form below sends it another change of place.
     following_ = true;
-    RECT at{};
-    ::GetWindowRect(form_, &at);
-    ::SetWindowPos(window_.get(), nullptr, at.left, at.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     const bool formShown = ::IsWindowVisible(form_) && !::IsIconic(form_);
     const bool show = formShown && stackBelowForm(activated);
+    // One call for the place and the visibility, and none when both are as they should be.
+    const POINT place = placeOnScreen();
+    RECT at{};
+    ::GetWindowRect(window_.get(), &at);
+    UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    if (at.left == place.x && at.top == place.y)
+        flags |= SWP_NOMOVE;
     if (show != (::IsWindowVisible(window_.get()) != FALSE))
-        ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0,
-                       kKeepPlace | SWP_NOZORDER | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+        flags |= show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    if ((flags & (SWP_NOMOVE | SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != SWP_NOMOVE)
+        ::SetWindowPos(window_.get(), nullptr, place.x, place.y, 0, 0, flags);
     following_ = false;
     if (activated)
         ::PostMessageW(window_.get(), kFollowAgain, 0, 0);

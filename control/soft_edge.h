@@ -33,17 +33,22 @@ public:
     ~SoftEdge();
 
     // Shows beside `form` the fringe of `staged` (the picture as scanned) in the colours of
-    // `own` (its own premultiplied pixels), with `mask` as the colour cut; removes the edge
+    // `own` (its own premultiplied pixels), with `mask` as the colour cut; hides the edge
     // when there is no fringe. Throws when the system refuses a layered window; there is no
     // edge then.
     void show(HWND form, const core::PixelView& staged, const core::PixelView& own,
               core::Color mask);
+    // The form shows no fringe now. The hidden window and its image are kept for the form's
+    // next picture with a fringe, so that pictures with and without one can take turns at
+    // the cost of drawing the fringe alone.
+    void hide() noexcept;
+    // Destroys the edge's window and image.
     void remove() noexcept;
     // Puts the edge where the form is now: its place, its visibility and the z-order. A form
     // just activated is on top of its band, whatever the system's z-order says yet.
     void follow(bool activated = false) noexcept;
 
-    // The edge's window; null when the form has none.
+    // The edge's window, shown or hidden; null when the form has none.
     HWND window() const noexcept { return window_.get(); }
     std::size_t fringePixels() const noexcept { return fringePixels_; }
 
@@ -53,14 +58,18 @@ private:
     // Restacks the edge directly below the form when it is not there already; says whether
     // the edge may be shown there.
     bool stackBelowForm(bool activated) noexcept;
+    // Where the edge's window goes: the form's origin plus the fringe's offset.
+    POINT placeOnScreen() const noexcept;
 
     HWND form_ = nullptr;
     win::UniqueWindow window_;
     std::unique_ptr<win::DibSurface> image_;
+    POINT offset_{0, 0}; // of the fringe's bounds from the form's origin
     std::size_t fringePixels_ = 0;
     bool topmost_ = false;
     bool placedBelow_ = false; // the edge has been stacked directly below the form
     bool following_ = false;
+    bool hidden_ = false; // no fringe to show: the window stays hidden whatever the form does
 };
 
 } // namespace cutshape::control

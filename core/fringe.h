@@ -7,19 +7,26 @@
 
 #include "core/color.h"
 #include "core/pixel_view.h"
+#include "core/rect.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace cutshape::core {
 
-// Writes the fringe as a premultiplied 0xAARRGGBB image of staged.width x staged.height
-// words, `edgeStridePixels` apart from row to row: the word of `own` at every fringe pixel,
-// 0 (transparent) everywhere else. `staged` is the picture as scanned, its colours as the
-// mask compares them and its opacity in the top bytes; `own` is the picture's own
-// premultiplied pixels at the same size. Returns the number of fringe pixels; an image
-// without alpha has none.
-std::size_t writeFringe(const PixelView& staged, const PixelView& own, Color mask,
-                        std::uint32_t* edge, std::ptrdiff_t edgeStridePixels) noexcept;
+struct FringeExtent {
+    std::size_t pixels = 0;
+    Rect bounds; // the smallest rectangle holding every fringe pixel; empty when none
+};
+
+// Finds the fringe of `staged`, the picture as scanned: its colours as the mask compares
+// them, its opacity in the top bytes. An image without alpha has none.
+FringeExtent findFringe(const PixelView& staged, Color mask) noexcept;
+
+// Writes the fringe within `bounds` as a premultiplied 0xAARRGGBB image of its size, rows
+// `edgeStridePixels` apart: the word of `own` (the picture's own premultiplied pixels, at the
+// staged size) at every fringe pixel, 0 (transparent) everywhere else.
+void writeFringe(const PixelView& staged, const PixelView& own, Color mask, const Rect& bounds,
+                 std::uint32_t* edge, std::ptrdiff_t edgeStridePixels) noexcept;
 
 } // namespace cutshape::core

@@ -44,10 +44,11 @@ void pumpMessages() {
     }
 }
 
-// Two figures of different sizes, so every cycle stages a new image.
+// Two figures of different sizes, so every cycle stages a new image; the small one has a
+// soft edge, which a Load shows beside the form in a window of its own and Restore removes.
 struct Pictures {
     runtime::Picture small =
-        runtime::pictureFromBytes(writeBmp24(makeFigure(120, 90, kWhite)), L"small figure");
+        runtime::pictureFromBytes(writeBmp32(makeSoftFigure(120, 90)), L"small soft figure");
     runtime::Picture large =
         runtime::pictureFromBytes(writeBmp24(makeFigure(160, 120, kWhite)), L"large figure");
     const runtime::Picture& operator[](long long cycle) const { return cycle % 2 ? large : small; }
