@@ -202,6 +202,37 @@ TEST_F(CutshapeControl, NewResolutionShapesOrRestoresTheFormAgainAtIt) {
     EXPECT_EQ(figureMismatch(windowRegion(window), scaledForDpi(image, screenDpi), 0x00FFFFFF), "");
 }
 
+// The soft edge beside the form is drawn again at the window's new resolution: its place
+// from the form's origin and its size scale with the picture.
+TEST_F(CutshapeControl, NewResolutionScalesTheSoftEdgeWithTheForm) {
+    const int screenDpi = runtime::Screen::dpiX();
+    HostedControl hosted(formDesign(), true);
+    const HWND window = hosted.form->hwnd();
+    put(hosted.control.get(), dispid::kShowPicture, variantOfBool(true));
+    put(hosted.control.get(), dispid::kAutomaticMaskColor, variantOfBool(true));
+    hosted.form->show();
+    const auto picture = runtime::pictureFromBytes(writeBmp32(makeSoftFigure(120, 90)), L"soft");
+    ASSERT_EQ(loadCall(hosted.control.get(), picture).status, S_OK);
+    const auto edgeFromForm = [&] {
+        RECT form{};
+        RECT edge{};
+        ::GetWindowRect(window, &form);
+        ::GetWindowRect(::FindWindowExW(nullptr, nullptr, L"CutshapeSoftEdge", nullptr), &edge);
+        return RECT{edge.left - form.left, edge.top - form.top, edge.right - form.left,
+                    edge.bottom - form.top};
+    };
+    const RECT before = edgeFromForm();
+    ASSERT_GT(before.right - before.left, 0);
+    changeResolution(window, screenDpi, 144);
+    const RECT after = edgeFromForm();
+    // Scaled nearest-neighbour, a side may differ from the exact scale by a pixel.
+    for (const auto& [was, now] : {std::pair{before.left, after.left},
+                                   {before.top, after.top},
+                                   {before.right, after.right},
+                                   {before.bottom, after.bottom}})
+        EXPECT_NEAR(now, ::MulDiv(was, 144, screenDpi), 2) << was;
+}
+
 TEST_F(CutshapeControl, LoadWithoutAnySiteRaisesAClearErrorInsteadOfCrashing) {
     const auto control = ControlLibrary::instance().create().query<IDispatch>();
     const runtime::Picture picture = pictureFile(L"nosite.bmp", makeFigure(40, 30));

@@ -315,6 +315,13 @@ TEST_F(LoadLimits, SoftPictureShowsItsFringeBelowTheFormWhileTheFormShowsThePict
     const HWND edge = softEdges().front();
     ::SetWindowPos(form, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(edgeMismatch(form, kSize), "") << "after a move";
+    // A topmost form has a topmost edge, and an ordinary form an ordinary one.
+    for (const HWND band : {HWND_TOPMOST, HWND_NOTOPMOST}) {
+        ::SetWindowPos(form, band, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        EXPECT_EQ((::GetWindowLongPtrW(edge, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0,
+                  band == HWND_TOPMOST);
+        EXPECT_EQ(edgeMismatch(form, kSize), "") << (band == HWND_TOPMOST ? "topmost" : "not");
+    }
     for (const int command : {SW_HIDE, SW_SHOW, SW_MINIMIZE, SW_RESTORE}) {
         ::ShowWindow(form, command);
         EXPECT_EQ(edgeMismatch(form, kSize), "") << "after ShowWindow " << command;

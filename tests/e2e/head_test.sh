@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CutHEAD end to end: it opens in the outline of the head picture stored in its form (the
 # figure computed here from the same picture file), cancelling the file dialog changes
-# nothing, picking a BMP, a GIF, a JPEG and an ICO file reshapes the window to each, and the
+# nothing, picking a BMP, a GIF, a JPEG and an ICO file reshapes the window to each, a PNG's
+# fringe is shown beside the form (and goes with the next picture), and the
 # close image ends the program with exit code 0; at another screen resolution, every outline
 # and image scaled by dpi/96.
 #   head_test.sh <CutHEAD.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe> <head.bmp>
@@ -123,11 +124,19 @@ pick "$work/figure.ico"
 expect_shape "$work/figure-ico.bmp" "picking an ICO file reshapes the window"
 pick "$work/figure.png"
 expect_shape "$work/figure.png" "picking a PNG file shapes the window by its transparency"
+# The fainter half of the disc's edge is shown beside the form; the select image still takes
+# the click that opens the dialog below.
+soft_edge() { /usr/bin/python3 "$e2e_dir/soft_edge.py" "$@" >"$work/edge.txt" 2>&1; }
+scale=$(/usr/bin/python3 -c "print($dpi / 96)")
+eventually 10 soft_edge check "$id" "$work/figure.png" "$scale" ||
+  { cat "$work/edge.txt"; fail "the PNG's fringe is not shown beside the form"; }
+echo "ok: the PNG's fringe is shown beside the form at $dpi dpi ($(cat "$work/edge.txt"))"
 
 # Back to a picture on which the close image lies, the head picture file; imgClose at
 # (2415, 150) twips: pixel (161, 10) at 96 dpi.
 pick "$head_picture"
 expect_shape "$head_picture" "picking the head picture file gives the head's outline"
+eventually 10 soft_edge absent "$id" || { cat "$work/edge.txt"; fail "a picture without alpha left an edge"; }
 click_at "$id" "$(px 168)" "$(px 17)"
 wait_exit "$pid" || fail "the close image did not end the program"
 [[ $exit_code -eq 0 ]] || fail "the program ended with exit code $exit_code"
