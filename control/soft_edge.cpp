@@ -129,8 +129,10 @@ void SoftEdge::createWindow() {
 void SoftEdge::hide() noexcept {
     hidden_ = true;
     fringePixels_ = 0;
+    // Out of sight where it lies in the z-order: ShowWindow's hide moves it.
     if (window_)
-        ::ShowWindow(window_.get(), SW_HIDE);
+        ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0,
+                       kKeepPlace | SWP_NOZORDER | SWP_HIDEWINDOW);
 }
 
 void SoftEdge::remove() noexcept {
