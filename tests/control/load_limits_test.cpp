@@ -19,6 +19,7 @@
 #include "win/region.h"
 #include "win/window_system.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <olectl.h>
 #include <string>
@@ -255,6 +256,14 @@ std::vector<HWND> softEdges(bool hiddenToo = true) {
     return edges;
 }
 
+LRESULT CALLBACK countRestacks(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR restacks) {
+    if (message == WM_WINDOWPOSCHANGED &&
+        !(reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_NOZORDER))
+        ++*reinterpret_cast<int*>(restacks);
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
 RECT windowRect(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
@@ -313,8 +322,14 @@ TEST_F(LoadLimits, SoftPictureShowsItsFringeBelowTheFormWhileTheFormShowsThePict
     ASSERT_EQ(load(softPicture).status, S_OK);
     EXPECT_EQ(edgeMismatch(form, kSize), "");
     const HWND edge = softEdges().front();
-    ::SetWindowPos(form, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Moves cost the edge a move each, and at most one restacking each.
+    int restacks = 0;
+    ::SetWindowSubclass(edge, countRestacks, 1, reinterpret_cast<DWORD_PTR>(&restacks));
+    for (const int x : {40, 60, 80})
+        ::SetWindowPos(form, nullptr, x, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::RemoveWindowSubclass(edge, countRestacks, 1);
     EXPECT_EQ(edgeMismatch(form, kSize), "") << "after a move";
+    EXPECT_LE(restacks, 3);
     // A topmost form has a topmost edge, and an ordinary form an ordinary one.
     for (const HWND band : {HWND_TOPMOST, HWND_NOTOPMOST}) {
         ::SetWindowPos(form, band, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
