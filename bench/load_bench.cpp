@@ -74,6 +74,39 @@ struct Case {
     testing::Image image;
 };
 
+// The control from the library on a shown form of the project's runtime that may take any
+// size.
+struct BenchHost {
+    win::ComPtr<container::Form> form;
+    win::ComPtr<container::ControlSite> site;
+    win::ComPtr<IDispatch> control;
+
+    BenchHost(const wchar_t* title, const std::wstring& libraryPath)
+        : form(win::makeCom<container::Form>(container::FormDesign{title, 6000, 4500, 0, true})),
+          site(container::ControlSite::host(
+              form, container::createFromLibrary(libraryPath, CLSID_Cutshape),
+              {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr)),
+          control(site->control()) {
+        formProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+            form->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&anySizeProc)));
+        form->show();
+    }
+    BenchHost(const BenchHost&) = delete;
+    BenchHost& operator=(const BenchHost&) = delete;
+    ~BenchHost() { site->close(); }
+
+    void put(DISPID id, VARIANT value, const wchar_t* name) const {
+        win::check(invoke(control.get(), id, DISPATCH_PROPERTYPUT, value), name);
+    }
+};
+
+VARIANT booleanValue(bool value) {
+    VARIANT variant{};
+    variant.vt = VT_BOOL;
+    variant.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return variant;
+}
+
 } // namespace
 
 void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libraryPath,
@@ -83,25 +116,14 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
         {"figure 1920x1080", testing::makeFigure(1920, 1080)},
         {"text page 1920x1080", testing::makeTextPage(1920, 1080)},
     };
-    auto form =
-        win::makeCom<container::Form>(container::FormDesign{L"Load bench", 6000, 4500, 0, true});
-    const auto site = container::ControlSite::host(
-        form, container::createFromLibrary(libraryPath, CLSID_Cutshape),
-        {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
-    const win::ComPtr<IDispatch> control = site->control();
+    const BenchHost host(L"Load bench", libraryPath);
+    IDispatch* const control = host.control.get();
+    host.put(dispid::kAutomaticMaskColor, booleanValue(false), L"AutomaticMaskColor");
     VARIANT value{};
-    value.vt = VT_BOOL;
-    value.boolVal = VARIANT_FALSE;
-    win::check(invoke(control.get(), dispid::kAutomaticMaskColor, DISPATCH_PROPERTYPUT, value),
-               L"AutomaticMaskColor");
     value.vt = VT_I4;
     value.lVal = static_cast<LONG>(kWhite);
-    win::check(invoke(control.get(), dispid::kMaskColor, DISPATCH_PROPERTYPUT, value),
-               L"MaskColor");
-    const HWND window = form->hwnd();
-    formProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&anySizeProc)));
-    form->show();
+    host.put(dispid::kMaskColor, value, L"MaskColor");
+    const HWND window = host.form->hwnd();
     const std::optional<std::size_t> limit = win::windowRegionRectLimit();
 
     std::printf("\nLoad through IDispatch on a shown form (%ls), median ms; its parts timed "
@@ -146,7 +168,7 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
         value.vt = VT_DISPATCH;
         value.pdispVal = picture.dispatch().get();
         const auto firstStart = Clock::now();
-        const HRESULT firstStatus = invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, value);
+        const HRESULT firstStatus = invoke(control, dispid::kLoad, DISPATCH_METHOD, value);
         const double firstMs = msSince(firstStart);
 
         // Load and its floor in turns, so that both see the same load on the machine.
@@ -154,7 +176,7 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
         std::vector<double> loads, renders, setRegions;
         for (int i = 0; i < 15; ++i) {
             auto start = Clock::now();
-            status = invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, value);
+            status = invoke(control, dispid::kLoad, DISPATCH_METHOD, value);
             loads.push_back(msSince(start));
             start = Clock::now();
             picture.renderAtOrigin(surface.dc(), size);
@@ -192,26 +214,14 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
     }
     std::printf("A Load refused for its outline ends after the scan, before any region is made; "
                 "its floor is the\nrender alone.\n");
-    site->close();
 }
 
 void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& libraryPath) {
-    auto form = win::makeCom<container::Form>(
-        container::FormDesign{L"Soft edge bench", 6000, 4500, 0, true});
-    const auto site = container::ControlSite::host(
-        form, container::createFromLibrary(libraryPath, CLSID_Cutshape),
-        {L"Cutshape1", true, RECT{0, 0, 36, 36}}, nullptr);
-    const win::ComPtr<IDispatch> control = site->control();
+    const BenchHost host(L"Soft edge bench", libraryPath);
+    IDispatch* const control = host.control.get();
+    host.put(dispid::kAutomaticMaskColor, booleanValue(true), L"AutomaticMaskColor");
+    host.put(dispid::kShowPicture, booleanValue(true), L"ShowPicture");
     VARIANT value{};
-    value.vt = VT_BOOL;
-    value.boolVal = VARIANT_TRUE;
-    win::check(invoke(control.get(), dispid::kAutomaticMaskColor, DISPATCH_PROPERTYPUT, value),
-               L"AutomaticMaskColor");
-    win::check(invoke(control.get(), dispid::kShowPicture, DISPATCH_PROPERTYPUT, value),
-               L"ShowPicture");
-    formProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(form->hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&anySizeProc)));
-    form->show();
 
     std::printf("\nLoad with a soft edge: a picture with a fringe beside the same picture with "
                 "its alpha cut to 0 and 255,\nLoads in turns on a shown form, median ms\n\n");
@@ -235,7 +245,7 @@ void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& li
                 value.vt = VT_DISPATCH;
                 value.pdispVal = picture->dispatch().get();
                 const auto start = Clock::now();
-                const HRESULT loaded = invoke(control.get(), dispid::kLoad, DISPATCH_METHOD, value);
+                const HRESULT loaded = invoke(control, dispid::kLoad, DISPATCH_METHOD, value);
                 // Whatever the window system still owes the edge and the form is part of it.
                 ::GdiFlush();
                 times->push_back(msSince(start));
@@ -250,7 +260,6 @@ void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& li
             std::printf("  (Load: 0x%08lX)", static_cast<unsigned long>(status));
         std::printf("\n");
     }
-    site->close();
 }
 
 } // namespace cutshape::bench

@@ -33,13 +33,13 @@ void FormWindowWatch::unwatch() noexcept {
 
 LRESULT CALLBACK FormWindowWatch::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR id, DWORD_PTR data) {
-    auto* watch = reinterpret_cast<FormWindowWatch*>(data);
+    auto* self = reinterpret_cast<FormWindowWatch*>(data);
     switch (message) {
     case WM_DPICHANGED: {
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
         // No error may leave a window procedure: the window keeps its shape and says why.
         try {
-            watch->listener_.resolutionChanged(LOWORD(wParam));
+            self->listener_.resolutionChanged(LOWORD(wParam));
         } catch (...) {
             win::reportCaught(L"shaping the window again at its new resolution");
         }
@@ -49,13 +49,13 @@ LRESULT CALLBACK FormWindowWatch::procedure(HWND window, UINT message, WPARAM wP
     case WM_WINDOWPOSCHANGED:
     case WM_ACTIVATE: {
         const LRESULT result = ::DefSubclassProc(window, message, wParam, lParam);
-        watch->listener_.placementChanged(message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE);
+        self->listener_.placementChanged(message == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE);
         return result;
     }
     case WM_NCDESTROY:
         ::RemoveWindowSubclass(window, procedure, id);
-        watch->window_ = nullptr;
-        watch->listener_.windowDestroyed();
+        self->window_ = nullptr;
+        self->listener_.windowDestroyed();
         break;
     }
     return ::DefSubclassProc(window, message, wParam, lParam);

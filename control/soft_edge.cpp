@@ -158,7 +158,7 @@ void SoftEdge::follow(bool activated) noexcept {
     // Restacking the form below sends it another change of place.
     following_ = true;
     const bool formShown = ::IsWindowVisible(form_) && !::IsIconic(form_);
-    const bool show = formShown && stackBelowForm(activated);
+    const bool shown = formShown && stackBelowForm(activated);
     // One call for the place and the visibility, and none when both are as they should be.
     const POINT place = placeOnScreen();
     RECT at{};
@@ -166,8 +166,8 @@ void SoftEdge::follow(bool activated) noexcept {
     UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
     if (at.left == place.x && at.top == place.y)
         flags |= SWP_NOMOVE;
-    if (show != (::IsWindowVisible(window_.get()) != FALSE))
-        flags |= show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    if (shown != (::IsWindowVisible(window_.get()) != FALSE))
+        flags |= shown ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
     if ((flags & (SWP_NOMOVE | SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != SWP_NOMOVE)
         ::SetWindowPos(window_.get(), nullptr, place.x, place.y, 0, 0, flags);
     following_ = false;
