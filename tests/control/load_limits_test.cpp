@@ -375,6 +375,27 @@ TEST_F(LoadLimits, SoftPictureShowsItsFringeBelowTheFormWhileTheFormShowsThePict
         EXPECT_EQ(softEdges().size(), step.kept) << step.what;
     }
     EXPECT_EQ(edgeMismatch(form, kSize), "") << "shown again";
+
+    // A form behind another window is not raised by its new edge, and the edge never covers
+    // that window; once the form comes to the top, the edge lies directly below it.
+    ASSERT_EQ(shaper->Restore(), S_OK);
+    const auto cover =
+        win::makeCom<container::Form>(container::FormDesign{L"Cover", 4800, 3600, 2, true});
+    cover->show();
+    ASSERT_EQ(load(softPicture).status, S_OK);
+    const auto above = [](HWND upper, HWND lower) {
+        for (HWND window = ::GetWindow(lower, GW_HWNDPREV); window;
+             window = ::GetWindow(window, GW_HWNDPREV))
+            if (window == upper)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(above(cover->hwnd(), form)) << "the form was raised";
+    const std::vector<HWND> shown = softEdges(false);
+    EXPECT_TRUE(shown.empty() || ::GetWindow(form, GW_HWNDNEXT) == shown.front())
+        << "the edge is not directly below the covered form";
+    ::SetWindowPos(form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(edgeMismatch(form, kSize), "") << "after the form came to the top";
 }
 
 // Where the system has no layered windows (some remote sessions) the form is shaped as
