@@ -6,67 +6,42 @@
 namespace cutshape::core {
 namespace {
 
-constexpr Color kMask = 0x00FFFFFF;           // white, as a pixel read gives it
-constexpr std::uint32_t kMaskWord = 0xFFFFFF; // its image word's colour bits
+constexpr Color kWhite = 0x00FFFFFF; // the mask colour, as a pixel read gives it
 constexpr std::uint32_t kBlue = 0x001E5AC8;
 
-// One row of pixels, the staged word (colour as scanned, alpha on top) beside the picture's
-// own premultiplied word, and whether the pixel belongs to the fringe.
-TEST(Fringe, TakesPartlyOpaquePixelsUnderHalfThatTheMaskDoesNotCut) {
-    const struct {
-        const char* what;
-        std::uint32_t staged;
-        bool fringe;
-    } cases[] = {
-        {"transparent", 0x00000000u | kBlue, false},
-        {"alpha 1", 0x01000000u | kBlue, true},
-        {"alpha 127", 0x7F000000u | kBlue, true},
-        {"alpha 128: the figure's", 0x80000000u | kBlue, false},
-        {"opaque", 0xFF000000u | kBlue, false},
-        {"alpha 60 in the mask colour", 0x3C000000u | kMaskWord, false},
+// A 6 x 2 image: row 0 holds one pixel of each kind, row 1 only figure pixels. The fringe is
+// found within its bounds, and the edge image of the bounds holds the picture's own word at
+// each fringe pixel and nothing else.
+TEST(Fringe, IsThePartlyOpaquePixelsUnderHalfThatTheMaskDoesNotCut) {
+    const std::uint32_t kinds[] = {
+        0x00000000u | kBlue,    // transparent
+        0x01000000u | kBlue,    // alpha 1: fringe
+        0x7F000000u | kBlue,    // alpha 127: fringe
+        0x80000000u | kBlue,    // alpha 128: the figure's
+        0x3C000000u | 0xFFFFFF, // alpha 60 in the mask colour: cut
+        0xFF000000u | kBlue,    // opaque
     };
-    std::vector<std::uint32_t> staged;
-    std::vector<std::uint32_t> own;
-    for (const auto& c : cases) {
-        staged.push_back(c.staged);
-        own.push_back((c.staged & 0xFF000000u) | 0x00010203u); // any colour of its own
-    }
-    const auto width = static_cast<std::int32_t>(staged.size());
-    const PixelView stagedView{staged.data(), width, 1, width, true};
-    const PixelView ownView{own.data(), width, 1, width, true};
-    const FringeExtent extent = findFringe(stagedView, kMask);
+    std::vector<std::uint32_t> staged(std::begin(kinds), std::end(kinds));
+    staged.insert(staged.end(), 6, 0xFF000000u | kBlue);
+    std::vector<std::uint32_t> own(staged.size());
+    for (std::size_t i = 0; i < own.size(); ++i)
+        own[i] = (staged[i] & 0xFF000000u) | 0x00010203u; // any colour of its own
+    const PixelView view{staged.data(), 6, 2, 6, true};
+    const PixelView ownView{own.data(), 6, 2, 6, true};
+
+    const FringeExtent extent = findFringe(view, kWhite);
     EXPECT_EQ(extent.pixels, 2u);
-    EXPECT_EQ(extent.bounds, (Rect{1, 0, 3, 1}));
-    std::vector<std::uint32_t> edge(staged.size(), 0xDEADBEEFu);
-    const Rect whole{0, 0, width, 1};
-    writeFringe(stagedView, ownView, kMask, whole, edge.data(), width);
-    for (std::size_t i = 0; i < staged.size(); ++i)
-        EXPECT_EQ(edge[i], cases[i].fringe ? own[i] : 0u) << cases[i].what;
+    ASSERT_EQ(extent.bounds, (Rect{1, 0, 3, 1}));
+    std::vector<std::uint32_t> edge(3, 0xDEADBEEFu); // one word beyond the bounds
+    writeFringe(view, ownView, kWhite, extent.bounds, edge.data(), 2);
+    EXPECT_EQ(edge, (std::vector<std::uint32_t>{own[1], own[2], 0xDEADBEEFu}));
 
     // A mask colour no pixel has (a transparent top-left pixel) cuts only transparency.
-    EXPECT_EQ(findFringe(stagedView, kNoMaskColor).pixels, 3u);
-    writeFringe(stagedView, ownView, kNoMaskColor, whole, edge.data(), width);
-    EXPECT_EQ(edge[5], own[5]);
-}
-
-// The edge image covers the bounds only: rows and columns outside them are neither read nor
-// written, and pixels inside them that are not fringe are cleared.
-TEST(Fringe, WritesTheBoundsOnlyAndAnImageWithoutAlphaHasNone) {
-    // 4 x 3; fringe at (1, 1) and (2, 2).
-    std::vector<std::uint32_t> staged(12, 0xFF000000u | kBlue);
-    staged[5] = 0x40000000u | kBlue;
-    staged[10] = 0x20000000u | kBlue;
-    const PixelView view{staged.data(), 4, 3, 4, true};
-    const FringeExtent extent = findFringe(view, kMask);
-    ASSERT_EQ(extent.bounds, (Rect{1, 1, 3, 3}));
-    std::vector<std::uint32_t> edge(2 * 3, 0xDEADBEEFu); // rows 3 words apart
-    writeFringe(view, view, kMask, extent.bounds, edge.data(), 3);
-    EXPECT_EQ(edge,
-              (std::vector<std::uint32_t>{staged[5], 0, 0xDEADBEEFu, 0, staged[10], 0xDEADBEEFu}));
-
-    const PixelView opaque{staged.data(), 4, 3, 4, false};
-    EXPECT_EQ(findFringe(opaque, kMask).pixels, 0u);
-    EXPECT_EQ(findFringe(opaque, kMask).bounds, Rect{});
+    EXPECT_EQ(findFringe(view, kNoMaskColor).bounds, (Rect{1, 0, 5, 1}));
+    // An image without alpha has no fringe.
+    const PixelView opaque{staged.data(), 6, 2, 6, false};
+    EXPECT_EQ(findFringe(opaque, kWhite).pixels, 0u);
+    EXPECT_EQ(findFringe(opaque, kWhite).bounds, Rect{});
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 # with 0 < alpha < 128 and 0 everywhere else, its colours the picture's premultiplied.
 #
 #   soft_edge.py picture <out.png>          writes the test picture (220 x 170)
-#   soft_edge.py point <picture> <scale>    prints x y of a fringe pixel of the glass strip
 #   soft_edge.py check <form-id> <picture> <scale>
 #   soft_edge.py absent <form-id>           succeeds when the form has no edge
 #   soft_edge.py above <upper-id> <lower-id> succeeds when the first is stacked above the second
@@ -133,16 +132,6 @@ def above(upper_id, lower_id):
     return 0 if ids.index(upper_id) > ids.index(lower_id) else 1
 
 
-def point(picture_path, scale):
-    width, height, pixels = scaled(Image.open(picture_path).convert("RGBA"), scale)
-    for y in range(height * 3 // 4, height):
-        for x in range(width):
-            if pixels[y][x][3] == 60:
-                print(x + 3, y)
-                return 0
-    return 1
-
-
 def blended(shot_path, form_id, picture_path, scale, behind):
     """Every fringe pixel on the screen is the picture's colour blended over `behind`."""
     connection = display.Display()
@@ -191,28 +180,26 @@ def set_root(colour):
     return 0
 
 
+COMMANDS = {  # name: (arguments, what runs)
+    "picture": (1, lambda path: write_picture(path) or 0),
+    "check": (3, lambda form, picture, scale: check(int(form, 0), picture, float(scale))),
+    "absent": (1, lambda form: absent(int(form, 0))),
+    "above": (2, lambda upper, lower: above(int(upper, 0), int(lower, 0))),
+    "blended": (5, lambda shot, form, picture, scale, behind:
+                blended(shot, int(form, 0), picture, float(scale), behind)),
+    "root": (1, set_root),
+}
+
+
 def main(args):
+    if not args or args[0] not in COMMANDS or len(args) - 1 != COMMANDS[args[0]][0]:
+        print("usage: see the head of soft_edge.py", file=sys.stderr)
+        return 2
     try:
-        if args[:1] == ["picture"] and len(args) == 2:
-            write_picture(args[1])
-            return 0
-        if args[:1] == ["point"] and len(args) == 3:
-            return point(args[1], float(args[2]))
-        if args[:1] == ["check"] and len(args) == 4:
-            return check(int(args[1], 0), args[2], float(args[3]))
-        if args[:1] == ["absent"] and len(args) == 2:
-            return absent(int(args[1], 0))
-        if args[:1] == ["root"] and len(args) == 2:
-            return set_root(args[1])
-        if args[:1] == ["above"] and len(args) == 3:
-            return above(int(args[1], 0), int(args[2], 0))
-        if args[:1] == ["blended"] and len(args) == 6:
-            return blended(args[1], int(args[2], 0), args[3], float(args[4]), args[5])
+        return COMMANDS[args[0]][1](*args[1:])
     except Exception as error:  # X errors, a window gone, unreadable files
         print(f"soft_edge.py: {error}", file=sys.stderr)
         return 2
-    print("usage: see the head of soft_edge.py", file=sys.stderr)
-    return 2
 
 
 sys.exit(main(sys.argv[1:]))

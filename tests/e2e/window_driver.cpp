@@ -1,13 +1,11 @@
 // Drives another program's top-level window through Win32, as the user or another program
 // would; the window is found by its exact title.
-//   window_driver move <title> <x> <y>      SetWindowPos to that screen position
 //   window_driver place <title> <beside> <fx> <fy>
 //                                           to the window titled <beside>'s origin plus fx
 //                                           of its width and fy of its height (Wine may scale
 //                                           positions between processes; fractions stay)
 //   window_driver raise <title>             to the top of the z-order, activated
 //   window_driver hide|show|minimize|restore <title>
-//   window_driver close <title>             WM_CLOSE
 // Exit status: 0 done, 1 no such window, 2 usage.
 
 #include <cstdio>
@@ -19,8 +17,7 @@ int wmain(int argc, wchar_t** argv) {
     // Positions are the screen's pixels at every resolution.
     ::SetProcessDPIAware();
     if (argc < 3) {
-        std::fputs("usage: window_driver move|place|raise|hide|show|minimize|restore|close <title> "
-                   "[x y]\n",
+        std::fputs("usage: window_driver place|raise|hide|show|minimize|restore <title> ...\n",
                    stderr);
         return 2;
     }
@@ -30,11 +27,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"window_driver: no window titled '%ls'\n", argv[2]);
         return 1;
     }
-    if (command == L"move" && argc == 5) {
-        ::SetWindowPos(window, nullptr, std::wcstol(argv[3], nullptr, 10),
-                       std::wcstol(argv[4], nullptr, 10), 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (command == L"place" && argc == 6) {
+    if (command == L"place" && argc == 6) {
         RECT beside{};
         if (!::GetWindowRect(::FindWindowW(nullptr, argv[3]), &beside)) {
             std::fwprintf(stderr, L"window_driver: no window titled '%ls'\n", argv[3]);
@@ -69,8 +62,6 @@ int wmain(int argc, wchar_t** argv) {
         ::ShowWindow(window, SW_MINIMIZE);
     } else if (command == L"restore") {
         ::ShowWindow(window, SW_RESTORE);
-    } else if (command == L"close") {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
     } else {
         std::fwprintf(stderr, L"window_driver: unknown command '%ls'\n", argv[1]);
         return 2;
