@@ -4,8 +4,9 @@
 # server. In a container without Parent (the site's top-level window is the form): the edge's
 # alpha and colours, its place after program moves and a drag, its place in the z-order when
 # another window covers the form and after the form is raised again by a click, a click on the
-# fringe reaching the window below, hide, show, minimise and restore, the blend the screen
-# shows under a compositing manager, and no edge after Restore or a picture without fringe.
+# fringe reaching the window below, hide, show, minimise, maximise and restore, the blend the
+# screen shows under a compositing manager, no edge after Restore or a picture without fringe,
+# and the edge of a form without hwnd.
 #   soft_edge_test.sh <control_host.exe> <Cutshape.ocx> <window_driver.exe> <soft_edge.py> [dpi]
 source "$(dirname "${BASH_SOURCE[0]}")/test_prologue.sh" display stop "$@"
 source "$e2e_dir/demo_lib.sh"
@@ -70,7 +71,8 @@ eventually 10 grep -q '^restored' "$work/behind.out" ||
 grep -q 'second load' "$work/soft.out" && fail "a click on the fringe reached the form"
 echo "ok: a click on the fringe reaches the window below, not the edge nor the form"
 
-for step in "hide absent" "show check" "minimize absent" "restore check"; do
+for step in "hide absent" "show check" "minimize absent" "restore check" "maximize check" \
+  "restore check"; do
   read -r command check <<<"$step"
   drive "$command" Soft
   if [[ $check == absent ]]; then
@@ -106,4 +108,11 @@ expect "no edge after a Load of a picture without fringe" edge absent "$form"
 xdotool mousemove $((fx + figure_x)) $((fy + figure_y)) click 3
 eventually 10 grep -q '^restored' "$work/soft.out" || fail "Restore failed"
 expect "no edge after Restore" edge absent "$form"
+
+# A container whose form has no hwnd (its sizes in points): the control shapes the site's
+# top-level window, and its edge too.
+start_program points.out "$host" "$(windows_path "$library")" "$(windows_path "$work/soft.png")" \
+  --title Points --show-picture --borderless --container points
+points=$(find_window Points points.out "$started") || fail "the points form did not show"
+expect "a form without hwnd has its edge" edge check "$points" "$work/soft.png" "$scale"
 checks_done "soft edges at $dpi dpi"

@@ -5,7 +5,7 @@
 //                                           of its width and fy of its height (Wine may scale
 //                                           positions between processes; fractions stay)
 //   window_driver raise <title>             to the top of the z-order, activated
-//   window_driver hide|show|minimize|restore <title>
+//   window_driver hide|show|minimize|maximize|restore <title>
 // Exit status: 0 done, 1 no such window, 2 usage.
 
 #include <cstdio>
@@ -17,8 +17,9 @@ int wmain(int argc, wchar_t** argv) {
     // Positions are the screen's pixels at every resolution.
     ::SetProcessDPIAware();
     if (argc < 3) {
-        std::fputs("usage: window_driver place|raise|hide|show|minimize|restore <title> ...\n",
-                   stderr);
+        std::fputs(
+            "usage: window_driver place|raise|hide|show|minimize|maximize|restore <title> ...\n",
+            stderr);
         return 2;
     }
     const std::wstring command = argv[1];
@@ -60,6 +61,8 @@ int wmain(int argc, wchar_t** argv) {
         ::ShowWindow(window, SW_SHOWNA);
     } else if (command == L"minimize") {
         ::ShowWindow(window, SW_MINIMIZE);
+    } else if (command == L"maximize") {
+        ::ShowWindow(window, SW_MAXIMIZE);
     } else if (command == L"restore") {
         ::ShowWindow(window, SW_RESTORE);
     } else {
