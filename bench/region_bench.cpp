@@ -58,7 +58,7 @@ void compareBuilders(const testing::TempFolder& folder) {
                 "scan+band", "region", "kept", "fresh", "per-pixel", "ratio", "identical");
     for (const Case& c : cases) {
         const runtime::PictureBox box = stage(folder, L"bench.bmp", c.image);
-        const core::MaskSettings mask{kWhite, false, false};
+        const core::MaskSettings mask{kWhite, false};
         core::BandScanner scanner;
         core::BandScanner::Result bands;
         const double bandMs = medianMs(

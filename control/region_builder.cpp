@@ -9,12 +9,6 @@
 namespace cutshape::control {
 namespace {
 
-// Height first, then width; both from the box's twips at the screen's resolution.
-void measureScan(const runtime::PictureBox& staging, ScanSize& scan) {
-    scan.scanHeight = runtime::Screen::pixelsY(staging.height());
-    scan.scanWidth = runtime::Screen::pixelsX(staging.width());
-}
-
 // With opacity of its own, a picture whose top-left pixel is transparent names no colour to
 // cut: only its transparency is cut.
 core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSettings& mask) {
@@ -27,6 +21,13 @@ core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSetti
 }
 
 } // namespace
+
+core::Rect measureScan(const runtime::PictureBox& staging, ScanSize& scan) {
+    // Height first, then width; both from the box's twips at the screen's resolution.
+    scan.scanHeight = runtime::Screen::pixelsY(staging.height());
+    scan.scanWidth = runtime::Screen::pixelsX(staging.width());
+    return core::Rect{0, 0, scan.scanWidth, scan.scanHeight};
+}
 
 void prepareForScan(runtime::PictureBox& staging) {
     staging.setVisible(false);

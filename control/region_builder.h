@@ -19,6 +19,10 @@ struct ScanSize {
     std::int32_t scanWidth = 0;
 };
 
+// Records the size a scan of the box covers, in pixels, and returns it as a rectangle from the
+// origin. Throws the runtime's errors for sizes without a pixel size.
+core::Rect measureScan(const runtime::PictureBox& staging, ScanSize& scan);
+
 // Gives the box the settings the builder relies on, in this order: hidden, at the origin,
 // no border, a persistent image, sized to its picture.
 void prepareForScan(runtime::PictureBox& staging);

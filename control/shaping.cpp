@@ -174,10 +174,15 @@ void Shaper::showSoftEdge(HWND window, Mode mode) noexcept {
 }
 
 win::UniqueRegion Shaper::regionOfStaging(Mode mode) {
-    // Restoring scans the empty box with black as the mask colour: its background is the
-    // whole window.
-    const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE,
-                                  mode == Mode::Restore};
+    // Restoring gives the window one rectangle of the box's size, whatever the box shows: a
+    // scan of its background would depend on the system's colours (a black button face, as
+    // high-contrast schemes have it, would cut the whole window away).
+    if (mode == Mode::Restore) {
+        const core::Rect whole = measureScan(staging_, scan_);
+        const bool empty = whole.x2 <= 0 || whole.y2 <= 0;
+        return regionOfBands(std::span<const core::Rect>(&whole, empty ? 0 : 1));
+    }
+    const core::MaskSettings mask{maskColor_, automaticMaskColor_ != VARIANT_FALSE};
     const std::span<const core::Rect> bands = regionBuilder_.scan(staging_, mask, scan_);
     // Refused here, before the region is made: a huge outline is turned down in the time of
     // its scan, and no region is made only to be thrown away.

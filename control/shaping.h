@@ -80,7 +80,7 @@ private:
     // another one, it is done again at the window's.
     void atFormResolution(const std::function<void()>& operation);
     // Load and Restore apply the same steps to the parent; restoring also stages `shown`
-    // (the empty picture) at the remembered size and scans it with black as the mask colour.
+    // (the empty picture) at the remembered size and gives the window that whole rectangle.
     enum class Mode { Load, Restore };
     // Gives the parent `shown` (when ShowPicture), remembers its size the first time, sizes
     // it to the staging box and installs the region of the box's figure. No step undoes an

@@ -81,7 +81,7 @@ TEST_F(RegionBuilder, FastAndPerPixelAgreeOnGeneratedPictures) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const PictureBox box = stage(c.name, testing::writeBmp24(c.image));
-        const core::Rects rects = buildBothWays(box, MaskSettings{c.mask, false, false});
+        const core::Rects rects = buildBothWays(box, MaskSettings{c.mask, false});
         EXPECT_EQ(mismatchWithFigure(rects, c.image, c.mask), "");
     }
 }
@@ -118,7 +118,7 @@ TEST_F(RegionBuilder, AutomaticMaskTakesTopLeftPixelEvenInsideTheFigure) {
     image.fillRect(6, 1, 9, 3, 0x000000FF);
     image.set(4, 2, 0x00000000);
     const PictureBox box = stage(L"auto.bmp", testing::writeBmp24(image));
-    const core::Rects rects = buildBothWays(box, MaskSettings{kWhite, true, false});
+    const core::Rects rects = buildBothWays(box, MaskSettings{kWhite, true});
     EXPECT_EQ(mismatchWithFigure(rects, image, 0x000000FF), "");
 }
 
@@ -126,22 +126,8 @@ TEST_F(RegionBuilder, SystemColourMaskMatchesNoPixel) {
     const Image image = testing::makeFigure(40, 30);
     const PictureBox box = stage(L"sys.bmp", testing::writeBmp24(image));
     // 0x8000000F stands for the button face, which the box's pixels may well show.
-    const core::Rects rects = buildBothWays(box, MaskSettings{0x8000000F, false, false});
+    const core::Rects rects = buildBothWays(box, MaskSettings{0x8000000F, false});
     EXPECT_EQ(rects, (core::Rects{{0, 0, 40, 30}}));
-}
-
-TEST_F(RegionBuilder, RestoreModeCutsBlackFromTheEmptyBox) {
-    PictureBox box = stage(L"r.bmp", testing::writeBmp24(testing::makeFigure(40, 30)));
-    box.setPicture(runtime::loadPicture(L""));
-    box.setAutoSize(false);
-    box.setWidth(4800);
-    box.setHeight(3600);
-    const MaskSettings restoring{kWhite, true, true};
-    const core::Rects whole = buildBothWays(box, restoring);
-    EXPECT_EQ(whole, (core::Rects{{0, 0, box.widthPx(), box.heightPx()}}));
-
-    box.setBackColor(0x00000000);
-    EXPECT_TRUE(buildBothWays(box, restoring).empty());
 }
 
 TEST_F(RegionBuilder, ZeroSizeBoxGivesEmptyRegion) {

@@ -161,7 +161,7 @@ public:
 
 int run(const Options& options) {
     Preview preview;
-    preview.mask = core::MaskSettings{options.mask, options.automaticMask, false};
+    preview.mask = core::MaskSettings{options.mask, options.automaticMask};
     preview.perPixel = options.perPixel;
     auto [region, rectCount] =
         preview.stage(options.demo ? demoPicture() : runtime::loadPicture(options.picture));
