@@ -332,17 +332,15 @@ void Control::paintFace(HDC dc, const RECT& bounds) {
 LRESULT Control::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message != WM_PAINT)
         return ::DefWindowProcW(window, message, wParam, lParam);
-    PAINTSTRUCT paint;
-    const HDC dc = ::BeginPaint(window, &paint);
+    const win::UniquePaintDc dc(window);
     RECT client{};
     ::GetClientRect(window, &client);
     try {
-        paintFace(dc, client);
+        paintFace(dc.get(), client);
     } catch (...) {
         // A form that refuses the border change keeps its border; the face is drawn.
         win::reportCaught(L"painting the control's face");
     }
-    ::EndPaint(window, &paint);
     return 0;
 }
 

@@ -23,7 +23,7 @@ void refuseTooComplexOutline(std::size_t rects) {
 void installWindowRegion(HWND window, win::UniqueRegion region) {
     if (win::windowRegionRectLimit())
         refuseTooComplexOutline(win::regionRectCount(region.get()));
-    win::setWindowRegion(window, std::move(region));
+    win::SetWindowRgn(window, std::move(region));
 }
 
 } // namespace cutshape::control

@@ -91,6 +91,25 @@ private:
     HDC dc_ = nullptr;
 };
 
+// The device context of a WM_PAINT, from BeginPaint, given back with EndPaint: every path
+// out of a paint handler ends the painting.
+class UniquePaintDc {
+public:
+    explicit UniquePaintDc(HWND window) noexcept
+        : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    UniquePaintDc(const UniquePaintDc&) = delete;
+    UniquePaintDc& operator=(const UniquePaintDc&) = delete;
+    ~UniquePaintDc() { ::EndPaint(window_, &paint_); }
+
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // Selects an object into a device context and selects the previous one back on exit.
 class UniqueSelection {
 public:

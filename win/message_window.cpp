@@ -18,6 +18,7 @@ LRESULT CALLBACK handlerWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     try {
         return handler->handleMessage(window, message, wParam, lParam);
     } catch (...) {
+        reportCaught(L"handling a window message; it gets the default handling");
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
 }

@@ -5,7 +5,7 @@
 
 namespace cutshape::win {
 
-void setWindowRegion(HWND window, UniqueRegion region) {
+void SetWindowRgn(HWND window, UniqueRegion region) {
     const bool refused = GdiWatch::windowRegionRefused();
     if (refused)
         ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);

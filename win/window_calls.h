@@ -8,7 +8,7 @@ namespace cutshape::win {
 // Installs `region` as the window's region and redraws the window at once: the system owns
 // the region from then on. When the window refuses it (no such window, one of another
 // process, no memory), the region is freed here and Error names SetWindowRgn and why.
-void setWindowRegion(HWND window, UniqueRegion region);
+void SetWindowRgn(HWND window, UniqueRegion region);
 
 // Gives a layered window the premultiplied 32-bit image selected into `source`, at `origin`
 // on the screen and of `sizePx`, blended by its per-pixel alpha. Throws Error naming

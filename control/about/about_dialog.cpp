@@ -294,8 +294,7 @@ private:
     }
 
     void paintSeparator() const {
-        PAINTSTRUCT paint{};
-        const HDC dc = ::BeginPaint(hwnd(), &paint);
+        const win::UniquePaintDc dc(hwnd());
         if (!dc)
             return;
         for (const TwipsLine& line : kSeparator) {
@@ -303,9 +302,8 @@ private:
             const int top = pixelsY(line.y1);
             const RECT pixels{pixelsX(line.x1), top, pixelsX(line.x2), top + line.widthPx};
             if (brush)
-                ::FillRect(dc, &pixels, brush.get());
+                ::FillRect(dc.get(), &pixels, brush.get());
         }
-        ::EndPaint(hwnd(), &paint);
     }
 
     HMODULE module_;

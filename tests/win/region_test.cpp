@@ -130,7 +130,7 @@ TEST(SetWindowRegion, WindowTakesRegionAndFailureIsReported) {
                                                nullptr, nullptr, nullptr, nullptr));
     ASSERT_TRUE(window);
     const Rects shape{{0, 0, 10, 5}, {20, 0, 30, 5}, {5, 5, 25, 20}};
-    win::setWindowRegion(window.get(), win::createRegion(shape));
+    win::SetWindowRgn(window.get(), win::createRegion(shape));
     win::UniqueRegion installed = win::createEmptyRegion();
     ASSERT_NE(::GetWindowRgn(window.get(), installed.get()), ERROR);
     EXPECT_EQ(win::regionRects(installed.get()), unitedOneByOne(shape));
@@ -138,7 +138,7 @@ TEST(SetWindowRegion, WindowTakesRegionAndFailureIsReported) {
     // No window: the error names the call, and the region is freed.
     win::GdiWatch watch;
     try {
-        win::setWindowRegion(nullptr, win::createRegion(shape));
+        win::SetWindowRgn(nullptr, win::createRegion(shape));
         ADD_FAILURE() << "a region was taken by no window";
     } catch (const win::Error& error) {
         EXPECT_NE(error.description().find(L"SetWindowRgn"), std::wstring::npos) << error.what();

@@ -125,7 +125,7 @@ public:
                 const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
                 ::SetWindowPos(window, nullptr, suggested.left, suggested.top, staging.widthPx(),
                                staging.heightPx(), SWP_NOZORDER | SWP_NOACTIVATE);
-                win::setWindowRegion(window, std::move(region));
+                win::SetWindowRgn(window, std::move(region));
                 ::InvalidateRect(window, nullptr, TRUE);
                 std::printf("shaped %d %d %zu\n", scan.scanWidth, scan.scanHeight, rects);
                 std::fflush(stdout);
@@ -135,10 +135,9 @@ public:
             return 0;
         }
         case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = ::BeginPaint(window, &paint);
-            ::BitBlt(dc, 0, 0, staging.widthPx(), staging.heightPx(), staging.hDC(), 0, 0, SRCCOPY);
-            ::EndPaint(window, &paint);
+            const win::UniquePaintDc dc(window);
+            ::BitBlt(dc.get(), 0, 0, staging.widthPx(), staging.heightPx(), staging.hDC(), 0, 0,
+                     SRCCOPY);
             return 0;
         }
         case WM_LBUTTONDOWN:
@@ -182,7 +181,7 @@ int run(const Options& options) {
     win::UniqueWindow window =
         win::createHandlerWindow(preview, windowClass.lpszClassName, windowClass.hInstance,
                                  options.title.c_str(), placement, L"Creating the preview window");
-    win::setWindowRegion(window.get(), std::move(region));
+    win::SetWindowRgn(window.get(), std::move(region));
     ::ShowWindow(window.get(), SW_SHOWNORMAL);
     ::UpdateWindow(window.get());
     ::SetForegroundWindow(window.get());
