@@ -3,10 +3,12 @@
 # 32-bit Wine loader on machines that cannot execute 32-bit code. Bookworm's own qemu (7.2)
 # takes minutes per Wine start, so the binary comes from bookworm-backports of the same
 # archive that the machine's apt sources already name. A private apt configuration downloads
-# the package; the system's apt state is not touched and nothing is installed.
+# the package; the system's apt state is not touched and nothing is installed. A failed fetch
+# is tried again as in install-deps.sh (tools/apt-retry.sh).
 #   tools/fetch-qemu.sh            prints the path of the cached binary
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$repo/tools/apt-retry.sh"
 cache=${CUTSHAPE_CACHE:-$repo/.cache}/qemu
 binary=$cache/qemu-i386
 minimum=8.1
@@ -57,10 +59,12 @@ apt_options=(
   -o "Dir::Cache::archives=$work/archives" -o "APT::Architecture=amd64"
   -o "APT::Architectures=amd64" -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root"
 )
-if ! apt-get "${apt_options[@]}" -qq update >"$work/update.log" 2>&1 ||
-  ! (cd "$work" && apt-get "${apt_options[@]}" -qq download qemu-user >"$work/download.log" 2>&1); then
-  echo "fetch-qemu: cannot download qemu-user from $uri bookworm-backports" \
-    "($(tail -n1 "$work/download.log" "$work/update.log" 2>/dev/null | grep -v '^==>' | grep . | tail -n1))" >&2
+apt_options+=("${apt_network_options[@]}")
+# A failed update still leaves the download to try; the download decides.
+apt_retry "$work/update.log" apt-get "${apt_options[@]}" -qq update || true
+if ! (cd "$work" && apt_retry "$work/download.log" apt-get "${apt_options[@]}" -qq download qemu-user); then
+  echo "fetch-qemu: cannot download qemu-user from $uri bookworm-backports, which make test and" \
+    "make demo ARCH=win32 need: $(apt_error_line "$work/download.log") ($apt_sync_hint)" >&2
   exit 1
 fi
 deb=$(ls "$work"/qemu-user_*.deb)
