@@ -16,40 +16,56 @@ SESSION := tools/wine-session.sh
 # The version is defined once, by project in CMakeLists.txt.
 VERSION := $(shell grep -m1 '^project' CMakeLists.txt | grep -o 'VERSION [0-9][0-9.]*' | cut -d' ' -f2)
 
-.PHONY: all deps configure build test fuzz demo dist release bench soak clean
+.PHONY: all deps deps-build configure build build-product test fuzz demo dist release \
+        bench soak clean
 
 all: build
 
+# Each target installs the packages that tools/packages.txt tags with it, and only those.
+DEPS := tools/install-deps.sh
 deps:
-	@tools/install-deps.sh
+	@$(DEPS) test
+deps-build:
+	@$(DEPS) build
 
-$(BUILD)/native/build.ninja: | deps
-	cmake -S . -B $(BUILD)/native $(CMAKE_COMMON)
+# The full configurations (tests and installer packages included). A folder that `make demo`
+# configured for one program is configured again here, with everything.
+FULL := -DBUILD_TESTING=ON -DCUTSHAPE_BUILD_INSTALLER=ON
+HOST_TOOLS_FILE := -DCUTSHAPE_HOST_TOOLS_FILE=$(CURDIR)/$(BUILD)/native/cutshape_host_tools.cmake
+TOOLCHAIN_win64 := cmake/mingw-x86_64.cmake
+TOOLCHAIN_win32 := cmake/mingw-i686.cmake
+CROSS_win32 := -DCUTSHAPE_WIN64_BUILD_DIR=$(CURDIR)/$(BUILD)/win64
 
-$(BUILD)/win64/build.ninja: | deps $(BUILD)/native/build.ninja
-	cmake -S . -B $(BUILD)/win64 $(CMAKE_COMMON) --toolchain cmake/mingw-x86_64.cmake \
-	  -DCUTSHAPE_HOST_TOOLS_FILE=$(CURDIR)/$(BUILD)/native/cutshape_host_tools.cmake
+$(BUILD)/native/full.stamp: | deps-build
+	cmake -S . -B $(BUILD)/native $(CMAKE_COMMON) $(FULL)
+	@touch $@
 
-$(BUILD)/win32/build.ninja: | deps $(BUILD)/native/build.ninja
-	cmake -S . -B $(BUILD)/win32 $(CMAKE_COMMON) --toolchain cmake/mingw-i686.cmake \
-	  -DCUTSHAPE_HOST_TOOLS_FILE=$(CURDIR)/$(BUILD)/native/cutshape_host_tools.cmake \
-	  -DCUTSHAPE_WIN64_BUILD_DIR=$(CURDIR)/$(BUILD)/win64
+$(BUILD)/win64/full.stamp $(BUILD)/win32/full.stamp: $(BUILD)/%/full.stamp: | $(BUILD)/native/full.stamp
+	cmake -S . -B $(BUILD)/$* $(CMAKE_COMMON) $(FULL) --toolchain $(TOOLCHAIN_$*) $(HOST_TOOLS_FILE) \
+	  $(CROSS_$*)
+	@touch $@
 
 # The native code again with address and undefined-behaviour sanitizers, and the fuzz targets.
-$(BUILD)/native-asan/build.ninja: | deps
+$(BUILD)/native-asan/build.ninja: | $(BUILD)/native/full.stamp
 	cmake -S . -B $(BUILD)/native-asan $(CMAKE_COMMON) -DCMAKE_BUILD_TYPE=Debug -DCUTSHAPE_SANITIZE=ON
 
-$(BUILD)/fuzz/build.ninja: | deps
+$(BUILD)/fuzz/build.ninja: | $(BUILD)/native/full.stamp
 	cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCUTSHAPE_FUZZ=ON
 
-configure: $(BUILD)/native/build.ninja $(BUILD)/native-asan/build.ninja $(BUILD)/fuzz/build.ninja \
-           $(BUILD)/win64/build.ninja $(BUILD)/win32/build.ninja
+configure: $(BUILD)/native/full.stamp $(BUILD)/native-asan/build.ninja $(BUILD)/fuzz/build.ninja \
+           $(BUILD)/win64/full.stamp $(BUILD)/win32/full.stamp
 
-build: configure
+build: deps-build configure
 	cmake --build $(BUILD)/native -j $(JOBS)
 	cmake --build $(BUILD)/native-asan -j $(JOBS)
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+# What dist and release ship: the native build (its tools) and both Windows builds.
+build-product: deps-build $(BUILD)/native/full.stamp $(BUILD)/win64/full.stamp $(BUILD)/win32/full.stamp
+	cmake --build $(BUILD)/native -j $(JOBS)
 	cmake --build $(BUILD)/win64 -j $(JOBS)
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
@@ -66,12 +82,28 @@ FUZZ_SECONDS ?= 300
 fuzz: build
 	tools/fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
+# One demonstration program: the build machine's tools that the cross build imports, the
+# control and that program, for one architecture. A folder configured before (by this or by
+# the full configuration) is used as it is.
 DEMO ?= earth
 ARCH ?= win64
-demo: build
+DEMO_TARGET_earth := cut_earth
+DEMO_TARGET_hole := cut_hole
+DEMO_TARGET_head := cut_head
+DEMO_CMAKE := $(CMAKE_COMMON) -DBUILD_TESTING=OFF -DCUTSHAPE_BUILD_INSTALLER=OFF
+HOST_TOOLS := cutshape_typelib_patch cutshape_registration_data cutshape_form_check
+demo:
+	@[[ -n "$(TOOLCHAIN_$(ARCH))" ]] || { echo "ARCH must be win64 or win32, not '$(ARCH)'"; exit 2; }
+	@[[ -n "$(DEMO_TARGET_$(DEMO))" ]] || { echo "DEMO must be earth, hole or head, not '$(DEMO)'"; exit 2; }
+	@$(DEPS) demo $(if $(filter win32,$(ARCH)),demo-win32)
+	@[[ -f $(BUILD)/native/build.ninja ]] || cmake -S . -B $(BUILD)/native $(DEMO_CMAKE)
+	cmake --build $(BUILD)/native -j $(JOBS) --target $(HOST_TOOLS)
+	@[[ -f $(BUILD)/$(ARCH)/build.ninja ]] || cmake -S . -B $(BUILD)/$(ARCH) $(DEMO_CMAKE) \
+	  --toolchain $(TOOLCHAIN_$(ARCH)) $(HOST_TOOLS_FILE) $(CROSS_$(ARCH))
+	cmake --build $(BUILD)/$(ARCH) -j $(JOBS) --target cutshape_ocx $(DEMO_TARGET_$(DEMO))
 	@DEMO=$(DEMO) ARCH=$(ARCH) tools/demo.sh $(BUILD)
 
-dist: build
+dist: build-product
 	rm -rf dist/win64 dist/win32
 	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win64 --prefix dist/win64 --component dist --strip
 	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win32 --prefix dist/win32 --component dist --strip
