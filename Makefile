@@ -4,6 +4,8 @@
 #               for the 32-bit build; own X server and a screenshot without a display)
 #   make dist   fill dist/win64 and dist/win32 with the deliverables
 #   make release  release/: a zip of each dist folder, the two installer packages, SHA256SUMS
+#               (SIGN_PFX=<file.pfx> SIGN_PASSWORD=<password> signs them)
+#   make check-reproducible  two clones' release/ compared byte for byte
 #   make bench  print the region-building benchmarks
 #   make fuzz   run each fuzz target for FUZZ_SECONDS (default 300)
 SHELL := /bin/bash
@@ -16,7 +18,7 @@ SESSION := tools/wine-session.sh
 # The version is defined once, by project in CMakeLists.txt.
 VERSION := $(shell grep -m1 '^project' CMakeLists.txt | grep -o 'VERSION [0-9][0-9.]*' | cut -d' ' -f2)
 
-.PHONY: all deps deps-build configure build build-product test fuzz demo dist release \
+.PHONY: all deps deps-build configure build build-product test fuzz demo dist release check-reproducible \
         bench soak clean
 
 all: build
@@ -109,22 +111,24 @@ dist: build-product
 	SOURCE_DATE_EPOCH=0 cmake --install $(BUILD)/win32 --prefix dist/win32 --component dist --strip
 	@echo "dist/win64 and dist/win32 are ready."
 
-# Each zip holds one dist folder under the name Cutshape-<version>-<architecture>; the
-# installer packages are the ones the build made (and the tests installed).
+# release/: a zip of each dist folder (holding it under the name Cutshape-<version>-<arch>),
+# the two installer packages built again from the zipped files, and SHA256SUMS; the same
+# from any clone. Every time in them is the last commit's time (SOURCE_DATE_EPOCH, unless
+# given). With SIGN_PFX=<file.pfx> and SIGN_PASSWORD (environment or command line; handed on
+# in a file, never printed) every program and both packages are signed and verified;
+# SIGN_TIMESTAMP_URL adds a timestamp.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 release: dist
 	@[[ -n "$(VERSION)" ]] || { echo "no version in CMakeLists.txt's project()"; exit 1; }
-	rm -rf release $(BUILD)/release
-	mkdir -p release $(BUILD)/release
-	for arch in win64 win32; do \
-	  cp -a dist/$$arch $(BUILD)/release/Cutshape-$(VERSION)-$$arch && \
-	  (cd $(BUILD)/release && zip -q -X -r $(CURDIR)/release/Cutshape-$(VERSION)-$$arch.zip \
-	    Cutshape-$(VERSION)-$$arch) || exit 1; \
-	done
-	cp $(BUILD)/win64/installer/Cutshape-$(VERSION)-x64.msi \
-	   $(BUILD)/win32/installer/Cutshape-$(VERSION)-x86.msi release/
-	cd release && sha256sum Cutshape-$(VERSION)-win64.zip Cutshape-$(VERSION)-win32.zip \
-	  Cutshape-$(VERSION)-x64.msi Cutshape-$(VERSION)-x86.msi >SHA256SUMS
-	@echo "release/ is ready:"; cat release/SHA256SUMS
+	@[[ -n "$(SOURCE_DATE_EPOCH)" ]] || { echo "no commit to take the release's time from: set SOURCE_DATE_EPOCH"; exit 1; }
+	@$(if $(SIGN_PFX),$(DEPS) sign)
+	@SOURCE_DATE_EPOCH=$(SOURCE_DATE_EPOCH) tools/release.sh $(VERSION) $(BUILD) release win64 win32
+
+# Builds the release in two fresh clones of the last commit at different paths, the second
+# with another clock, time zone and umask, and compares the two release/ folders byte for byte.
+check-reproducible:
+	@$(DEPS) build check-reproducible
+	@tools/check-reproducible.sh $(BUILD)/reproducible $(JOBS)
 
 bench: build
 	$(BUILD)/native/bench/cutshape_core_bench
