@@ -7,7 +7,8 @@
 #   tools/release.sh <version> <build folder> <release folder> <architecture>...
 # With SIGN_PFX (a PKCS#12 file) and SIGN_PASSWORD in the environment, every .ocx and .exe
 # is signed with Authenticode before it is zipped and packaged, and then both packages;
-# SIGN_TIMESTAMP_URL adds an RFC 3161 timestamp. Each signature is verified against the
+# SIGN_TIMESTAMP_URL adds an RFC 3161 timestamp, verified against SIGN_TSA_CAFILE (the system's
+# authorities when unset). Each signature is verified against the
 # certificate's own chain, and the certificate must be meant for code signing. Everything is
 # made in a staging folder and moved to <release folder> only when all of it is done; any
 # failure leaves no <release folder>.
@@ -54,8 +55,11 @@ if [[ -n ${SIGN_PFX:-} ]]; then
   openssl verify -CAfile "$secrets/chain.pem" "$secrets/certificate.pem" >"$secrets/openssl.log" 2>&1 ||
     die "signing: the certificate does not verify against its own chain: $(tail -n1 "$secrets/openssl.log")"
   signer=$(openssl x509 -in "$secrets/certificate.pem" -noout -subject -nameopt oneline)
-  timestamp=()
-  [[ -z ${SIGN_TIMESTAMP_URL:-} ]] || timestamp=(-ts "$SIGN_TIMESTAMP_URL")
+  timestamp=() tsa_authorities=()
+  if [[ -n ${SIGN_TIMESTAMP_URL:-} ]]; then
+    timestamp=(-ts "$SIGN_TIMESTAMP_URL")
+    tsa_authorities=(-TSA-CAfile "${SIGN_TSA_CAFILE:-/etc/ssl/certs/ca-certificates.crt}")
+  fi
 fi
 
 # sign <file>: signs it in place and verifies the signature.
@@ -65,8 +69,12 @@ sign() {
     "${timestamp[@]}" -in "$file" -out "$file.signed" >"$log" 2>&1 ||
     die "signing $(basename "$file") failed: $(grep -v '^Succeeded' "$log" | tail -n1)"
   mv "$file.signed" "$file"
-  osslsigncode verify -CAfile "$secrets/chain.pem" -in "$file" >"$log" 2>&1 ||
+  osslsigncode verify -CAfile "$secrets/chain.pem" "${tsa_authorities[@]}" -in "$file" >"$log" 2>&1 ||
     die "verifying the signature of $(basename "$file") failed: $(grep -i -m1 -E 'fail|error' "$log" || tail -n1 "$log")"
+  # A timestamp that does not verify leaves the signature valid: it is checked on its own.
+  if [[ ${#timestamp[@]} -gt 0 ]] && ! grep -q '^Timestamp Server Signature verification: ok' "$log"; then
+    die "verifying the timestamp of $(basename "$file") failed: $(grep -m1 -i 'timestamp.*fail\|failed timestamp' "$log" || echo "no timestamp")"
+  fi
 }
 
 # The staged files of each architecture: fixed modes and times, signed when asked.

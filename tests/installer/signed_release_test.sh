@@ -5,6 +5,8 @@
 #    password appears in no output, and the signed package installs under Wine's msiexec and
 #    registers the control (msi_install_test.sh);
 #  - a program's signature removed gives back the unsigned release's program;
+#  - with a stand-in timestamp authority (openssl ts), the package carries a timestamp that
+#    verifies; against other authorities than the stand-in's the timestamp fails the release;
 #  - a wrong password, or a certificate meant for servers rather than code, fails naming the
 #    signing step and leaves no release folder.
 #   signed_release_test.sh <build folder of the architecture> <Cutshape.ocx> <xshape.py>
@@ -76,6 +78,52 @@ for case in "wrong password:SIGN_PFX=signer.pfx SIGN_PASSWORD=not-$password" \
   fi
   rm -rf refused
 done
+
+# A timestamp from the stand-in authority, whose certificate the test authority issued.
+certificate tsa "Cutshape test timestamps" "keyUsage=critical,digitalSignature" \
+  "extendedKeyUsage=critical,timeStamping"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout other.key -subj "/CN=Another authority" \
+  -days 2 -out other.pem 2>/dev/null
+echo 01 >tsa.serial
+cat >tsa.cnf <<CONFIG
+[ tsa ]
+default_tsa = stand_in
+[ stand_in ]
+serial = $work/tsa.serial
+signer_cert = $work/tsa.pem
+signer_key = $work/tsa.key
+certs = $work/ca.pem
+signer_digest = sha256
+default_policy = 1.2.3.4.1
+other_policies = 1.2.3.4.2
+digests = sha256
+ess_cert_id_alg = sha256
+CONFIG
+/usr/bin/python3 "$tests/timestamp_server.py" tsa.cnf tsa.port </dev/null >tsa.log 2>&1 &
+tsa_pid=$!
+at_exit "kill $tsa_pid 2>/dev/null; wait $tsa_pid 2>/dev/null"
+for ((deadline = SECONDS + 10; SECONDS < deadline; )); do
+  [[ -s tsa.port ]] && break
+  kill -0 "$tsa_pid" 2>/dev/null || break
+  sleep 0.05
+done
+if [[ -s tsa.port ]]; then
+  url=http://127.0.0.1:$(cat tsa.port)
+  release stamped SIGN_PFX=signer.pfx SIGN_PASSWORD="$password" SIGN_TIMESTAMP_URL="$url" \
+    SIGN_TSA_CAFILE=ca.pem || fail "the timestamped release failed: $(cat stamped.out)"
+  osslsigncode verify -CAfile ca.pem -TSA-CAfile ca.pem -in stamped/"$(basename "$msi")" >verify.log 2>&1
+  grep -q '^Timestamp Server Signature verification: ok' verify.log &&
+    echo "ok: the timestamped package's timestamp verifies" ||
+    fail "the timestamped package has no valid timestamp: $(grep -i timestamp verify.log | head -3)"
+  release refused SIGN_PFX=signer.pfx SIGN_PASSWORD="$password" SIGN_TIMESTAMP_URL="$url" \
+    SIGN_TSA_CAFILE=other.pem
+  [[ $? -ne 0 && ! -e refused ]] && grep -q "verifying the timestamp" refused.out &&
+    echo "ok: a timestamp that does not verify gives no release" ||
+    fail "a timestamp from an unknown authority: $(cat refused.out)"
+  rm -rf refused
+else
+  fail "the stand-in timestamp authority did not start: $(cat tsa.log)"
+fi
 
 # The signed package, installed.
 "$tests/msi_install_test.sh" "$work/$msi" "$library" "$xshape" ||
