@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Retries for the archive, shared by install-deps.sh and fetch-qemu.sh (sourced, not run).
 # An archive in the middle of a sync serves indexes that do not match their Release file for
 # a while; a few attempts with a pause in between ride out the short ones, and the total stays

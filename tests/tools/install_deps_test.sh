@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
-# tools/install-deps.sh against a stand-in archive: apt-get, dpkg and dpkg-query on PATH are
-# scripts that keep a package database in a folder, whose update can fail (an index out of
-# step with its Release file) and whose archive can refuse a package (wine32:i386).
+# tools/install-deps.sh against a stand-in archive: apt-get, dpkg and dpkg-query on PATH keep
+# a package database in db/; `update` fails while db/update-failures counts down (an index out
+# of step with its Release file), and `install` refuses wine32:i386.
 #   install_deps_test.sh <tools/install-deps.sh>
 set -euo pipefail
-script=$1
-work=$(mktemp -d)
+script=$1 work=$(mktemp -d) failures=0
 trap 'rm -rf "$work"' EXIT
-failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-ok() { echo "ok: $*"; }
-
-bin=$work/bin
+bin=$work/bin db=$work/db
 mkdir -p "$bin"
 cat >"$bin/dpkg-query" <<'STANDIN'
 #!/usr/bin/env bash
-# dpkg-query -W -f=<format> <name>: status lines "ii <arch>" or the version, from db/installed.
-format=${2#-f=} name=$3
-grep "^$name " "$CUTSHAPE_STANDIN/installed" 2>/dev/null | while read -r _ arch version; do
-  if [[ $format == *Version* ]]; then printf '%s' "$version"; else printf 'ii %s\n' "$arch"; fi
-done | grep . || exit 1
+grep "^$3 " "$CUTSHAPE_STANDIN/installed" 2>/dev/null | while read -r _ arch version; do
+  if [[ $2 == *Version* ]]; then printf '%s' "$version"; else printf 'ii %s\n' "$arch"; fi
+done | grep .
 STANDIN
 cat >"$bin/dpkg" <<'STANDIN'
 #!/usr/bin/env bash
@@ -27,131 +21,63 @@ case "$1" in
   --print-architecture) echo amd64 ;;
   --print-foreign-architectures) cat "$CUTSHAPE_STANDIN/foreign" 2>/dev/null || true ;;
   --add-architecture) echo "$2" >>"$CUTSHAPE_STANDIN/foreign" ;;
-  *) exit 2 ;;
 esac
 STANDIN
 cat >"$bin/apt-get" <<'STANDIN'
 #!/usr/bin/env bash
-# update fails as long as db/update-failures counts down; install refuses what db/refused names.
 echo "$*" >>"$CUTSHAPE_STANDIN/calls"
-simulate=0 action= packages=()
-while [[ $# -gt 0 ]]; do
-  case "$1" in
-    -o) shift ;;
-    -s) simulate=1 ;;
-    -*) ;;
-    update | install) action=$1 ;;
-    *) packages+=("$1") ;;
-  esac
-  shift
-done
-if [[ $action == update ]]; then
+if [[ " $* " == *" update "* ]]; then
   left=$(cat "$CUTSHAPE_STANDIN/update-failures" 2>/dev/null || echo 0)
-  if [[ $left -gt 0 ]]; then
-    echo $((left - 1)) >"$CUTSHAPE_STANDIN/update-failures"
-    echo "E: Failed to fetch http://archive/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
-    echo "E: Some index files failed to download. They have been ignored, or old ones used instead."
-    exit 100
-  fi
-  exit 0
+  [[ $left -gt 0 ]] || exit 0
+  echo $((left - 1)) >"$CUTSHAPE_STANDIN/update-failures"
+  echo "E: Failed to fetch http://archive/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?"
+  exit 100
 fi
-for package in "${packages[@]}"; do
-  if grep -qx "${package%%=*}" "$CUTSHAPE_STANDIN/refused" 2>/dev/null; then
-    echo " ${package%%:*} : Depends: libwine:i386 (= 8.0~repack-4+deb12u2) but it is not going to be installed"
-    echo "E: Unable to correct problems, you have held broken packages."
-    exit 100
-  fi
-done
-[[ $simulate -eq 1 ]] && exit 0
-for package in "${packages[@]}"; do
-  name=${package%%=*} arch=amd64
-  [[ $name == *:* ]] && arch=${name#*:} name=${name%%:*}
-  echo "$name $arch 1.0" >>"$CUTSHAPE_STANDIN/installed"
-done
+packages=$(tr ' ' '\n' <<<"${*#*install}" | grep -v -e '^-' -e '^$' -e '^Acquire')
+if grep -q '^wine32:i386' <<<"$packages"; then
+  echo "E: Unable to correct problems, you have held broken packages."
+  exit 100
+fi
+[[ " $* " == *" -s "* ]] || sed 's/=.*//; s/:\(.*\)/ \1/; / /!s/$/ amd64/; s/$/ 1.0/' <<<"$packages" >>"$CUTSHAPE_STANDIN/installed"
 STANDIN
 printf '#!/usr/bin/env bash\nexec "$@"\n' >"$bin/sudo"
 printf '#!/usr/bin/env bash\necho fetched >>"$CUTSHAPE_STANDIN/qemu"\n' >"$bin/fetch-qemu"
 chmod +x "$bin"/*
 
-# run <name> <target>...: the script against a fresh stand-in database (or the current one
-# with KEEP=1); its status in $status, its output in $work/<name>.out.
-run() {
-  local name=$1
-  shift
-  export CUTSHAPE_STANDIN=$work/db
-  if [[ ${KEEP:-0} != 1 ]]; then
-    rm -rf "$CUTSHAPE_STANDIN"
-    mkdir -p "$CUTSHAPE_STANDIN"
-    [[ -z ${UPDATE_FAILURES:-} ]] || echo "$UPDATE_FAILURES" >"$CUTSHAPE_STANDIN/update-failures"
-    echo "wine32:i386" >"$CUTSHAPE_STANDIN/refused"
-  fi
-  : >"$CUTSHAPE_STANDIN/calls"
+run() { # <update failures> <installed lines> <target>...: status in $status, output in $out
+  rm -rf "$db" && mkdir -p "$db" && echo "$1" >"$db/update-failures" && printf '%s' "$2" >"$db/installed"
   status=0
-  PATH=$bin:$PATH CUTSHAPE_FETCH_QEMU=$bin/fetch-qemu CUTSHAPE_APT_ATTEMPTS=3 CUTSHAPE_APT_PAUSE=0 \
-    "$script" "$@" >"$work/$name.out" 2>&1 || status=$?
+  out=$(PATH=$bin:$PATH CUTSHAPE_STANDIN=$db CUTSHAPE_FETCH_QEMU=$bin/fetch-qemu CUTSHAPE_APT_PAUSE=0 \
+    "$script" "${@:3}" 2>&1) || status=$?
 }
-updates() { grep -c '^.* update' "$CUTSHAPE_STANDIN/calls" || true; }
-has() { grep -q "^$1 " "$CUTSHAPE_STANDIN/installed" 2>/dev/null; }
+has() { grep -q "^$1 " "$db/installed"; }
+updates() { grep -c ' update' "$db/calls"; }
 
-# The 64-bit demo on a bad day: every update fails, the lists it has serve, and nothing of
-# the 32-bit stages is asked for.
-UPDATE_FAILURES=99 run demo demo
-if [[ $status -eq 0 ]] && has wine64 && has xvfb && has g++-mingw-w64-x86-64 && has libwine-dev; then
-  ok "make demo's packages install although every update failed"
-else
-  fail "make demo: status $status, $(cat "$work/demo.out")"
-fi
-[[ $(updates) -eq 3 ]] || fail "update was tried $(updates) times, not 3"
-grep -q "going on with the lists it has" "$work/demo.out" || fail "no word of the failed update"
-if has wine32 || has g++-mingw-w64-i686 || has clang || has wixl || [[ -e $work/db/foreign ]] ||
-  [[ -e $work/db/qemu ]]; then
-  fail "make demo installed more than it runs: $(cut -d' ' -f1 "$work/db/installed" | tr '\n' ' ')"
-fi
-
-# The builds need the compilers and the installer tools, no Wine loader, no X server.
-UPDATE_FAILURES=1 run build build
-if [[ $status -eq 0 ]] && has clang && has g++-mingw-w64-i686 && has wixl && has libgtest-dev &&
-  has libwine && ! has wine64 && ! has wine32 && ! has xvfb && [[ ! -e $work/db/qemu ]]; then
-  ok "make build's packages, and only those"
-else
-  fail "make build: status $status, installed $(cut -d' ' -f1 "$work/db/installed" 2>/dev/null | tr '\n' ' ')"
-fi
-[[ $(updates) -eq 2 ]] || fail "an update that failed once was tried $(updates) times, not 2"
-
-# make test needs the refused package: it fails, saying which, for what, and why.
-run test test
-error=$(grep '^install-deps: cannot install' "$work/test.out" || true)
-if [[ $status -ne 0 && $error == *"wine32:i386, which make test needs"* &&
-  $error == *"E: Unable to correct problems"* && $error == *"try again later"* ]]; then
-  ok "make test's refused package: $error"
-else
-  fail "make test: status $status, $(cat "$work/test.out")"
-fi
-grep -qx i386 "$work/db/foreign" || fail "the i386 architecture was not added"
-[[ $(grep -c 'cannot install' "$work/test.out") -eq 1 ]] || fail "more than one package named"
-
-# ARCH=win32 fails the same way; wine32 is asked for in wine64's version.
-echo "wine64 amd64 8.0~repack-4+deb12u2" >"$work/wine64"
-rm -rf "$work/db" && mkdir -p "$work/db" && cp "$work/wine64" "$work/db/installed"
-echo "wine32:i386" >"$work/db/refused"
-KEEP=1 run win32 demo demo-win32
-if [[ $status -ne 0 ]] && grep -q "wine32:i386, which make demo ARCH=win32 needs" "$work/win32.out" &&
-  grep -q "install .*wine32:i386=8.0~repack-4+deb12u2" "$work/db/calls"; then
-  ok "make demo ARCH=win32 fails naming wine32:i386, asked for in wine64's version"
-else
-  fail "make demo ARCH=win32: status $status, $(cat "$work/win32.out")"
-fi
-
-# Once the package is there, the 32-bit stages get their qemu, and nothing is installed again.
-: >"$work/db/refused"
-KEEP=1 run win32-again demo demo-win32
-KEEP=1 run installed demo demo-win32
-if [[ $status -eq 0 && ! -s $work/db/calls ]] && grep -q fetched "$work/db/qemu"; then
-  ok "with everything installed, no apt-get call, and qemu for the 32-bit stage"
-else
-  fail "a second run: status $status, apt-get calls: $(cat "$work/db/calls")"
-fi
-
-run unknown demo sideways
-[[ $status -eq 2 ]] || fail "an unknown target gave status $status"
-[[ $failures -eq 0 ]] || exit 1
+# The 64-bit demo on a bad day: three updates fail, the lists it has serve, and nothing of
+# the 32-bit stages or the installer is asked for.
+run 99 "" demo
+[[ $status -eq 0 && $(updates) -eq 3 && $out == *"going on with the lists it has"* ]] &&
+  has wine64 && has xvfb && has g++-mingw-w64-x86-64 && has libwine-dev ||
+  fail "make demo on a bad day: status $status, $(updates) updates: $out"
+! has wine32 && ! has g++-mingw-w64-i686 && ! has wixl && [[ ! -e $db/foreign && ! -e $db/qemu ]] ||
+  fail "make demo installed more than it runs: $(cut -d' ' -f1 "$db/installed" | xargs)"
+# The builds: compilers and installer tools, no Wine loader, no X server; one failed update
+# is tried again once.
+run 1 "" build
+[[ $status -eq 0 && $(updates) -eq 2 ]] && has clang && has g++-mingw-w64-i686 && has wixl &&
+  has libgtest-dev && ! has wine64 && ! has wine32 && ! has xvfb && [[ ! -e $db/qemu ]] ||
+  fail "make build: status $status, $(updates) updates, $(cut -d' ' -f1 "$db/installed" | xargs)"
+# The refused package fails only the targets that need it, naming it, the target and apt's
+# error; wine32 is asked for in wine64's version.
+run 0 "" test
+[[ $status -ne 0 && $out == *"cannot install wine32:i386, which make test needs: E: Unable to correct problems"*"try again later"* ]] &&
+  grep -qx i386 "$db/foreign" || fail "make test with wine32:i386 refused: status $status: $out"
+run 0 "wine64 amd64 8.0~repack-4+deb12u2"$'\n' demo demo-win32
+[[ $status -ne 0 && $out == *"wine32:i386, which make demo ARCH=win32 needs"* ]] &&
+  grep -q "install .*wine32:i386=8.0~repack-4+deb12u2" "$db/calls" ||
+  fail "make demo ARCH=win32 with wine32:i386 refused: status $status: $out"
+# Everything there: no apt-get at all, and qemu for the 32-bit stage.
+run 0 "$(sed -n 's/^\([^#][^ ]*\) .*/\1/p' "$(dirname "$script")/packages.txt" |
+  sed 's/:\(.*\)/ \1/; / /!s/$/ amd64/; s/$/ 1.0/')"$'\n' demo demo-win32
+[[ $status -eq 0 && ! -s $db/calls && -e $db/qemu ]] || fail "with everything installed: $out"
+[[ $failures -eq 0 ]] && echo "ok: install-deps.sh's choices against the stand-in archive"
