@@ -7,8 +7,7 @@
 # naming the signing step and leaves no release folder.
 #   signed_release_test.sh <build folder of the architecture> <Cutshape.ocx> <xshape.py>
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/test_prologue.sh" display count "$@"
-build=$(cd "$1" && pwd) library=$2 xshape=$3 tests=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-arch=$(basename "$build")
+build=$(cd "$1" && pwd) library=$2 xshape=$3 tests=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd) && arch=${build##*/}
 source "$build/installer/package.env"
 cd "$work" || exit 1
 password="throwaway-$RANDOM$RANDOM"

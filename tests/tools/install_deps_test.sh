@@ -4,25 +4,18 @@
 # of step with its Release file), and `install` refuses wine32:i386.
 #   install_deps_test.sh <tools/install-deps.sh>
 set -euo pipefail
-script=$1 work=$(mktemp -d) failures=0
+script=$1 work=$(mktemp -d) failures=0 && bin=$work/bin db=$work/db && mkdir -p "$bin"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-bin=$work/bin db=$work/db
-mkdir -p "$bin"
 cat >"$bin/dpkg-query" <<'STANDIN'
 #!/usr/bin/env bash
 grep "^$3 " "$CUTSHAPE_STANDIN/installed" 2>/dev/null | while read -r _ arch version; do
   if [[ $2 == *Version* ]]; then printf '%s' "$version"; else printf 'ii %s\n' "$arch"; fi
 done | grep .
 STANDIN
-cat >"$bin/dpkg" <<'STANDIN'
-#!/usr/bin/env bash
-case "$1" in
-  --print-architecture) echo amd64 ;;
-  --print-foreign-architectures) cat "$CUTSHAPE_STANDIN/foreign" 2>/dev/null || true ;;
-  --add-architecture) echo "$2" >>"$CUTSHAPE_STANDIN/foreign" ;;
-esac
-STANDIN
+printf '%s\n' '#!/usr/bin/env bash' '[[ $1 != --print-architecture ]] || echo amd64' \
+  '[[ $1 != --add-architecture ]] || echo "$2" >>"$CUTSHAPE_STANDIN/foreign"' \
+  '[[ $1 != --print-foreign-architectures ]] || cat "$CUTSHAPE_STANDIN/foreign" 2>/dev/null || true' >"$bin/dpkg"
 cat >"$bin/apt-get" <<'STANDIN'
 #!/usr/bin/env bash
 echo "$*" >>"$CUTSHAPE_STANDIN/calls"
@@ -57,10 +50,9 @@ updates() { grep -c ' update' "$db/calls"; }
 # the 32-bit stages or the installer is asked for.
 run 99 "" demo
 [[ $status -eq 0 && $(updates) -eq 3 && $out == *"going on with the lists it has"* ]] &&
-  has wine64 && has xvfb && has g++-mingw-w64-x86-64 && has libwine-dev ||
-  fail "make demo on a bad day: status $status, $(updates) updates: $out"
-! has wine32 && ! has g++-mingw-w64-i686 && ! has wixl && [[ ! -e $db/foreign && ! -e $db/qemu ]] ||
-  fail "make demo installed more than it runs: $(cut -d' ' -f1 "$db/installed" | xargs)"
+  has wine64 && has xvfb && has g++-mingw-w64-x86-64 && has libwine-dev && ! has wine32 &&
+  ! has g++-mingw-w64-i686 && ! has wixl && [[ ! -e $db/foreign && ! -e $db/qemu ]] ||
+  fail "make demo on a bad day: status $status, $(updates) updates, $(cut -d' ' -f1 "$db/installed" | xargs): $out"
 # The builds: compilers and installer tools, no Wine loader, no X server; one failed update
 # is tried again once.
 run 1 "" build
