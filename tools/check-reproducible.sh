@@ -22,7 +22,8 @@ build() { # <clone> <log>
     echo "check-reproducible: make release failed in $1 (whole output: $2)" >&2
     exit 1
   fi
-  echo "make release in $1: $((SECONDS - start)) s"
+  echo "make release in $1: $((SECONDS - start)) s, with the clock at" \
+    "$("${@:3}" bash -c 'echo "$(date) and umask $(umask)"')"
 }
 build "$first" "$work/first.log" env TZ=UTC
 # The second: another clock, zone and umask. Only the machine's time is faked; the build
