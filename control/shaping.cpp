@@ -156,8 +156,10 @@ void Shaper::applyToParent(const runtime::Picture& shown, Mode mode) {
 }
 
 void Shaper::showSoftEdge(HWND window, Mode mode) noexcept {
-    // The edge follows the form through the watch: a window it cannot watch gets none.
-    if (mode == Mode::Restore || formWatch_.window() != window) {
+    // The edge follows the form through the watch: a window it cannot watch gets none, and
+    // so does a child window (an MDI child, say), which no top-level window can lie below.
+    if (mode == Mode::Restore || formWatch_.window() != window ||
+        (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0) {
         softEdge_.remove();
         return;
     }

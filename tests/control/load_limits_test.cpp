@@ -7,6 +7,7 @@
 #include "container/form.h"
 #include "control/interfaces.h"
 #include "control/server.h"
+#include "control/shaping.h"
 #include "control/window_region.h"
 #include "runtime/picture.h"
 #include "runtime/screen.h"
@@ -374,6 +375,25 @@ TEST_F(LoadLimits, SoftEdgeRefusedLeavesTheFormShapedAndGoesWithTheFormOrTheCont
     ASSERT_EQ(softEdges().size(), 1u);
     ::DestroyWindow(other.form->hwnd());
     EXPECT_TRUE(softEdges().empty()) << "after the form's window was destroyed";
+}
+
+// No top-level window can lie below a child window (an MDI child form, say): a child form
+// is shaped without an edge, a top-level one with it.
+TEST_F(LoadLimits, ChildWindowFormGetsNoSoftEdge) {
+    const runtime::Picture softPicture = alphaPicture(L"soft.bmp", makeSoftFigure(120, 90));
+    const HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150,
+                                         form_->hwnd(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(child);
+    form_->show();
+    control::WindowPictures pictures;
+    for (const HWND window : {child, form_->hwnd()}) {
+        control::Shaper shaper([&] { return control::windowAsHostForm(window, pictures); });
+        shaper.setShowPicture(VARIANT_TRUE);
+        shaper.setAutomaticMaskColor(VARIANT_TRUE);
+        shaper.load(softPicture);
+        EXPECT_EQ(shaper.softEdge().window() != nullptr, window != child);
+    }
+    ::DestroyWindow(child);
 }
 
 } // namespace
