@@ -2,7 +2,6 @@
 
 #include "control/server.h"
 #include "core/fringe.h"
-#include "core/rect.h"
 #include "win/error.h"
 #include "win/window_calls.h"
 #include "win/window_system.h"
@@ -91,7 +90,6 @@ void SoftEdge::show(HWND form, const core::PixelView& staged, const core::PixelV
         core::writeFringe(staged, own, mask, bounds, image_->writablePixels(), sizePx.cx);
         form_ = form;
         offset_ = POINT{bounds.x1, bounds.y1};
-        fringePixels_ = fringe.pixels;
         hidden_ = false;
         if (!window_)
             createWindow();
@@ -128,7 +126,6 @@ void SoftEdge::createWindow() {
 
 void SoftEdge::hide() noexcept {
     hidden_ = true;
-    fringePixels_ = 0;
     // Out of sight where it lies in the z-order: ShowWindow's hide moves it.
     if (window_)
         ::SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0,
@@ -142,7 +139,6 @@ void SoftEdge::remove() noexcept {
         releaseWindowClass();
     }
     image_.reset();
-    fringePixels_ = 0;
     form_ = nullptr;
 }
 

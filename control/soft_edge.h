@@ -50,7 +50,6 @@ public:
 
     // The edge's window, shown or hidden; null when the form has none.
     HWND window() const noexcept { return window_.get(); }
-    std::size_t fringePixels() const noexcept { return fringePixels_; }
 
 private:
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -65,7 +64,6 @@ private:
     win::UniqueWindow window_;
     std::unique_ptr<win::DibSurface> image_;
     POINT offset_{0, 0}; // of the fringe's bounds from the form's origin
-    std::size_t fringePixels_ = 0;
     bool topmost_ = false;
     bool placedBelow_ = false; // the edge has been stacked directly below the form
     bool following_ = false;

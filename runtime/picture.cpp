@@ -125,16 +125,21 @@ SIZE Picture::sizePixels(int dpiX, int dpiY) const {
                 ::MulDiv(himetric.cy, dpiY, core::kHimetricPerInch)};
 }
 
+std::optional<std::vector<std::uint32_t>> Picture::ownWords(SIZE sizePx) const {
+    if (const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get()))
+        return opacity->scaled(sizePx);
+    return std::nullopt;
+}
+
 std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
     if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
         return std::nullopt;
-    if (const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get())) {
-        std::vector<std::uint32_t> words = opacity->scaled(sizePx);
-        blendAtOrigin(dc, words, sizePx);
-        return words;
-    }
-    renderWithoutOpacity(dc, sizePx);
-    return std::nullopt;
+    auto words = ownWords(sizePx);
+    if (words)
+        blendAtOrigin(dc, *words, sizePx);
+    else
+        renderWithoutOpacity(dc, sizePx);
+    return words;
 }
 
 void Picture::renderWithoutOpacity(HDC dc, SIZE sizePx) const {
@@ -153,13 +158,11 @@ std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(win::DibSurfac
                                                                   SIZE sizePx) const {
     if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
         return std::nullopt;
-    const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get());
-    if (!opacity) {
+    auto words = ownWords(sizePx);
+    if (words)
+        blendOver(image.writablePixels(), image.width(), image.height(), *words, sizePx);
+    else
         renderWithoutOpacity(image.dc(), sizePx);
-        return std::nullopt;
-    }
-    std::vector<std::uint32_t> words = opacity->scaled(sizePx);
-    blendOver(image.writablePixels(), image.width(), image.height(), words, sizePx);
     return words;
 }
 

@@ -54,6 +54,8 @@ public:
     }
 
 private:
+    // The picture's own premultiplied pixels scaled to `sizePx`, when it carries opacity.
+    std::optional<std::vector<std::uint32_t>> ownWords(SIZE sizePx) const;
     // Draws a picture without opacity of its own through the picture object.
     void renderWithoutOpacity(HDC dc, SIZE sizePx) const;
     // A bitmap's or icon's own size in pixels; nothing for other pictures.

@@ -116,9 +116,9 @@ void PictureBox::setBackColor(core::Color color) {
 }
 
 core::PixelView PictureBox::ownPixels() const noexcept {
-    if (ownPixels_.empty())
+    if (own_.words.empty())
         return {};
-    return core::PixelView{ownPixels_.data(), ownSize_.cx, ownSize_.cy, ownSize_.cx, true};
+    return core::PixelView{own_.words.data(), own_.sizePx.cx, own_.sizePx.cy, own_.sizePx.cx, true};
 }
 
 bool PictureBox::shows(std::int32_t widthPx, std::int32_t heightPx, std::int16_t borderStyle,
@@ -136,7 +136,7 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
     const bool hasPixels = clientWidth > 0 && clientHeight > 0;
     // Returns the picture's own pixels as drawn, when it has opacity of its own.
     const auto draw = [&](win::DibSurface& image, const Picture& shown,
-                          core::Color back) -> std::optional<std::vector<std::uint32_t>> {
+                          core::Color back) -> std::optional<OwnPixels> {
         pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
         image.fill(resolveColor(back));
         if (!hasPixels)
@@ -144,14 +144,13 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
         const SIZE size = shown.sizePixels(Screen::dpiX(), Screen::dpiY());
         // The scan reads a picture's own opacity from the image's top bytes.
         auto drawn = shown.renderAtOrigin(image, size);
-        if (drawn)
-            image.setOpacity(*drawn, size);
-        return drawn;
+        if (!drawn)
+            return std::nullopt;
+        image.setOpacity(*drawn, size);
+        return OwnPixels{std::move(*drawn), size};
     };
-    const auto keepOwnPixels = [&](std::optional<std::vector<std::uint32_t>> drawn,
-                                   const Picture& shown) {
-        ownPixels_ = drawn ? std::move(*drawn) : std::vector<std::uint32_t>();
-        ownSize_ = drawn ? shown.sizePixels(Screen::dpiX(), Screen::dpiY()) : SIZE{0, 0};
+    const auto keepOwnPixels = [&](std::optional<OwnPixels> drawn) {
+        own_ = drawn ? std::move(*drawn) : OwnPixels{};
     };
     const bool sameImageSize =
         hasPixels ? image_.width() == clientWidth && image_.height() == clientHeight
@@ -159,11 +158,11 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
     if (sameImageSize) {
         // A new image of a large picture costs more in fresh memory than the drawing itself.
         try {
-            keepOwnPixels(draw(image_, picture, backColor), picture);
+            keepOwnPixels(draw(image_, picture, backColor));
         } catch (...) {
             try {
                 // The image shows the box as it was.
-                keepOwnPixels(draw(image_, picture_, backColor_), picture_);
+                keepOwnPixels(draw(image_, picture_, backColor_));
             } catch (...) {
                 // The first error is the one to report to the caller.
                 win::reportCaught(L"drawing the picture box as it was");
@@ -180,7 +179,7 @@ void PictureBox::redraw(std::int32_t widthPx, std::int32_t heightPx, std::int16_
         }();
         auto drawn = draw(image, picture, backColor);
         image_ = std::move(image);
-        keepOwnPixels(std::move(drawn), picture);
+        keepOwnPixels(std::move(drawn));
     }
     widthPx_ = widthPx;
     heightPx_ = heightPx;

@@ -98,8 +98,11 @@ private:
     std::int32_t heightPx_ = 0;
     core::Color backColor_ = kButtonFaceColor;
     win::DibSurface image_{0, 0};
-    std::vector<std::uint32_t> ownPixels_; // premultiplied, rows top to bottom
-    SIZE ownSize_{0, 0};
+    struct OwnPixels {
+        std::vector<std::uint32_t> words; // premultiplied, rows top to bottom
+        SIZE sizePx{0, 0};
+    };
+    OwnPixels own_;
     std::int64_t pixelsDrawn_ = 0;
 };
 
