@@ -139,12 +139,9 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
 
         // The parts, with the buffers and images kept between repeats as the control keeps
         // them.
-        runtime::PictureBox staging(300, 1110, 1215, 495);
-        control::prepareForScan(staging);
+        runtime::StagedPicture staging;
         const double stagingMs = medianMs(9, [&] {
-            const runtime::Screen::Operation oneScreenReading;
-            staging.setPicture(picture);
-            control::prepareForScan(staging);
+            staging.stage(picture, runtime::screenResolution());
             ::GdiFlush();
         });
         core::BandScanner scanner;

@@ -32,12 +32,12 @@ using namespace cutshape;
 using bench::medianMs;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
-runtime::PictureBox stage(const testing::TempFolder& folder, const std::wstring& name,
-                          const testing::Image& image) {
-    runtime::PictureBox box(300, 1110, 1215, 495);
-    control::prepareForScan(box);
-    box.setPicture(runtime::loadPicture(folder.write(name, testing::writeBmp24(image)).wstring()));
-    return box;
+runtime::StagedPicture stage(const testing::TempFolder& folder, const std::wstring& name,
+                             const testing::Image& image) {
+    runtime::StagedPicture staging;
+    staging.stage(runtime::loadPicture(folder.write(name, testing::writeBmp24(image)).wstring()),
+                  runtime::screenResolution());
+    return staging;
 }
 
 void compareBuilders(const testing::TempFolder& folder) {
@@ -57,7 +57,7 @@ void compareBuilders(const testing::TempFolder& folder) {
     std::printf("%-22s %8s %8s %10s %10s %10s %10s %10s %8s %9s\n", "picture", "runs", "rects",
                 "scan+band", "region", "kept", "fresh", "per-pixel", "ratio", "identical");
     for (const Case& c : cases) {
-        const runtime::PictureBox box = stage(folder, L"bench.bmp", c.image);
+        const runtime::StagedPicture box = stage(folder, L"bench.bmp", c.image);
         const core::MaskSettings mask{kWhite, false};
         core::BandScanner scanner;
         core::BandScanner::Result bands;

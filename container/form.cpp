@@ -74,12 +74,12 @@ Form::Form(const FormDesign& design) {
     if (!design.maxButton)
         styles &= ~static_cast<LONG_PTR>(WS_MAXIMIZEBOX);
     ::SetWindowLongPtrW(hwnd(), GWL_STYLE, styles);
-    dpi_ = runtime::windowDpi(hwnd());
-    const runtime::Screen::Operation atFormResolution(dpi_);
-    runtime::setOuterWidthTwips(hwnd(), design.widthTwips);
-    runtime::setOuterHeightTwips(hwnd(), design.heightTwips);
+    resolution_ = runtime::windowResolution(hwnd());
+    runtime::setOuterWidthTwips(hwnd(), design.widthTwips, resolution_);
+    runtime::setOuterHeightTwips(hwnd(), design.heightTwips, resolution_);
     if (design.clientWidthTwips >= 0 && design.clientHeightTwips >= 0)
-        runtime::setClientSizeTwips(hwnd(), design.clientWidthTwips, design.clientHeightTwips);
+        runtime::setClientSizeTwips(hwnd(), design.clientWidthTwips, design.clientHeightTwips,
+                                    resolution_);
 }
 
 Form::~Form() {
@@ -102,7 +102,6 @@ std::span<const DispatchMember> Form::members() const noexcept {
 }
 
 void Form::invokeMember(DISPID id, DispatchCall& call) {
-    const runtime::Screen::Operation atFormResolution(dpi());
     switch (id) {
     case kPicture:
         if (call.isPut())
@@ -110,12 +109,14 @@ void Form::invokeMember(DISPID id, DispatchCall& call) {
         return call.returns(picture_.isNothing() ? nullptr : picture_.dispatch().get());
     case kWidth:
         if (call.isPut())
-            return runtime::setOuterWidthTwips(hwnd(), call.value(VT_R4).get()->fltVal);
-        return call.returns(runtime::outerWidthTwips(hwnd()));
+            return runtime::setOuterWidthTwips(hwnd(), call.value(VT_R4).get()->fltVal,
+                                               resolution_);
+        return call.returns(runtime::outerWidthTwips(hwnd(), resolution_));
     case kHeight:
         if (call.isPut())
-            return runtime::setOuterHeightTwips(hwnd(), call.value(VT_R4).get()->fltVal);
-        return call.returns(runtime::outerHeightTwips(hwnd()));
+            return runtime::setOuterHeightTwips(hwnd(), call.value(VT_R4).get()->fltVal,
+                                                resolution_);
+        return call.returns(runtime::outerHeightTwips(hwnd(), resolution_));
     case kHwnd:
         if (call.isPut())
             throw win::Error(CTL_E_SETNOTSUPPORTED, L"hwnd is read-only");
@@ -139,10 +140,9 @@ LRESULT Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (filter_)
         if (const std::optional<LRESULT> result = filter_(message, wParam, lParam))
             return *result;
-    const runtime::Screen::Operation atFormResolution(dpi());
     switch (message) {
     case WM_DPICHANGED: {
-        dpi_ = LOWORD(wParam);
+        resolution_ = runtime::Resolution{LOWORD(wParam), HIWORD(wParam)};
         const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(window, nullptr, suggested.left, suggested.top,
                        suggested.right - suggested.left, suggested.bottom - suggested.top,
@@ -156,8 +156,7 @@ LRESULT Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         RECT client{};
         ::GetClientRect(window, &client);
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-        picture_.renderAtOrigin(
-            dc, picture_.sizePixels(runtime::Screen::dpiX(), runtime::Screen::dpiY()));
+        picture_.renderAtOrigin(dc, picture_.sizePixels(resolution_.dpiX, resolution_.dpiY));
         return 1;
     }
     case WM_LBUTTONDOWN:
@@ -167,9 +166,8 @@ LRESULT Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             const int shift = ((wParam & MK_SHIFT) ? 1 : 0) | ((wParam & MK_CONTROL) ? 2 : 0) |
                               ((::GetKeyState(VK_MENU) < 0) ? 4 : 0);
             mouseDown_(mouseButton(message), shift,
-                       static_cast<float>(GET_X_LPARAM(lParam)) * runtime::Screen::twipsPerPixelX(),
-                       static_cast<float>(GET_Y_LPARAM(lParam)) *
-                           runtime::Screen::twipsPerPixelY());
+                       static_cast<float>(GET_X_LPARAM(lParam)) * resolution_.twipsPerPixelX(),
+                       static_cast<float>(GET_Y_LPARAM(lParam)) * resolution_.twipsPerPixelY());
         }
         return 0;
     case WM_DESTROY:

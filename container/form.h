@@ -5,6 +5,7 @@
 
 #include "container/automation_object.h"
 #include "runtime/picture.h"
+#include "runtime/screen.h"
 #include "win/com_object.h"
 #include "win/handles.h"
 #include "win/message_window.h"
@@ -53,11 +54,11 @@ public:
     // system suggested for it: its controls are to be laid out again.
     void onDpiChanged(std::function<void()> handler) { dpiChanged_ = std::move(handler); }
 
-    // The resolution the form lays itself out at: the one the system last told it of, else
-    // its monitor's when it was made where the system has per-monitor resolutions (such a
-    // window is told of every change), or 0 for the screen's, read at each use. Lengths the
-    // form converts (its Width and Height, mouse positions) go by it.
-    int dpi() const noexcept { return dpi_; }
+    // The resolution the form lays itself out at: its window's when it was made (its monitor's
+    // where the system has per-monitor resolutions, else the screen's), then the one the system
+    // last told it of. Lengths the form converts (its Width and Height, mouse positions) go
+    // by it.
+    const runtime::Resolution& resolution() const noexcept { return resolution_; }
 
 private:
     std::span<const DispatchMember> members() const noexcept override;
@@ -71,7 +72,7 @@ private:
     MessageFilter filter_;
     std::function<void()> unload_;
     std::function<void()> dpiChanged_;
-    int dpi_ = 0;
+    runtime::Resolution resolution_;
 };
 
 } // namespace cutshape::container

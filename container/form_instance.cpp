@@ -108,7 +108,7 @@ void FormInstance::load() {
 }
 
 void FormInstance::loadControls() {
-    const runtime::Screen::Operation atFormResolution(form_->dpi());
+    const runtime::Resolution& at = form_->resolution();
     tips_ = std::make_unique<ToolTips>(form_->hwnd());
     // Creation order is the tab order: controls with a tab index first, by that index.
     std::vector<const ControlDescription*> order;
@@ -128,15 +128,14 @@ void FormInstance::loadControls() {
         if (control->kind == ControlKind::ActiveX) {
             const win::ComPtr<IUnknown> instance = createActiveX(*control);
             const win::ComPtr<PropertyBag> stored = storedProperties(*control);
-            ControlSite::Placement placement{
-                win::widen(control->name), true,
-                runtime::Screen::pixelRect(control->position.value_or(TwipsRect{}))};
+            ControlSite::Placement placement{win::widen(control->name), true,
+                                             at.pixelRect(control->position.value_or(TwipsRect{}))};
             win::ComPtr<ControlSite> site =
                 ControlSite::host(form_, instance, placement, stored.get());
             activeX_.push_back({control, site, automationInterface(*control, instance)});
             continue;
         }
-        IntrinsicControl created = createIntrinsicControl(form_->hwnd(), *control, id++);
+        IntrinsicControl created = createIntrinsicControl(form_->hwnd(), *control, id++, at);
         if (!control->toolTip.empty())
             tips_->add(created.window, win::widen(control->toolTip));
         intrinsic_.push_back(std::move(created));
@@ -144,13 +143,12 @@ void FormInstance::loadControls() {
 }
 
 void FormInstance::layOut() {
-    const runtime::Screen::Operation atFormResolution(form_->dpi());
+    const runtime::Resolution& at = form_->resolution();
     for (IntrinsicControl& control : intrinsic_)
-        layOutIntrinsicControl(control);
+        layOutIntrinsicControl(control, at);
     for (const SitedControl& control : activeX_)
         if (control.site)
-            control.site->moveTo(
-                runtime::Screen::pixelRect(control.description->position.value_or(TwipsRect{})));
+            control.site->moveTo(at.pixelRect(control.description->position.value_or(TwipsRect{})));
 }
 
 void FormInstance::show() {

@@ -79,10 +79,10 @@ win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi) {
     return target;
 }
 
-void layOutIntrinsicControl(IntrinsicControl& control) {
+void layOutIntrinsicControl(IntrinsicControl& control, const runtime::Resolution& at) {
     const ControlDescription& description = *control.description;
-    const RECT place = runtime::Screen::pixelRect(description.position.value_or(TwipsRect{}));
-    const int dpi = runtime::Screen::dpiY();
+    const RECT place = at.pixelRect(description.position.value_or(TwipsRect{}));
+    const int dpi = at.dpiY;
     ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi)), TRUE);
     if (!description.pictureFile.empty()) {
         win::UniqueBitmap bitmap = bitmapAtDpi(bundledFile(description.pictureFile), dpi);
@@ -97,7 +97,8 @@ void layOutIntrinsicControl(IntrinsicControl& control) {
                    place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id) {
+IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& description, int id,
+                                        const runtime::Resolution& at) {
     IntrinsicControl control;
     control.description = &description;
     control.id = id;
@@ -122,7 +123,7 @@ IntrinsicControl createIntrinsicControl(HWND form, const ControlDescription& des
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
     if (!control.window)
         win::throwLastError(L"Creating a control");
-    layOutIntrinsicControl(control);
+    layOutIntrinsicControl(control, at);
     return control;
 }
 

@@ -4,6 +4,7 @@
 // which the system destroys together with the form's window.
 
 #include "forms/form_description.h"
+#include "runtime/screen.h"
 #include "win/handles.h"
 
 #include <span>
@@ -19,16 +20,15 @@ struct IntrinsicControl {
     win::UniqueIcon cursor;   // the custom mouse pointer, null for the default one
 };
 
-// Creates the control `description` on `form` and lays it out at the screen's resolution
-// (a caller runs it inside a Screen::Operation for another one). Positions are twips from
-// the client area's top-left corner; bundled files named by the description are read with
-// bundledFile.
+// Creates the control `description` on `form` and lays it out at the form's resolution.
+// Positions are twips from the client area's top-left corner; bundled files named by the
+// description are read with bundledFile.
 IntrinsicControl createIntrinsicControl(HWND form, const forms::ControlDescription& description,
-                                        int id);
+                                        int id, const runtime::Resolution& at);
 
 // Places and sizes the control, and gives it its font, image and mouse pointer, at the
-// screen's resolution: at 144 dpi it looks as at 96, 1.5 times as large.
-void layOutIntrinsicControl(IntrinsicControl& control);
+// resolution `at`: at 144 dpi it looks as at 96, 1.5 times as large.
+void layOutIntrinsicControl(IntrinsicControl& control, const runtime::Resolution& at);
 
 // A device-dependent bitmap from the bytes of a BMP file.
 win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes);

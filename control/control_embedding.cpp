@@ -318,7 +318,7 @@ void Control::resize(float widthTwips, float heightTwips) {
     widthTwips_ = widthTwips;
     heightTwips_ = heightTwips;
     // Resize: whatever size the control is given, it keeps its creation size.
-    const SIZE kept = shaper_.resizedTwips();
+    const SIZE kept = pinnedSize_.twips();
     widthTwips_ = static_cast<float>(kept.cx);
     heightTwips_ = static_cast<float>(kept.cy);
 }
@@ -326,7 +326,7 @@ void Control::resize(float widthTwips, float heightTwips) {
 void Control::paintFace(HDC dc, const RECT& bounds) {
     drawFace(dc, bounds);
     // The Paint event: the form being designed has no border.
-    shaper_.makeHostBorderless();
+    makeBorderless(*hostForm(runtime::screenResolution()));
 }
 
 LRESULT Control::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

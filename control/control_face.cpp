@@ -1,6 +1,8 @@
 #include "control/control_face.h"
 
 #include "control/server.h"
+#include "core/twips.h"
+#include "runtime/runtime_errors.h"
 #include "win/gdi.h"
 
 namespace cutshape::control {
@@ -8,7 +10,26 @@ namespace {
 
 constexpr const wchar_t* kWindowClass = L"CutshapeControlFace";
 
+std::int32_t roundedTwips(float twips) {
+    try {
+        return core::roundToInt32(twips);
+    } catch (const core::ArithmeticError& fault) {
+        throw runtime::arithmeticError(fault);
+    }
+}
+
 } // namespace
+
+void PinnedSize::initialize(float widthTwips, float heightTwips) {
+    width_ = roundedTwips(widthTwips);
+    height_ = roundedTwips(heightTwips);
+}
+
+void makeBorderless(HostForm& form) {
+    const bool showInTaskbar = form.showInTaskbar();
+    form.setBorderStyle(0);
+    form.setShowInTaskbar(showInTaskbar);
+}
 
 win::UniqueWindow createFaceWindow(win::MessageHandler& handler, HWND parent, const RECT& position,
                                    bool visible) {

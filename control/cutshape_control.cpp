@@ -11,6 +11,7 @@
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 #include "win/com_error.h"
+#include "win/window_calls.h"
 
 #include <olectl.h>
 #include <utility>
@@ -18,10 +19,14 @@
 namespace cutshape::control {
 
 Control::Control()
-    : shaper_([this] { return hostFormOf(site_.get(), windowPictures_); }),
+    : shaper_(properties_, [this](const runtime::Resolution& at) { return hostForm(at); }),
       events_(*identity(), *static_cast<IConnectionPointContainer*>(this)) {
     // Initialize: the control records its creation size, the one it keeps from now on.
-    shaper_.initialize(widthTwips_, heightTwips_);
+    pinnedSize_.initialize(widthTwips_, heightTwips_);
+}
+
+std::unique_ptr<HostForm> Control::hostForm(const runtime::Resolution& at) {
+    return hostFormOf(site_.get(), windowPictures_, at);
 }
 
 Control::~Control() {
@@ -132,7 +137,7 @@ HRESULT Control::invokeWithPicture(PictureUse use, DISPPARAMS* parameters, EXCEP
         if (use == PictureUse::load) {
             shaper_.load(picture);
         } else {
-            shaper_.setPicture(std::move(picture));
+            properties_.setPicture(std::move(picture));
             dirty_ = true;
         }
         return S_OK;
@@ -149,7 +154,7 @@ HRESULT Control::get_Picture(Picture** value) noexcept try {
     if (!value)
         return E_POINTER;
     *value = nullptr;
-    const runtime::Picture& picture = shaper_.picture();
+    const runtime::Picture& picture = properties_.picture();
     if (!picture.isNothing())
         *value = reinterpret_cast<Picture*>(picture.dispatch().release());
     return S_OK;
@@ -158,7 +163,7 @@ HRESULT Control::get_Picture(Picture** value) noexcept try {
 }
 
 HRESULT Control::putref_Picture(Picture* value) noexcept try {
-    shaper_.setPicture(runtime::Picture::fromObject(value));
+    properties_.setPicture(runtime::Picture::fromObject(value));
     dirty_ = true;
     return S_OK;
 } catch (...) {
@@ -180,14 +185,14 @@ HRESULT Control::Restore() noexcept try {
 }
 
 HRESULT Control::Move() noexcept try {
-    shaper_.move();
+    win::dragByCaption(hostForm(runtime::screenResolution())->hwnd());
     return S_OK;
 } catch (...) {
     return fail();
 }
 
 HRESULT Control::Refresh() noexcept try {
-    shaper_.refresh();
+    hostForm(runtime::screenResolution())->refresh();
     return S_OK;
 } catch (...) {
     return fail();
@@ -203,12 +208,12 @@ HRESULT Control::About() noexcept try {
 HRESULT Control::get_MaskColor(OLE_COLOR* value) noexcept {
     if (!value)
         return E_POINTER;
-    *value = shaper_.maskColor();
+    *value = properties_.maskColor();
     return S_OK;
 }
 
 HRESULT Control::put_MaskColor(OLE_COLOR value) noexcept {
-    shaper_.setMaskColor(value);
+    properties_.setMaskColor(value);
     dirty_ = true;
     return S_OK;
 }
@@ -216,12 +221,12 @@ HRESULT Control::put_MaskColor(OLE_COLOR value) noexcept {
 HRESULT Control::get_ShowPicture(VARIANT_BOOL* value) noexcept {
     if (!value)
         return E_POINTER;
-    *value = shaper_.showPicture();
+    *value = properties_.showPicture();
     return S_OK;
 }
 
 HRESULT Control::put_ShowPicture(VARIANT_BOOL value) noexcept {
-    shaper_.setShowPicture(value);
+    properties_.setShowPicture(value);
     dirty_ = true;
     return S_OK;
 }
@@ -229,12 +234,12 @@ HRESULT Control::put_ShowPicture(VARIANT_BOOL value) noexcept {
 HRESULT Control::get_AutomaticMaskColor(VARIANT_BOOL* value) noexcept {
     if (!value)
         return E_POINTER;
-    *value = shaper_.automaticMaskColor();
+    *value = properties_.automaticMaskColor();
     return S_OK;
 }
 
 HRESULT Control::put_AutomaticMaskColor(VARIANT_BOOL value) noexcept {
-    shaper_.setAutomaticMaskColor(value);
+    properties_.setAutomaticMaskColor(value);
     dirty_ = true;
     return S_OK;
 }
@@ -302,7 +307,7 @@ HRESULT Control::IsDirty() noexcept {
 HRESULT Control::Load(LPSTREAM stream) noexcept try {
     if (!stream)
         return E_POINTER;
-    readStream(*stream, shaper_);
+    readStream(*stream, properties_);
     dirty_ = false;
     return S_OK;
 } catch (...) {
@@ -312,7 +317,7 @@ HRESULT Control::Load(LPSTREAM stream) noexcept try {
 HRESULT Control::Save(LPSTREAM stream, BOOL clearDirty) noexcept try {
     if (!stream)
         return E_POINTER;
-    writeStream(*stream, shaper_);
+    writeStream(*stream, properties_);
     if (clearDirty)
         dirty_ = false;
     return S_OK;
@@ -335,7 +340,7 @@ HRESULT Control::InitNew() noexcept {
 HRESULT Control::Load(IPropertyBag* bag, IErrorLog* log) noexcept try {
     if (!bag)
         return E_POINTER;
-    readProperties(*bag, log, shaper_);
+    readProperties(*bag, log, properties_);
     dirty_ = false;
     return S_OK;
 } catch (...) {
@@ -345,7 +350,7 @@ HRESULT Control::Load(IPropertyBag* bag, IErrorLog* log) noexcept try {
 HRESULT Control::Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) noexcept try {
     if (!bag)
         return E_POINTER;
-    writeProperties(*bag, shaper_, saveAll != FALSE);
+    writeProperties(*bag, properties_, saveAll != FALSE);
     if (clearDirty)
         dirty_ = false;
     return S_OK;

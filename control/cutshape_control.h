@@ -4,6 +4,8 @@
 // interface. The shaping itself lives in Shaper; this class is the COM boundary, where
 // every error becomes an HRESULT with error information and nothing is thrown out.
 
+#include "control/control_face.h"
+#include "control/control_properties.h"
 #include "control/dispatch_arguments.h"
 #include "control/event_connection.h"
 #include "control/interfaces.h"
@@ -136,6 +138,7 @@ public:
     float widthTwips() const noexcept { return widthTwips_; }
     float heightTwips() const noexcept { return heightTwips_; }
     const Shaper& shaper() const noexcept { return shaper_; }
+    const ControlProperties& properties() const noexcept { return properties_; }
 
 private:
     HRESULT fail(REFIID iid = IID__Cutshape) noexcept;
@@ -149,9 +152,14 @@ private:
     void paintFace(HDC dc, const RECT& bounds);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // The host form of the control's site; lengths it converts itself go by `at`.
+    std::unique_ptr<HostForm> hostForm(const runtime::Resolution& at);
+
     // Pictures given to a bare window as its background; taken off when the control goes.
     WindowPictures windowPictures_;
+    ControlProperties properties_;
     Shaper shaper_;
+    PinnedSize pinnedSize_;
     EventConnectionPoint events_;
     win::ComPtr<IOleClientSite> site_;
     win::ComPtr<IOleInPlaceSite> inPlaceSite_;

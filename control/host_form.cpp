@@ -65,16 +65,16 @@ private:
 // A bare top-level window: what a form does by its members, done on the window itself.
 class TopLevelWindowForm final : public HostForm {
 public:
-    TopLevelWindowForm(HWND window, WindowPictures& pictures)
-        : window_(window), pictures_(pictures) {}
+    TopLevelWindowForm(HWND window, WindowPictures& pictures, const runtime::Resolution& at)
+        : window_(window), pictures_(pictures), at_(at) {}
 
     void setPicture(const runtime::Picture& picture) override {
-        pictures_.paint(existing(), picture);
+        pictures_.setBackground(existing(), picture, at_);
     }
-    float width() override { return runtime::outerWidthTwips(existing()); }
-    float height() override { return runtime::outerHeightTwips(existing()); }
-    void setWidth(float twips) override { runtime::setOuterWidthTwips(existing(), twips); }
-    void setHeight(float twips) override { runtime::setOuterHeightTwips(existing(), twips); }
+    float width() override { return runtime::outerWidthTwips(existing(), at_); }
+    float height() override { return runtime::outerHeightTwips(existing(), at_); }
+    void setWidth(float twips) override { runtime::setOuterWidthTwips(existing(), twips, at_); }
+    void setHeight(float twips) override { runtime::setOuterHeightTwips(existing(), twips, at_); }
     HWND hwnd() override { return existing(); }
     void refresh() override { runtime::refreshWindow(existing()); }
     void setBorderStyle(std::int32_t style) override { runtime::setBorderStyle(existing(), style); }
@@ -91,6 +91,7 @@ private:
 
     HWND window_;
     WindowPictures& pictures_;
+    runtime::Resolution at_;
 };
 
 win::ComPtr<IDispatch> parentOfExtender(IOleClientSite* site) {
@@ -120,11 +121,13 @@ bool knowsHwnd(IDispatch& parent) noexcept {
 
 } // namespace
 
-std::unique_ptr<HostForm> windowAsHostForm(HWND window, WindowPictures& pictures) {
-    return std::make_unique<TopLevelWindowForm>(window, pictures);
+std::unique_ptr<HostForm> windowAsHostForm(HWND window, WindowPictures& pictures,
+                                           const runtime::Resolution& at) {
+    return std::make_unique<TopLevelWindowForm>(window, pictures, at);
 }
 
-std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures) {
+std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures,
+                                     const runtime::Resolution& at) {
     if (!site)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the control is not placed on a form.");
@@ -140,7 +143,7 @@ std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictu
     if (!window)
         throw win::Error(STD_CTL_SCODE(398),
                          L"Client site not available: the container offers no form or window.");
-    return windowAsHostForm(::GetAncestor(window, GA_ROOT), pictures);
+    return windowAsHostForm(::GetAncestor(window, GA_ROOT), pictures, at);
 }
 
 } // namespace cutshape::control

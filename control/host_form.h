@@ -36,12 +36,13 @@ public:
 // knows hwnd (asked through GetIDsOfNames, which changes nothing), else the site's top-level
 // window as a form (windowAsHostForm), whose background pictures `pictures` keeps. Throws
 // the runtime's "client site not available" error when there is neither.
-std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures);
+std::unique_ptr<HostForm> hostFormOf(IOleClientSite* site, WindowPictures& pictures,
+                                     const runtime::Resolution& at);
 
-// A bare top-level window as a host form: its outer size in twips at the screen's
-// resolution, its picture painted by `pictures`, its frame and taskbar button set directly.
-// Every member throws the runtime's "client site not available" error once the window is
-// gone.
-std::unique_ptr<HostForm> windowAsHostForm(HWND window, WindowPictures& pictures);
+// A bare top-level window as a host form: its outer size in twips at the resolution `at`,
+// its picture painted by `pictures`, its frame and taskbar button set directly. Every member
+// throws the runtime's "client site not available" error once the window is gone.
+std::unique_ptr<HostForm> windowAsHostForm(HWND window, WindowPictures& pictures,
+                                           const runtime::Resolution& at);
 
 } // namespace cutshape::control

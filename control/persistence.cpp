@@ -152,25 +152,25 @@ runtime::Picture readPicture(IStream& stream) {
 
 } // namespace
 
-void readProperties(IPropertyBag& bag, IErrorLog* log, Shaper& shaper) {
+void readProperties(IPropertyBag& bag, IErrorLog* log, ControlProperties& properties) {
     win::Variant value;
     runtime::Picture picture = runtime::emptyPicture();
     if (readKey(bag, log, L"Picture", VT_DISPATCH, value))
         picture = pictureFrom(value);
-    shaper.setPicture(std::move(picture));
+    properties.setPicture(std::move(picture));
 
-    shaper.setMaskColor(readKey(bag, log, L"MaskColor", VT_I4, value)
-                            ? static_cast<core::Color>(converted(value, VT_I4).get()->lVal)
-                            : 0);
-    shaper.setAutomaticMaskColor(
+    properties.setMaskColor(readKey(bag, log, L"MaskColor", VT_I4, value)
+                                ? static_cast<core::Color>(converted(value, VT_I4).get()->lVal)
+                                : 0);
+    properties.setAutomaticMaskColor(
         readKey(bag, log, L"AutomaticMaskColor", VT_BOOL, value) ? booleanFrom(value) : kTrue);
-    shaper.setShowPicture(readKey(bag, log, L"ShowPicture", VT_BOOL, value) ? booleanFrom(value)
-                                                                            : kTrue);
+    properties.setShowPicture(readKey(bag, log, L"ShowPicture", VT_BOOL, value) ? booleanFrom(value)
+                                                                                : kTrue);
 }
 
-void writeProperties(IPropertyBag& bag, const Shaper& shaper, bool saveAll) {
+void writeProperties(IPropertyBag& bag, const ControlProperties& properties, bool saveAll) {
     VARIANT value;
-    const runtime::Picture& picture = shaper.picture();
+    const runtime::Picture& picture = properties.picture();
     if (saveAll || !picture.isEmpty()) {
         const win::ComPtr<IPictureDisp> dispatch =
             picture.isNothing() ? win::ComPtr<IPictureDisp>() : picture.dispatch();
@@ -178,27 +178,27 @@ void writeProperties(IPropertyBag& bag, const Shaper& shaper, bool saveAll) {
         value.pdispVal = dispatch.get();
         writeKey(bag, L"Picture", value);
     }
-    if (saveAll || shaper.maskColor() != 0) {
+    if (saveAll || properties.maskColor() != 0) {
         value.vt = VT_I4;
-        value.lVal = static_cast<LONG>(shaper.maskColor());
+        value.lVal = static_cast<LONG>(properties.maskColor());
         writeKey(bag, L"MaskColor", value);
     }
-    if (saveAll || shaper.showPicture() != kTrue) {
+    if (saveAll || properties.showPicture() != kTrue) {
         value.vt = VT_BOOL;
-        value.boolVal = shaper.showPicture();
+        value.boolVal = properties.showPicture();
         writeKey(bag, L"ShowPicture", value);
     }
-    if (saveAll || shaper.automaticMaskColor() != kTrue) {
+    if (saveAll || properties.automaticMaskColor() != kTrue) {
         value.vt = VT_BOOL;
-        value.boolVal = shaper.automaticMaskColor();
+        value.boolVal = properties.automaticMaskColor();
         writeKey(bag, L"AutomaticMaskColor", value);
     }
 }
 
-void writeStream(IStream& stream, const Shaper& shaper) {
+void writeStream(IStream& stream, const ControlProperties& properties) {
     writeValue(stream, kStreamTag);
     writeValue(stream, kStreamVersion);
-    const runtime::Picture& picture = shaper.picture();
+    const runtime::Picture& picture = properties.picture();
     const std::uint8_t hasPicture = picture.isEmpty() ? 0 : 1;
     writeValue(stream, hasPicture);
     if (hasPicture) {
@@ -209,22 +209,23 @@ void writeStream(IStream& stream, const Shaper& shaper) {
             win::check(::OleSaveToStream(persist.get(), &stream), L"Saving the picture");
         }
     }
-    writeValue(stream, static_cast<std::int32_t>(shaper.maskColor()));
-    writeValue(stream, shaper.showPicture());
-    writeValue(stream, shaper.automaticMaskColor());
+    writeValue(stream, static_cast<std::int32_t>(properties.maskColor()));
+    writeValue(stream, properties.showPicture());
+    writeValue(stream, properties.automaticMaskColor());
 }
 
-void readStream(IStream& stream, Shaper& shaper) {
+void readStream(IStream& stream, ControlProperties& properties) {
     if (readValue<std::uint32_t>(stream) != kStreamTag ||
         readValue<std::uint16_t>(stream) != kStreamVersion)
         throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
     runtime::Picture picture = runtime::emptyPicture();
     if (readValue<std::uint8_t>(stream))
         picture = readPicture(stream);
-    shaper.setPicture(std::move(picture));
-    shaper.setMaskColor(static_cast<core::Color>(readValue<std::int32_t>(stream)));
-    shaper.setShowPicture(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);
-    shaper.setAutomaticMaskColor(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);
+    properties.setPicture(std::move(picture));
+    properties.setMaskColor(static_cast<core::Color>(readValue<std::int32_t>(stream)));
+    properties.setShowPicture(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);
+    properties.setAutomaticMaskColor(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE
+                                                                     : VARIANT_FALSE);
 }
 
 } // namespace cutshape::control

@@ -9,7 +9,7 @@
 //   "AutomaticMaskColor" 3    4      True
 //   "ShowPicture"       4     3      True
 
-#include "control/shaping.h"
+#include "control/control_properties.h"
 
 #include <ocidl.h>
 
@@ -17,15 +17,15 @@ namespace cutshape::control {
 
 // Restores the state in key order. A failing read, a "Picture" that is not a picture, or a
 // value that does not convert ends the restore with that error; what was restored stays.
-void readProperties(IPropertyBag& bag, IErrorLog* log, Shaper& shaper);
+void readProperties(IPropertyBag& bag, IErrorLog* log, ControlProperties& properties);
 
 // Saves the state in key order; values equal to their defaults are left out unless
 // `saveAll`.
-void writeProperties(IPropertyBag& bag, const Shaper& shaper, bool saveAll);
+void writeProperties(IPropertyBag& bag, const ControlProperties& properties, bool saveAll);
 
 // The same state as a stream of the control's own layout (a tag, a version, the values,
 // and the picture as the picture object saves itself).
-void readStream(IStream& stream, Shaper& shaper);
-void writeStream(IStream& stream, const Shaper& shaper);
+void readStream(IStream& stream, ControlProperties& properties);
+void writeStream(IStream& stream, const ControlProperties& properties);
 
 } // namespace cutshape::control

@@ -1,8 +1,6 @@
 #include "control/region_builder.h"
 
-#include "core/twips.h"
 #include "runtime/runtime_errors.h"
-#include "runtime/screen.h"
 #include "win/error.h"
 #include "win/region.h"
 
@@ -11,7 +9,7 @@ namespace {
 
 // With opacity of its own, a picture whose top-left pixel is transparent names no colour to
 // cut: only its transparency is cut.
-core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSettings& mask) {
+core::Color chooseMask(const runtime::StagedPicture& staging, const core::MaskSettings& mask) {
     return core::chooseMaskColor(mask, [&]() -> core::Color {
         const core::PixelView pixels = staging.pixels();
         if (pixels.hasAlpha && pixels.width > 0 && pixels.height > 0 && !pixels.opaqueAt(0, 0))
@@ -22,30 +20,19 @@ core::Color chooseMask(const runtime::PictureBox& staging, const core::MaskSetti
 
 } // namespace
 
-core::Rect measureScan(const runtime::PictureBox& staging, ScanSize& scan) {
-    // Height first, then width; both from the box's twips at the screen's resolution.
-    scan.scanHeight = runtime::Screen::pixelsY(staging.height());
-    scan.scanWidth = runtime::Screen::pixelsX(staging.width());
-    return core::Rect{0, 0, scan.scanWidth, scan.scanHeight};
+void measureScan(const runtime::StagedPicture& staging, ScanSize& scan) noexcept {
+    scan.scanHeight = staging.heightPx();
+    scan.scanWidth = staging.widthPx();
 }
 
-void prepareForScan(runtime::PictureBox& staging) {
-    staging.setVisible(false);
-    staging.setLeft(0);
-    staging.setTop(0);
-    staging.setBorderStyle(runtime::PictureBox::kBorderNone);
-    staging.setAutoRedraw(true);
-    staging.setAutoSize(true);
-}
-
-std::span<const core::Rect> RegionBuilder::scan(const runtime::PictureBox& staging,
+std::span<const core::Rect> RegionBuilder::scan(const runtime::StagedPicture& staging,
                                                 const core::MaskSettings& mask, ScanSize& scan) {
     measureScan(staging, scan);
     lastMaskColor_ = chooseMask(staging, mask);
     return scanner_.scan(staging.pixels(), scan.scanWidth, scan.scanHeight, lastMaskColor_).rects;
 }
 
-win::UniqueRegion RegionBuilder::build(const runtime::PictureBox& staging,
+win::UniqueRegion RegionBuilder::build(const runtime::StagedPicture& staging,
                                        const core::MaskSettings& mask, ScanSize& scan) {
     return regionOfBands(this->scan(staging, mask, scan));
 }
@@ -58,13 +45,13 @@ win::UniqueRegion regionOfBands(std::span<const core::Rect> bands) {
     }
 }
 
-win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+win::UniqueRegion buildRegion(const runtime::StagedPicture& staging, const core::MaskSettings& mask,
                               ScanSize& scan) {
     RegionBuilder builder;
     return builder.build(staging, mask, scan);
 }
 
-win::UniqueRegion buildRegionPerPixel(const runtime::PictureBox& staging,
+win::UniqueRegion buildRegionPerPixel(const runtime::StagedPicture& staging,
                                       const core::MaskSettings& mask, ScanSize& scan) {
     win::UniqueRegion accumulator(::CreateRectRgn(0, 0, 0, 0));
     measureScan(staging, scan);

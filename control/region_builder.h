@@ -1,11 +1,11 @@
 #pragma once
-// Turns the picture staged in a picture box into a window region: the union of one
+// Turns a staged picture into a window region: the union of one
 // one-pixel-high rectangle per horizontal run of pixels that differ from the mask colour.
 // The region's origin is the staged picture's top-left pixel.
 
 #include "core/band_builder.h"
 #include "core/mask_color.h"
-#include "runtime/picture_box.h"
+#include "runtime/staged_picture.h"
 #include "win/handles.h"
 
 #include <cstdint>
@@ -19,28 +19,22 @@ struct ScanSize {
     std::int32_t scanWidth = 0;
 };
 
-// Records the size a scan of the box covers, in pixels, and returns it as a rectangle from the
-// origin. Throws the runtime's errors for sizes without a pixel size.
-core::Rect measureScan(const runtime::PictureBox& staging, ScanSize& scan);
+// Records the size a scan of the staged picture covers, in pixels.
+void measureScan(const runtime::StagedPicture& staging, ScanSize& scan) noexcept;
 
-// Gives the box the settings the builder relies on, in this order: hidden, at the origin,
-// no border, a persistent image, sized to its picture.
-void prepareForScan(runtime::PictureBox& staging);
-
-// Reads the box's image once, bands the runs and creates the region from the bands. The
+// Reads the staged image once, bands the runs and creates the region from the bands. The
 // builder keeps its buffers for the next build, so a control's repeated builds of large
 // pictures do not pay for fresh memory each time.
 class RegionBuilder {
 public:
-    // Reads the box's image once and bands its runs. The bands are exactly the rectangles the
+    // Reads the staged image once and bands its runs. The bands are exactly the rectangles the
     // system stores for their region (canonical y-x bands), so their number can be judged
-    // before any region exists. Valid until the next scan. Throws the runtime's errors for
-    // sizes without a pixel size.
-    std::span<const core::Rect> scan(const runtime::PictureBox& staging,
+    // before any region exists. Valid until the next scan.
+    std::span<const core::Rect> scan(const runtime::StagedPicture& staging,
                                      const core::MaskSettings& mask, ScanSize& scan);
 
     // scan, then regionOfBands. Nothing is left allocated when it throws.
-    win::UniqueRegion build(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+    win::UniqueRegion build(const runtime::StagedPicture& staging, const core::MaskSettings& mask,
                             ScanSize& scan);
 
     // The colour the last scan cut (kNoMaskColor when only transparency was cut).
@@ -56,12 +50,12 @@ private:
 win::UniqueRegion regionOfBands(std::span<const core::Rect> bands);
 
 // One build with buffers of its own.
-win::UniqueRegion buildRegion(const runtime::PictureBox& staging, const core::MaskSettings& mask,
+win::UniqueRegion buildRegion(const runtime::StagedPicture& staging, const core::MaskSettings& mask,
                               ScanSize& scan);
 
 // The same region built the slow way, one pixel read per pixel and one rectangle, union and
 // deletion per run. Kept as the reference the fast path is measured and tested against.
-win::UniqueRegion buildRegionPerPixel(const runtime::PictureBox& staging,
+win::UniqueRegion buildRegionPerPixel(const runtime::StagedPicture& staging,
                                       const core::MaskSettings& mask, ScanSize& scan);
 
 } // namespace cutshape::control

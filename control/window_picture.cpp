@@ -16,7 +16,7 @@ struct detail::Painting {
     runtime::Picture picture;
     const WindowPictures* owner = nullptr;
     LONG_PTR procedureAfterInstall = 0;
-    int dpi = 0; // the resolution of the operation that gave the picture
+    runtime::Resolution at; // the resolution of the operation that gave the picture
     win::ModuleLock::Holder libraryLoaded;
 };
 
@@ -35,7 +35,7 @@ LRESULT CALLBACK paintPicture(HWND window, UINT message, WPARAM wParam, LPARAM l
         try {
             painting->picture.renderAtOrigin(
                 reinterpret_cast<HDC>(wParam),
-                painting->picture.sizePixels(painting->dpi, painting->dpi));
+                painting->picture.sizePixels(painting->at.dpiX, painting->at.dpiY));
         } catch (...) {
             // A picture that cannot draw leaves the plain background.
             win::reportCaught(L"painting the window's background picture");
@@ -98,7 +98,8 @@ WindowPictures::~WindowPictures() {
             takeOff(window, painting);
 }
 
-void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
+void WindowPictures::setBackground(HWND window, const runtime::Picture& picture,
+                                   const runtime::Resolution& at) {
     Painting* painting = paintingOf(window);
     if (picture.isEmpty()) {
         if (painting)
@@ -117,7 +118,7 @@ void WindowPictures::paint(HWND window, const runtime::Picture& picture) {
     }
     painting->picture = picture;
     painting->owner = this;
-    painting->dpi = runtime::Screen::dpiY();
+    painting->at = at;
     ::InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -10,6 +10,7 @@
 // library loaded until then.
 
 #include "runtime/picture.h"
+#include "runtime/screen.h"
 
 #include <memory>
 #include <vector>
@@ -29,10 +30,10 @@ public:
     // Takes off every picture this owner gave that its window still shows.
     ~WindowPictures();
 
-    // Makes `picture` the window's background (replacing the one it has, whoever gave it);
-    // an empty picture takes the background picture off. Throws only before it changes
-    // anything.
-    void paint(HWND window, const runtime::Picture& picture);
+    // Makes `picture`, drawn at the resolution `at`, the window's background (replacing the
+    // one it has, whoever gave it); an empty picture takes the background picture off. Throws
+    // only before it changes anything.
+    void setBackground(HWND window, const runtime::Picture& picture, const runtime::Resolution& at);
 
 private:
     std::vector<HWND> windows_;

@@ -131,6 +131,37 @@ std::optional<std::vector<std::uint32_t>> Picture::ownWords(SIZE sizePx) const {
     return std::nullopt;
 }
 
+bool Picture::drawsThroughMask() const noexcept {
+    SHORT type = PICTYPE_NONE;
+    DWORD attributes = 0;
+    return picture_ && SUCCEEDED(picture_->get_Type(&type)) && type == PICTYPE_BITMAP &&
+           SUCCEEDED(picture_->get_Attributes(&attributes)) &&
+           (attributes & PICTURE_TRANSPARENT) != 0;
+}
+
+std::vector<std::uint32_t> Picture::transparencyByDrawing(win::DibSurface& image,
+                                                          SIZE sizePx) const {
+    const auto drawnOver = [&](COLORREF below) {
+        image.fill(below);
+        renderWithoutOpacity(image.dc(), sizePx);
+        return image.pixels();
+    };
+    const core::PixelView overBlack = drawnOver(0x00000000);
+    std::vector<std::uint32_t> words;
+    words.reserve(static_cast<std::size_t>(sizePx.cx) * static_cast<std::size_t>(sizePx.cy));
+    for (std::int32_t y = 0; y < sizePx.cy; ++y)
+        words.insert(words.end(), overBlack.row(y), overBlack.row(y) + sizePx.cx);
+    const core::PixelView overWhite = drawnOver(0x00FFFFFF);
+    for (std::int32_t y = 0; y < sizePx.cy; ++y) {
+        std::uint32_t* row = words.data() + static_cast<std::size_t>(y) * sizePx.cx;
+        for (std::int32_t x = 0; x < sizePx.cx; ++x) {
+            const std::uint32_t colour = row[x] & 0x00FFFFFFu;
+            row[x] = colour == (overWhite.row(y)[x] & 0x00FFFFFFu) ? (colour | 0xFF000000u) : 0u;
+        }
+    }
+    return words;
+}
+
 std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(HDC dc, SIZE sizePx) const {
     if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
         return std::nullopt;
@@ -154,11 +185,17 @@ void Picture::renderWithoutOpacity(HDC dc, SIZE sizePx) const {
     win::check(rendered, L"Drawing the picture");
 }
 
-std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(win::DibSurface& image,
-                                                                  SIZE sizePx) const {
-    if (isEmpty() || sizePx.cx <= 0 || sizePx.cy <= 0)
+std::optional<std::vector<std::uint32_t>>
+Picture::renderOver(win::DibSurface& image, COLORREF background, SIZE sizePx) const {
+    const bool drawn = !isEmpty() && sizePx.cx > 0 && sizePx.cy > 0;
+    // Drawn through its mask over two backgrounds before the image takes its own.
+    auto words = !drawn ? std::nullopt
+                 : drawsThroughMask() && sizePx.cx <= image.width() && sizePx.cy <= image.height()
+                     ? std::optional(transparencyByDrawing(image, sizePx))
+                     : ownWords(sizePx);
+    image.fill(background);
+    if (!drawn)
         return std::nullopt;
-    auto words = ownWords(sizePx);
     if (words)
         blendOver(image.writablePixels(), image.width(), image.height(), *words, sizePx);
     else

@@ -42,9 +42,13 @@ public:
     // A picture with opacity of its own (picture_opacity.h) is blended over what `dc` shows;
     // its premultiplied words as drawn (rows top to bottom) are then returned.
     std::optional<std::vector<std::uint32_t>> renderAtOrigin(HDC dc, SIZE sizePx) const;
-    // The same into a 32-bit image, where a picture with opacity is blended in place.
-    std::optional<std::vector<std::uint32_t>> renderAtOrigin(win::DibSurface& image,
-                                                             SIZE sizePx) const;
+    // Fills a 32-bit image with `background` and draws the picture over it from its origin;
+    // a picture with opacity is blended in place. A bitmap the system draws through a mask of
+    // its own (a GIF's transparent colour) is drawn over black and over white first: a pixel
+    // that differs shows the background and is returned as transparent, whatever colour the
+    // file gives it. Returns the picture's premultiplied words as drawn, when it has opacity.
+    std::optional<std::vector<std::uint32_t>> renderOver(win::DibSurface& image,
+                                                         COLORREF background, SIZE sizePx) const;
 
     IPicture* get() const noexcept { return picture_.get(); }
     win::ComPtr<IPictureDisp> dispatch() const { return picture_.query<IPictureDisp>(); }
@@ -54,8 +58,14 @@ public:
     }
 
 private:
-    // The picture's own premultiplied pixels scaled to `sizePx`, when it carries opacity.
+    // The picture's own premultiplied pixels scaled to `sizePx`, when it carries opacity
+    // (picture_opacity.h).
     std::optional<std::vector<std::uint32_t>> ownWords(SIZE sizePx) const;
+    // Whether the picture is a bitmap the system draws with transparent parts.
+    bool drawsThroughMask() const noexcept;
+    // The picture drawn into `image` over black and over white: a pixel that differs is
+    // transparent (0), any other opaque in its own colour. The image is left drawn over.
+    std::vector<std::uint32_t> transparencyByDrawing(win::DibSurface& image, SIZE sizePx) const;
     // Draws a picture without opacity of its own through the picture object.
     void renderWithoutOpacity(HDC dc, SIZE sizePx) const;
     // A bitmap's or icon's own size in pixels; nothing for other pictures.

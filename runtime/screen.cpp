@@ -4,66 +4,35 @@
 #include "runtime/runtime_errors.h"
 #include "win/handles.h"
 
+#include <atomic>
+
 namespace cutshape::runtime {
 namespace {
 
 constexpr int kDefaultDpi = core::kPictureDpi;
 
-struct Resolution {
-    int dpiX = kDefaultDpi;
-    int dpiY = kDefaultDpi;
-};
-
-// All on the user-interface thread.
-int operationDepth = 0;
-bool resolutionKept = false;
-Resolution keptResolution;
-std::int64_t systemReadCount = 0;
+std::atomic<std::int64_t> systemReadCount{0};
 
 int positiveOrDefault(int dpi) noexcept {
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
-Resolution readResolution() noexcept {
-    if (resolutionKept)
-        return keptResolution;
+} // namespace
+
+Resolution screenResolution() noexcept {
     ++systemReadCount;
     Resolution resolution;
     if (const win::UniqueWindowDc screen(nullptr, ::GetDC(nullptr)); screen) {
         resolution.dpiX = positiveOrDefault(::GetDeviceCaps(screen.get(), LOGPIXELSX));
         resolution.dpiY = positiveOrDefault(::GetDeviceCaps(screen.get(), LOGPIXELSY));
     }
-    if (operationDepth > 0) {
-        keptResolution = resolution;
-        resolutionKept = true;
-    }
     return resolution;
 }
 
-} // namespace
-
-Screen::Operation::Operation() noexcept {
-    ++operationDepth;
-}
-
-Screen::Operation::Operation(int dpi) noexcept : Operation() {
-    if (dpi <= 0)
-        return;
-    pinned_ = true;
-    keptBefore_ = resolutionKept;
-    dpiXBefore_ = keptResolution.dpiX;
-    dpiYBefore_ = keptResolution.dpiY;
-    keptResolution = Resolution{dpi, dpi};
-    resolutionKept = true;
-}
-
-Screen::Operation::~Operation() {
-    if (pinned_) {
-        resolutionKept = keptBefore_;
-        keptResolution = Resolution{dpiXBefore_, dpiYBefore_};
-    }
-    if (--operationDepth == 0)
-        resolutionKept = false;
+Resolution windowResolution(HWND window) noexcept {
+    if (const int own = windowDpi(window))
+        return Resolution::uniform(own);
+    return screenResolution();
 }
 
 void declarePerMonitorDpiAwareness() noexcept {
@@ -114,31 +83,18 @@ int windowDpi(HWND window) noexcept {
     return static_cast<int>(dpiForWindow(window));
 }
 
-std::int64_t Screen::systemReads() noexcept {
+std::int64_t resolutionReads() noexcept {
     return systemReadCount;
 }
 
-int Screen::dpiX() noexcept {
-    return readResolution().dpiX;
-}
-int Screen::dpiY() noexcept {
-    return readResolution().dpiY;
-}
-float Screen::twipsPerPixelX() noexcept {
-    return core::twipsPerPixelAt(dpiX());
-}
-float Screen::twipsPerPixelY() noexcept {
-    return core::twipsPerPixelAt(dpiY());
-}
-
-std::int32_t Screen::pixelsX(float twips) {
+std::int32_t Resolution::pixelsX(float twips) const {
     return pixelsFromTwips(twips, twipsPerPixelX());
 }
-std::int32_t Screen::pixelsY(float twips) {
+std::int32_t Resolution::pixelsY(float twips) const {
     return pixelsFromTwips(twips, twipsPerPixelY());
 }
 
-RECT Screen::pixelRect(const core::TwipsRect& twips) {
+RECT Resolution::pixelRect(const core::TwipsRect& twips) const {
     const std::int32_t left = pixelsX(twips.left);
     const std::int32_t top = pixelsY(twips.top);
     try {

@@ -1,5 +1,6 @@
 #pragma once
-// The screen's resolution as the runtime reports it: twips (1/1440 inch) per pixel.
+// Resolutions as the runtime works with them: twips (1/1440 inch) per pixel, the screen's
+// resolution and a window's own.
 
 #include "core/twips.h"
 
@@ -8,47 +9,37 @@
 
 namespace cutshape::runtime {
 
-class Screen {
-public:
-    static int dpiX() noexcept;
-    static int dpiY() noexcept;
+// A resolution in dots per inch along each axis, and the twips conversions at it. Every
+// conversion takes the resolution it runs at as a value: an operation on a window reads the
+// window's once and passes it on.
+struct Resolution {
+    int dpiX = core::kPictureDpi;
+    int dpiY = core::kPictureDpi;
+
+    static Resolution uniform(int dpi) noexcept { return Resolution{dpi, dpi}; }
+
     // 15 at 96 dpi, 12 at 120 dpi, 10 at 144 dpi.
-    static float twipsPerPixelX() noexcept;
-    static float twipsPerPixelY() noexcept;
-
-    // Within one operation the resolution is asked of the system once: while an Operation
-    // is alive (they nest), the first reading is kept and every later one returns it. An
-    // operation on one window runs at that window's resolution instead (a window on another
-    // monitor, or one told of a new resolution): Operation(dpi) gives every reading `dpi`
-    // until it ends, then the readings go back to what they were. A dpi of 0 is the screen's.
-    class Operation {
-    public:
-        Operation() noexcept;
-        explicit Operation(int dpi) noexcept;
-        ~Operation();
-        Operation(const Operation&) = delete;
-        Operation& operator=(const Operation&) = delete;
-
-    private:
-        bool pinned_ = false;
-        bool keptBefore_ = false;
-        int dpiXBefore_ = 0;
-        int dpiYBefore_ = 0;
-    };
-
-    // Twips to whole pixels along each axis at the screen's resolution, as every length is
-    // converted (core::twipsToPixels); a length that has no pixel value raises the runtime's
-    // arithmetic error.
-    static std::int32_t pixelsX(float twips);
-    static std::int32_t pixelsY(float twips);
+    float twipsPerPixelX() const noexcept { return core::twipsPerPixelAt(dpiX); }
+    float twipsPerPixelY() const noexcept { return core::twipsPerPixelAt(dpiY); }
+    // Twips to whole pixels along each axis, as every length is converted
+    // (core::twipsToPixels); a length that has no pixel value raises the runtime's arithmetic
+    // error.
+    std::int32_t pixelsX(float twips) const;
+    std::int32_t pixelsY(float twips) const;
     // A rectangle in twips as pixels: its corner and its size each converted as above; a
     // right or bottom edge beyond the 32-bit range is the runtime's overflow error.
-    static RECT pixelRect(const core::TwipsRect& twips);
+    RECT pixelRect(const core::TwipsRect& twips) const;
 
-    // How often the resolution has been asked of the system in this module (the screen's, or
-    // a window's), for tests.
-    static std::int64_t systemReads() noexcept;
+    friend bool operator==(const Resolution&, const Resolution&) = default;
 };
+
+// The screen's resolution, asked of the system at each call (a changed setting shows).
+Resolution screenResolution() noexcept;
+// The resolution the system gives `window`: its own where the program is per-monitor aware
+// (Windows 10 and later), else the screen's.
+Resolution windowResolution(HWND window) noexcept;
+// How often a resolution has been asked of the system in this module, for tests.
+std::int64_t resolutionReads() noexcept;
 
 // Makes the process per-monitor DPI aware (v2 where the system has it, else v1, else system
 // aware): it lays its windows out at each monitor's resolution itself and is told of changes

@@ -34,24 +34,24 @@ void resize(HWND window, int widthPx, int heightPx) {
 
 } // namespace
 
-float outerWidthTwips(HWND window) {
-    return static_cast<float>(outerSize(window).cx) * Screen::twipsPerPixelX();
+float outerWidthTwips(HWND window, const Resolution& at) {
+    return static_cast<float>(outerSize(window).cx) * at.twipsPerPixelX();
 }
 
-float outerHeightTwips(HWND window) {
-    return static_cast<float>(outerSize(window).cy) * Screen::twipsPerPixelY();
+float outerHeightTwips(HWND window, const Resolution& at) {
+    return static_cast<float>(outerSize(window).cy) * at.twipsPerPixelY();
 }
 
-void setOuterWidthTwips(HWND window, float twips) {
-    resize(window, Screen::pixelsX(twips), outerSize(window).cy);
+void setOuterWidthTwips(HWND window, float twips, const Resolution& at) {
+    resize(window, at.pixelsX(twips), outerSize(window).cy);
 }
 
-void setOuterHeightTwips(HWND window, float twips) {
-    resize(window, outerSize(window).cx, Screen::pixelsY(twips));
+void setOuterHeightTwips(HWND window, float twips, const Resolution& at) {
+    resize(window, outerSize(window).cx, at.pixelsY(twips));
 }
 
-void setClientSizeTwips(HWND window, float widthTwips, float heightTwips) {
-    RECT rect{0, 0, Screen::pixelsX(widthTwips), Screen::pixelsY(heightTwips)};
+void setClientSizeTwips(HWND window, float widthTwips, float heightTwips, const Resolution& at) {
+    RECT rect{0, 0, at.pixelsX(widthTwips), at.pixelsY(heightTwips)};
     const auto styles = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
     const auto exStyles = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE));
     ::AdjustWindowRectEx(&rect, styles, FALSE, exStyles);

@@ -141,17 +141,10 @@ constexpr std::array kSeparator = {
     TwipsLine{105, 2460, 5654, RGB(0xFF, 0xFF, 0xFF), 2},
 };
 
-int pixelsX(float twips) {
-    return runtime::Screen::pixelsX(twips);
-}
-int pixelsY(float twips) {
-    return runtime::Screen::pixelsY(twips);
-}
-
-// "MS Sans Serif" 8.25 pt at the screen's resolution.
-win::UniqueFont createDialogFont(bool bold) {
+// "MS Sans Serif" 8.25 pt at the resolution `at`.
+win::UniqueFont createDialogFont(bool bold, const runtime::Resolution& at) {
     LOGFONTW description{};
-    description.lfHeight = -::MulDiv(825, runtime::Screen::dpiY(), 7200);
+    description.lfHeight = -::MulDiv(825, at.dpiY, 7200);
     description.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     description.lfCharSet = DEFAULT_CHARSET;
     std::wstring(L"MS Sans Serif").copy(description.lfFaceName, LF_FACESIZE - 1);
@@ -191,8 +184,8 @@ public:
 
 private:
     bool onInitialize() override {
-        regularFont_ = createDialogFont(false);
-        boldFont_ = createDialogFont(true);
+        regularFont_ = createDialogFont(false, at_);
+        boldFont_ = createDialogFont(true, at_);
         placeFrame();
         for (const ControlDesign& design : kControls)
             createControl(design);
@@ -252,7 +245,7 @@ private:
     }
 
     void placeFrame() {
-        RECT frame{0, 0, pixelsX(kClientWidthTwips), pixelsY(kClientHeightTwips)};
+        RECT frame{0, 0, at_.pixelsX(kClientWidthTwips), at_.pixelsY(kClientHeightTwips)};
         const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_STYLE));
         const auto extendedStyle = static_cast<DWORD>(::GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
         ::AdjustWindowRectEx(&frame, style, FALSE, extendedStyle);
@@ -266,7 +259,7 @@ private:
     }
 
     void createControl(const ControlDesign& design) {
-        const RECT place = runtime::Screen::pixelRect(design.place);
+        const RECT place = at_.pixelRect(design.place);
         const HWND control = ::CreateWindowExW(
             design.extendedStyle, design.windowClass, design.caption, design.style, place.left,
             place.top, place.right - place.left, place.bottom - place.top, hwnd(),
@@ -299,8 +292,8 @@ private:
             return;
         for (const TwipsLine& line : kSeparator) {
             const win::UniqueBrush brush(::CreateSolidBrush(line.colour));
-            const int top = pixelsY(line.y1);
-            const RECT pixels{pixelsX(line.x1), top, pixelsX(line.x2), top + line.widthPx};
+            const int top = at_.pixelsY(line.y1);
+            const RECT pixels{at_.pixelsX(line.x1), top, at_.pixelsX(line.x2), top + line.widthPx};
             if (brush)
                 ::FillRect(dc.get(), &pixels, brush.get());
         }
@@ -308,6 +301,8 @@ private:
 
     HMODULE module_;
     runtime::App app_;
+    // The dialog is laid out at the screen's resolution, read once as it opens.
+    runtime::Resolution at_ = runtime::screenResolution();
     win::UniqueFont regularFont_;
     win::UniqueFont boldFont_;
     win::UniqueIcon questionIcon_;

@@ -169,7 +169,7 @@ void changeResolution(HWND window, int fromDpi, int toDpi) {
 }
 
 TEST_F(CutshapeControl, NewResolutionShapesOrRestoresTheFormAgainAtIt) {
-    const int screenDpi = runtime::Screen::dpiX();
+    const int screenDpi = runtime::screenResolution().dpiX;
     HostedControl hosted(formDesign(), true);
     const HWND window = hosted.form->hwnd();
     const SIZE designed = windowSize(window);
@@ -205,7 +205,7 @@ TEST_F(CutshapeControl, NewResolutionShapesOrRestoresTheFormAgainAtIt) {
 // The soft edge beside the form is drawn again at the window's new resolution: its place
 // from the form's origin and its size scale with the picture.
 TEST_F(CutshapeControl, NewResolutionScalesTheSoftEdgeWithTheForm) {
-    const int screenDpi = runtime::Screen::dpiX();
+    const int screenDpi = runtime::screenResolution().dpiX;
     HostedControl hosted(formDesign(), true);
     const HWND window = hosted.form->hwnd();
     put(hosted.control.get(), dispid::kShowPicture, variantOfBool(true));
@@ -304,8 +304,12 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     ASSERT_EQ(loadCall(hosted.control.get(), shaped).status, S_OK);
     const core::Rects region = windowRegion(hosted.form->hwnd());
 
-    const auto himetricX = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiX()); };
-    const auto himetricY = [](LONG px) { return ::MulDiv(px, 2540, runtime::Screen::dpiY()); };
+    const auto himetricX = [](LONG px) {
+        return ::MulDiv(px, 2540, runtime::screenResolution().dpiX);
+    };
+    const auto himetricY = [](LONG px) {
+        return ::MulDiv(px, 2540, runtime::screenResolution().dpiY);
+    };
     const struct {
         const char* what;
         testing::FakePictureBehaviour behaviour;

@@ -226,18 +226,13 @@ TEST_F(LoadLimits, LoadAndRestoreReadTheScreenResolutionOnce) {
     for (const int width : {200, 210}) {
         SCOPED_TRACE(width);
         const runtime::Picture next = picture(L"next.bmp", makeFigure(width, 150));
-        std::int64_t reads = runtime::Screen::systemReads();
+        std::int64_t reads = runtime::resolutionReads();
         ASSERT_EQ(load(next).status, S_OK);
-        EXPECT_EQ(runtime::Screen::systemReads() - reads, 1);
-        reads = runtime::Screen::systemReads();
+        EXPECT_EQ(runtime::resolutionReads() - reads, 1);
+        reads = runtime::resolutionReads();
         ASSERT_EQ(control_.query<_Cutshape>()->Restore(), S_OK);
-        EXPECT_EQ(runtime::Screen::systemReads() - reads, 1);
+        EXPECT_EQ(runtime::resolutionReads() - reads, 1);
     }
-    // Outside an operation every reading asks the system again: a changed setting shows.
-    const std::int64_t reads = runtime::Screen::systemReads();
-    (void)runtime::Screen::dpiX();
-    (void)runtime::Screen::dpiY();
-    EXPECT_EQ(runtime::Screen::systemReads() - reads, 2);
 }
 
 BOOL CALLBACK collectSoftEdge(HWND window, LPARAM found) {
@@ -387,9 +382,12 @@ TEST_F(LoadLimits, ChildWindowFormGetsNoSoftEdge) {
     form_->show();
     control::WindowPictures pictures;
     for (const HWND window : {child, form_->hwnd()}) {
-        control::Shaper shaper([&] { return control::windowAsHostForm(window, pictures); });
-        shaper.setShowPicture(VARIANT_TRUE);
-        shaper.setAutomaticMaskColor(VARIANT_TRUE);
+        control::ControlProperties properties;
+        control::Shaper shaper(properties, [&](const runtime::Resolution& at) {
+            return control::windowAsHostForm(window, pictures, at);
+        });
+        properties.setShowPicture(VARIANT_TRUE);
+        properties.setAutomaticMaskColor(VARIANT_TRUE);
         shaper.load(softPicture);
         EXPECT_EQ(shaper.softEdge().window() != nullptr, window != child);
     }

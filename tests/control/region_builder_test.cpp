@@ -15,7 +15,7 @@ namespace {
 
 using control::ScanSize;
 using core::MaskSettings;
-using runtime::PictureBox;
+using runtime::StagedPicture;
 using testing::Image;
 
 constexpr core::Color kWhite = 0x00FFFFFF;
@@ -25,16 +25,17 @@ protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
     void TearDown() override { ::CoUninitialize(); }
 
-    // A staging box holding the picture file, with the settings a shaping call gives it.
-    PictureBox stage(const std::wstring& name, const std::vector<std::uint8_t>& bytes) {
-        PictureBox box(300, 1110, 1215, 495);
-        control::prepareForScan(box);
-        box.setPicture(runtime::loadPicture(folder_.write(name, bytes).wstring()));
-        return box;
+    // The picture file staged at the screen's resolution over `background`.
+    StagedPicture stage(const std::wstring& name, const std::vector<std::uint8_t>& bytes,
+                        core::Color background = runtime::kButtonFaceColor) {
+        StagedPicture staging(background);
+        staging.stage(runtime::loadPicture(folder_.write(name, bytes).wstring()),
+                      runtime::screenResolution());
+        return staging;
     }
 
     // Builds both ways, checks they agree exactly and are canonical, and returns the rects.
-    core::Rects buildBothWays(const PictureBox& box, const MaskSettings& mask) {
+    core::Rects buildBothWays(const StagedPicture& box, const MaskSettings& mask) {
         ScanSize fastScan{-1, -1};
         ScanSize slowScan{-1, -1};
         const win::UniqueRegion fast = control::buildRegion(box, mask, fastScan);
@@ -80,14 +81,14 @@ TEST_F(RegionBuilder, FastAndPerPixelAgreeOnGeneratedPictures) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const PictureBox box = stage(c.name, testing::writeBmp24(c.image));
+        const StagedPicture box = stage(c.name, testing::writeBmp24(c.image));
         const core::Rects rects = buildBothWays(box, MaskSettings{c.mask, false});
         EXPECT_EQ(mismatchWithFigure(rects, c.image, c.mask), "");
     }
 }
 
 TEST_F(RegionBuilder, RegionTheSystemCannotCreateIsTheRuntimesOutOfMemoryError) {
-    const PictureBox box = stage(L"t.bmp", testing::writeBmp24(testing::makeTextPage(200, 100)));
+    const StagedPicture box = stage(L"t.bmp", testing::writeBmp24(testing::makeTextPage(200, 100)));
     control::RegionBuilder builder;
     ScanSize scan;
     win::GdiWatch watch;
@@ -112,42 +113,43 @@ TEST_F(RegionBuilder, GifAndBmpFilesGiveTheFigure) {
     EXPECT_EQ(fromGif, fromBmp);
 }
 
+// A GIF's transparent pixels are cut whatever the mask colour and whatever the box is drawn
+// over (a black button face, say), and no figure colour is cut with them.
+TEST_F(RegionBuilder, GifTransparencyIsCutWhateverTheMaskAndTheBackground) {
+    Image image(12, 8, kWhite); // the file's transparent colour
+    image.fillRect(2, 1, 10, 7, 0x00000000);
+    image.set(11, 7, 0x00000000);
+    for (const core::Color back : {runtime::kButtonFaceColor, core::Color{0}}) {
+        for (const MaskSettings mask : {MaskSettings{0, true}, MaskSettings{0x0000FF00, false}}) {
+            SCOPED_TRACE(::testing::Message() << std::hex << back << " " << mask.automatic);
+            const StagedPicture box = stage(L"t.gif", testing::writeGif(image, kWhite), back);
+            EXPECT_EQ(mismatchWithFigure(buildBothWays(box, mask), image, kWhite), "");
+        }
+    }
+}
+
 TEST_F(RegionBuilder, AutomaticMaskTakesTopLeftPixelEvenInsideTheFigure) {
     Image image(10, 4, kWhite);
     image.fillRect(0, 0, 2, 4, 0x000000FF); // the top-left pixel belongs to the figure
     image.fillRect(6, 1, 9, 3, 0x000000FF);
     image.set(4, 2, 0x00000000);
-    const PictureBox box = stage(L"auto.bmp", testing::writeBmp24(image));
+    const StagedPicture box = stage(L"auto.bmp", testing::writeBmp24(image));
     const core::Rects rects = buildBothWays(box, MaskSettings{kWhite, true});
     EXPECT_EQ(mismatchWithFigure(rects, image, 0x000000FF), "");
 }
 
 TEST_F(RegionBuilder, SystemColourMaskMatchesNoPixel) {
     const Image image = testing::makeFigure(40, 30);
-    const PictureBox box = stage(L"sys.bmp", testing::writeBmp24(image));
+    const StagedPicture box = stage(L"sys.bmp", testing::writeBmp24(image));
     // 0x8000000F stands for the button face, which the box's pixels may well show.
     const core::Rects rects = buildBothWays(box, MaskSettings{0x8000000F, false});
     EXPECT_EQ(rects, (core::Rects{{0, 0, 40, 30}}));
 }
 
-TEST_F(RegionBuilder, ZeroSizeBoxGivesEmptyRegion) {
-    PictureBox box = stage(L"z.bmp", testing::writeBmp24(Image(5, 5, 0x00000000)));
-    box.setAutoSize(false);
-    box.setWidth(0);
-    EXPECT_TRUE(buildBothWays(box, MaskSettings{kWhite}).empty());
-    box.setWidth(75);
-    box.setHeight(0);
-    EXPECT_TRUE(buildBothWays(box, MaskSettings{kWhite}).empty());
-}
-
-TEST_F(RegionBuilder, ScanBeyondTheImageCountsAsFigure) {
-    // A bordered box scans its outer size; pixels outside the image read as invalid.
-    PictureBox box(0, 0, 300, 150);
-    box.setAutoRedraw(true);
-    const core::Rects rects = buildBothWays(box, MaskSettings{::GetSysColor(COLOR_BTNFACE)});
-    const int inner = box.widthPx() - 4;
-    ASSERT_FALSE(rects.empty());
-    EXPECT_EQ(rects.front(), (core::Rect{inner, 0, box.widthPx(), box.heightPx() - 4}));
+TEST_F(RegionBuilder, EmptyPictureGivesEmptyRegion) {
+    StagedPicture staging;
+    staging.stage(runtime::emptyPicture(), runtime::screenResolution());
+    EXPECT_TRUE(buildBothWays(staging, MaskSettings{kWhite}).empty());
 }
 
 } // namespace

@@ -48,7 +48,7 @@ TEST_F(WindowPictureTest, PictureHoldsTheLibraryUntilItsOwnerGoes) {
     countLocksFromHere();
     {
         WindowPictures owner;
-        owner.paint(window_, pictureOf(picture));
+        owner.setBackground(window_, pictureOf(picture), runtime::screenResolution());
         EXPECT_EQ(extraLocks(), 1);
         erase();
         EXPECT_EQ(picture->renders(), 1);
@@ -62,8 +62,8 @@ TEST_F(WindowPictureTest, EmptyPictureTakesThePictureOff) {
     const auto picture = fake();
     countLocksFromHere();
     WindowPictures owner;
-    owner.paint(window_, pictureOf(picture));
-    owner.paint(window_, runtime::emptyPicture());
+    owner.setBackground(window_, pictureOf(picture), runtime::screenResolution());
+    owner.setBackground(window_, runtime::emptyPicture(), runtime::screenResolution());
     EXPECT_EQ(extraLocks(), 0);
     erase();
     EXPECT_EQ(picture->renders(), 0);
@@ -73,7 +73,7 @@ TEST_F(WindowPictureTest, DestroyedWindowLetsGoOfPictureAndLibraryBeforeItsOwner
     const auto picture = fake();
     countLocksFromHere();
     WindowPictures owner;
-    owner.paint(window_, pictureOf(picture));
+    owner.setBackground(window_, pictureOf(picture), runtime::screenResolution());
     ::DestroyWindow(window_);
     EXPECT_EQ(extraLocks(), 0);
     picture->AddRef();
@@ -87,8 +87,8 @@ TEST_F(WindowPictureTest, OwnerGoingAwayLeavesAPictureAnotherOwnerGaveSince) {
     WindowPictures later;
     {
         WindowPictures earlier;
-        earlier.paint(window_, pictureOf(first));
-        later.paint(window_, pictureOf(second));
+        earlier.setBackground(window_, pictureOf(first), runtime::screenResolution());
+        later.setBackground(window_, pictureOf(second), runtime::screenResolution());
     }
     EXPECT_EQ(extraLocks(), 1);
     erase();
@@ -108,7 +108,7 @@ TEST_F(WindowPictureTest, ProcedureReplacedAboveStaysAndKeepsTheLibraryUntilTheW
     countLocksFromHere();
     {
         WindowPictures owner;
-        owner.paint(window_, pictureOf(picture));
+        owner.setBackground(window_, pictureOf(picture), runtime::screenResolution());
         ::SetPropW(window_, L"replaced",
                    reinterpret_cast<HANDLE>(::SetWindowLongPtrW(
                        window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(replacement))));

@@ -2,7 +2,8 @@
 # Under a black button face, as Windows' High Contrast Black has it, Restore still gives the
 # form a full rectangle of its size: CutEARTH's "&Restore" gives its design size and "&Earth"
 # shapes it again, and a host that is not ours (a container without Parent) gets a full
-# rectangle too. The colour scheme is set in a Wine session of the test's own.
+# rectangle too. A GIF's transparent pixels are cut and its black ones kept, whatever the
+# button face. The colour scheme is set in a Wine session of the test's own.
 #   high_contrast_test.sh <CutEARTH.exe> <Cutshape.ocx> <xshape.py> <window_texts.exe>
 #                         <control_host.exe>
 if [[ -z "${CUTSHAPE_OWN_SESSION:-}" ]]; then
@@ -42,3 +43,14 @@ read -r _ width height < <(grep '^restored' "$work/host.out" | tr -d '\r')
 eventually 10 full_rectangle "$form" "$width" "$height" ||
   fail "a host without Parent: Restore left $(shape_rects "$form" | head -2 | tr '\n' ';')"
 echo "ok: a host without Parent gets a full rectangle of ${width}x${height} from Restore"
+
+# The same figure as a GIF whose white is its transparent colour: with the mask colour taken
+# from its (transparent) top-left pixel, only the transparent pixels are cut, and the black
+# pixel at (190, 120) stays in the outline.
+convert "$work/figure.bmp" -transparent white "$work/figure.gif"
+start_program gif.out "$host" "$(windows_path "$library")" "$(windows_path "$work/figure.gif")" \
+  --title GifHost --mask auto --borderless --container no-parent
+gif_form=$(find_window GifHost gif.out "$started") || fail "the GIF host's form did not show"
+eventually 10 shaped_as "$gif_form" "$work/figure.bmp" 0xFFFFFF ||
+  fail "a transparent GIF under a black button face: $("$xshape" compare "$gif_form" "$work/figure.bmp" 0xFFFFFF 2>&1 | tail -3)"
+echo "ok: a GIF's transparent pixels are cut and its black ones kept under a black button face"

@@ -1,5 +1,5 @@
 // Shows a borderless window in the outline of a picture, built the way the control builds
-// it: the picture staged in a hidden picture box, the region from the region builder.
+// it: the staged picture, the region from the region builder.
 //
 //   shape_preview [--title T] [--mask auto|0xBBGGRR] [--at X Y] [--per-pixel] <picture|--demo>
 //
@@ -9,8 +9,8 @@
 
 #include "control/region_builder.h"
 #include "runtime/picture.h"
-#include "runtime/picture_box.h"
 #include "runtime/screen.h"
+#include "runtime/staged_picture.h"
 #include "win/message_window.h"
 #include "win/region.h"
 #include "win/window_calls.h"
@@ -100,16 +100,16 @@ runtime::Picture demoPicture() {
 // or Escape, and is shaped again when it is told of a new resolution.
 class Preview final : public win::MessageHandler {
 public:
-    runtime::PictureBox staging{300, 1110, 1215, 495};
+    runtime::StagedPicture staging;
     core::MaskSettings mask;
     bool perPixel = false;
     control::ScanSize scan;
 
-    // Stages the picture at the screen's resolution and builds its region; returns the
-    // region and its number of rectangles.
-    std::pair<win::UniqueRegion, std::size_t> stage(const runtime::Picture& picture) {
-        control::prepareForScan(staging);
-        staging.setPicture(picture);
+    // Stages the picture at the resolution `at` and builds its region; returns the region
+    // and its number of rectangles.
+    std::pair<win::UniqueRegion, std::size_t> stage(const runtime::Picture& picture,
+                                                    const runtime::Resolution& at) {
+        staging.stage(picture, at);
         win::UniqueRegion region = perPixel ? control::buildRegionPerPixel(staging, mask, scan)
                                             : control::buildRegion(staging, mask, scan);
         const std::size_t rects = win::regionRects(region.get()).size();
@@ -119,9 +119,9 @@ public:
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
         case WM_DPICHANGED: {
-            const runtime::Screen::Operation atNewResolution(LOWORD(wParam));
             try {
-                auto [region, rects] = stage(staging.picture());
+                auto [region, rects] =
+                    stage(staging.picture(), runtime::Resolution{LOWORD(wParam), HIWORD(wParam)});
                 const auto& suggested = *reinterpret_cast<const RECT*>(lParam);
                 ::SetWindowPos(window, nullptr, suggested.left, suggested.top, staging.widthPx(),
                                staging.heightPx(), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -163,8 +163,9 @@ int run(const Options& options) {
     preview.mask = core::MaskSettings{options.mask, options.automaticMask};
     preview.perPixel = options.perPixel;
     auto [region, rectCount] =
-        preview.stage(options.demo ? demoPicture() : runtime::loadPicture(options.picture));
-    const runtime::PictureBox& box = preview.staging;
+        preview.stage(options.demo ? demoPicture() : runtime::loadPicture(options.picture),
+                      runtime::screenResolution());
+    const runtime::StagedPicture& box = preview.staging;
     const control::ScanSize& scan = preview.scan;
 
     WNDCLASSW windowClass{};

@@ -1,5 +1,5 @@
-#include "runtime/picture_box.h"
 #include "runtime/screen.h"
+#include "runtime/staged_picture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
@@ -17,25 +17,10 @@
 namespace cutshape {
 namespace {
 
-using runtime::PictureBox;
+using runtime::StagedPicture;
 using testing::Image;
 
-// The stored layout of the staging box: left, top, width, height in twips.
-PictureBox designBox() {
-    return PictureBox(300, 1110, 1215, 495);
-}
-
-// The settings a shaping call gives the box before it scans it.
-void giveScanSettings(PictureBox& box) {
-    box.setVisible(false);
-    box.setLeft(0);
-    box.setTop(0);
-    box.setBorderStyle(PictureBox::kBorderNone);
-    box.setAutoRedraw(true);
-    box.setAutoSize(true);
-}
-
-class PictureBoxTest : public ::testing::Test {
+class StagedPictureTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr))); }
     void TearDown() override { ::CoUninitialize(); }
@@ -45,6 +30,7 @@ protected:
     }
 
     testing::TempFolder folder_;
+    const runtime::Resolution at_ = runtime::screenResolution();
 };
 
 HRESULT errorOf(auto&& action) {
@@ -56,115 +42,62 @@ HRESULT errorOf(auto&& action) {
     }
 }
 
-TEST_F(PictureBoxTest, NewBoxHasDesignSizeBorderAndButtonFace) {
-    const PictureBox box = designBox();
-    const float tppX = runtime::Screen::twipsPerPixelX();
-    EXPECT_EQ(box.widthPx(), static_cast<int>(1215 / tppX + 0.5f));
-    EXPECT_FLOAT_EQ(box.width(), static_cast<float>(box.widthPx()) * tppX);
-    EXPECT_EQ(box.borderStyle(), PictureBox::kBorderFixedSingle);
-    EXPECT_TRUE(box.picture().isNothing());
-    // The image is the area inside the two-pixel border, filled with the button face.
-    EXPECT_EQ(box.pixels().width, box.widthPx() - 4);
-    EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), ::GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(::GetPixel(box.hDC(), box.widthPx() - 4, 0), CLR_INVALID);
-}
-
-TEST_F(PictureBoxTest, ScanSettingsSizeBoxToPictureAndKeepItsPixels) {
+TEST_F(StagedPictureTest, PictureIsStagedAtItsNaturalSizeWithItsPixels) {
     const Image image = testing::makeFigure(53, 41, 0x00FFFFFF, 0x00336699);
-    PictureBox box = designBox();
+    StagedPicture staging;
     const runtime::Picture picture = load(L"f.bmp", testing::writeBmp24(image));
-    box.setPicture(picture);
-    giveScanSettings(box);
-    EXPECT_TRUE(box.picture() == picture); // shared, not copied
-    ASSERT_EQ(box.widthPx(), 53);
-    ASSERT_EQ(box.heightPx(), 41);
-    EXPECT_FLOAT_EQ(box.width(), 53 * runtime::Screen::twipsPerPixelX());
+    staging.stage(picture, at_);
+    EXPECT_TRUE(staging.picture() == picture); // shared, not copied
+    ASSERT_EQ(staging.widthPx(), 53);
+    ASSERT_EQ(staging.heightPx(), 41);
+    EXPECT_FLOAT_EQ(staging.widthTwips(), 53 * at_.twipsPerPixelX());
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            ASSERT_EQ(::GetPixel(box.hDC(), x, y), image.get(x, y)) << x << "," << y;
+            ASSERT_EQ(::GetPixel(staging.hDC(), x, y), image.get(x, y)) << x << "," << y;
 }
 
-// The box draws a picture of the size it already has into the image it has, instead of a
-// new one: nothing of the earlier picture may show through.
-TEST_F(PictureBoxTest, SameSizePictureIsDrawnIntoTheSameImageOverTheBackground) {
-    PictureBox box = designBox();
-    giveScanSettings(box);
-    box.setPicture(load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF))));
+// A picture of the size already staged is drawn into the image there is, instead of a new
+// one: nothing of the earlier picture may show through. A GIF's transparent pixels show the
+// background and are staged transparent.
+TEST_F(StagedPictureTest, SameSizePictureIsDrawnIntoTheSameImageOverTheBackground) {
+    StagedPicture staging(0x00123456);
+    staging.stage(load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF))), at_);
     Image holed(8, 4, 0x00FFFFFF);
     holed.fillRect(2, 1, 6, 3, 0x00FF0000);
     const runtime::Picture gif = load(L"holed.gif", testing::writeGif(holed, 0x00FFFFFFu));
 
     win::GdiWatch watch;
-    box.setPicture(gif);
-    EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), ::GetSysColor(COLOR_BTNFACE)); // not red
-    EXPECT_EQ(::GetPixel(box.hDC(), 3, 2), 0x00FF0000u);
-    box.setBackColor(0x00123456);
-    EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), 0x00123456u);
-    EXPECT_EQ(::GetPixel(box.hDC(), 3, 2), 0x00FF0000u);
-    box.setAutoSize(true); // already the picture's size
-    box.setWidth(box.width());
+    staging.stage(gif, at_);
+    EXPECT_EQ(::GetPixel(staging.hDC(), 0, 0), 0x00123456u); // not red
+    EXPECT_EQ(::GetPixel(staging.hDC(), 3, 2), 0x00FF0000u);
+    EXPECT_FALSE(staging.pixels().opaqueAt(0, 0));
+    EXPECT_TRUE(staging.pixels().opaqueAt(3, 2));
     EXPECT_EQ(watch.dibSectionsCreated(), 0);
 
-    box.setPicture(load(L"wide.bmp", testing::writeBmp24(Image(9, 4, 0x0000FF00))));
+    staging.stage(load(L"wide.bmp", testing::writeBmp24(Image(9, 4, 0x0000FF00))), at_);
     EXPECT_EQ(watch.dibSectionsCreated(), 1);
-    EXPECT_EQ(::GetPixel(box.hDC(), 8, 3), 0x0000FF00u);
+    EXPECT_EQ(::GetPixel(staging.hDC(), 8, 3), 0x0000FF00u);
 }
 
-TEST_F(PictureBoxTest, PictureThatCannotBeDrawnLeavesTheBoxAndItsImageAsTheyWere) {
-    PictureBox box = designBox();
-    giveScanSettings(box);
+TEST_F(StagedPictureTest, PictureThatCannotBeDrawnLeavesTheStagingAsItWas) {
+    StagedPicture staging;
     const runtime::Picture red = load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF)));
-    box.setPicture(red);
+    staging.stage(red, at_);
     for (const int width : {8, 9}) { // into the image it has, and into a new one
         SCOPED_TRACE(width);
-        const auto fake = win::makeCom<testing::FakePicture>(testing::FakePictureBehaviour{
-            .widthHimetric = ::MulDiv(width, 2540, runtime::Screen::dpiX()),
-            .heightHimetric = ::MulDiv(4, 2540, runtime::Screen::dpiY()),
-            .renderStatus = E_OUTOFMEMORY});
+        const auto fake = win::makeCom<testing::FakePicture>(
+            testing::FakePictureBehaviour{.widthHimetric = ::MulDiv(width, 2540, at_.dpiX),
+                                          .heightHimetric = ::MulDiv(4, 2540, at_.dpiY),
+                                          .renderStatus = E_OUTOFMEMORY});
         const runtime::Picture undrawable =
             runtime::Picture::fromObject(static_cast<IPicture*>(fake.get()));
-        ASSERT_EQ(undrawable.sizePixels(runtime::Screen::dpiX(), runtime::Screen::dpiY()).cx,
-                  width);
-        EXPECT_EQ(errorOf([&] { box.setPicture(undrawable); }), E_OUTOFMEMORY);
-        EXPECT_TRUE(box.picture() == red);
-        EXPECT_EQ(box.widthPx(), 8);
-        EXPECT_EQ(::GetPixel(box.hDC(), 0, 0), 0x000000FFu);
-        EXPECT_EQ(::GetPixel(box.hDC(), 7, 3), 0x000000FFu);
+        ASSERT_EQ(undrawable.sizePixels(at_.dpiX, at_.dpiY).cx, width);
+        EXPECT_EQ(errorOf([&] { staging.stage(undrawable, at_); }), E_OUTOFMEMORY);
+        EXPECT_TRUE(staging.picture() == red);
+        EXPECT_EQ(staging.widthPx(), 8);
+        EXPECT_EQ(::GetPixel(staging.hDC(), 0, 0), 0x000000FFu);
+        EXPECT_EQ(::GetPixel(staging.hDC(), 7, 3), 0x000000FFu);
     }
-}
-
-TEST_F(PictureBoxTest, BorderAddsToAutoSizeAndEmptyPictureKeepsSize) {
-    PictureBox box = designBox();
-    box.setAutoSize(true);
-    box.setPicture(load(L"s.bmp", testing::writeBmp24(Image(20, 10, 0x00123456))));
-    EXPECT_EQ(box.widthPx(), 24);
-    EXPECT_EQ(box.heightPx(), 14);
-    box.setBorderStyle(PictureBox::kBorderNone);
-    EXPECT_EQ(box.widthPx(), 20);
-    box.setPicture(runtime::emptyPicture());
-    EXPECT_EQ(box.widthPx(), 20);
-    EXPECT_EQ(::GetPixel(box.hDC(), 5, 5), ::GetSysColor(COLOR_BTNFACE));
-}
-
-TEST_F(PictureBoxTest, SizesWithoutPixelsFailAndChangeNothing) {
-    PictureBox box = designBox();
-    giveScanSettings(box);
-    box.setPicture(load(L"k.bmp", testing::writeBmp24(Image(30, 20, 0x00000000))));
-    EXPECT_EQ(errorOf([&] { box.setWidth(1.0e11f); }), CTL_E_OVERFLOW);
-    EXPECT_EQ(errorOf([&] { box.setWidth(1.0e9f); }), CTL_E_OUTOFMEMORY);
-    EXPECT_EQ(errorOf([&] { box.setHeight(__builtin_nanf("")); }), CTL_E_OVERFLOW);
-    EXPECT_EQ(box.widthPx(), 30);
-    EXPECT_EQ(box.heightPx(), 20);
-    EXPECT_EQ(::GetPixel(box.hDC(), 29, 19), 0u);
-}
-
-TEST_F(PictureBoxTest, ZeroSizeBoxHasNoPixels) {
-    PictureBox box = designBox();
-    giveScanSettings(box);
-    box.setWidth(0);
-    EXPECT_EQ(box.widthPx(), 0);
-    EXPECT_EQ(box.pixels().width, 0);
-    EXPECT_NE(box.hDC(), nullptr);
 }
 
 // Sets the screen resolution a new process starts with, and puts the old one back.
@@ -214,10 +147,10 @@ std::string runProbe(const std::vector<std::wstring>& pictures) {
     return output;
 }
 
-// A picture's natural size, in a process started at each screen resolution: a bitmap's and
+// A picture's staged size, in a process started at each screen resolution: a bitmap's and
 // an icon's pixel is 1/96 inch (15 twips) whatever size the loader stated from its screen,
 // so they cover dpi/96 screen pixels; a metafile keeps the physical size it states.
-TEST_F(PictureBoxTest, StagedPictureSizeFollowsScreenResolution) {
+TEST_F(StagedPictureTest, StagedPictureSizeFollowsScreenResolution) {
     struct Kind {
         const wchar_t* file;
         std::vector<std::uint8_t> bytes;
