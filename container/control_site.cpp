@@ -49,19 +49,17 @@ private:
 
 } // namespace
 
+win::ComPtr<IDispatch> makeExtender(win::ComPtr<IDispatch> parent, std::wstring name) {
+    return win::makeCom<Extender>(std::move(parent), std::move(name)).query<IDispatch>();
+}
+
 ControlSite::ControlSite(win::ComPtr<Form> form, Placement placement)
     : form_(std::move(form)), placement_(std::move(placement)) {
-    const ContainerKind kind = placement_.container;
-    if (kind == ContainerKind::NoExtender)
-        return;
-    win::ComPtr<IDispatch> parent;
-    if (hasStandInParent(kind)) {
-        standIn_ = win::makeCom<ParentStandIn>(kind, form_);
-        parent = standIn_.query<IDispatch>();
-    } else if (kind == ContainerKind::Form) {
-        parent = win::ComPtr<IDispatch>(static_cast<IDispatch*>(form_.get()));
-    }
-    extender_ = win::makeCom<Extender>(std::move(parent), placement_.name).query<IDispatch>();
+    if (placement_.extender)
+        extender_ = placement_.extender(form_, placement_.name);
+    else
+        extender_ = makeExtender(win::ComPtr<IDispatch>(static_cast<IDispatch*>(form_.get())),
+                                 placement_.name);
 }
 
 win::ComPtr<ControlSite> ControlSite::host(win::ComPtr<Form> form, win::ComPtr<IUnknown> control,

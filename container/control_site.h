@@ -1,18 +1,26 @@
 #pragma once
 // The container side of a control on a form: the client site that gives the control its
-// form (through an extended control whose Parent is the form, or what the container's kind
-// offers instead), the ambient UserMode, its stored properties and, when it is visible,
-// in-place activation in the form's window.
+// form (through an extended control whose Parent is the form, or whatever extended control
+// the host program makes instead), the ambient UserMode, its stored properties and, when it
+// is visible, in-place activation in the form's window.
 
 #include "container/automation_object.h"
-#include "container/container_kind.h"
 #include "container/form.h"
 #include "win/com_object.h"
 
+#include <functional>
 #include <ocidl.h>
 #include <string>
 
 namespace cutshape::container {
+
+// The extended control the site offers for the control called `name` on `form`, made once
+// when the site is made; null when the site is to offer none.
+using ExtenderFactory =
+    std::function<win::ComPtr<IDispatch>(const win::ComPtr<Form>& form, const std::wstring& name)>;
+
+// The site's own extended control: Name, and Parent when `parent` is not null.
+win::ComPtr<IDispatch> makeExtender(win::ComPtr<IDispatch> parent, std::wstring name);
 
 class ControlSite final
     : public win::ComObject<ControlSite, IOleClientSite, IOleControlSite, IOleInPlaceSite,
@@ -23,8 +31,9 @@ public:
         std::wstring name;    // the control's Name on its form
         bool userMode = true; // false while the form is designed
         RECT positionPx{0, 0, 0, 0};
-        // What the site offers as the form; every kind activates in the form's window.
-        ContainerKind container = ContainerKind::Form;
+        // Makes the extended control in place of the site's own, whose Parent is the form;
+        // the control is activated in the form's window either way.
+        ExtenderFactory extender = {};
     };
 
     // Sites a newly created control on `form`: the client site first when the control asks
@@ -43,8 +52,6 @@ public:
     // Closes the control and breaks the references between it and the site.
     void close() noexcept;
     void setUserMode(bool userMode) noexcept { placement_.userMode = userMode; }
-    // The stand-in Parent of the containers that offer one, else null.
-    const ParentStandIn* parentStandIn() const noexcept { return standIn_.get(); }
 
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() noexcept override { return E_NOTIMPL; }
@@ -95,7 +102,6 @@ private:
     win::ComPtr<Form> form_;
     Placement placement_;
     win::ComPtr<IUnknown> control_;
-    win::ComPtr<ParentStandIn> standIn_;
     win::ComPtr<IDispatch> extender_;
 };
 

@@ -7,6 +7,7 @@
 // ways of installing cannot drift apart. No Windows headers: the build machine reads it too.
 // All text is ASCII.
 
+#include "control/resource_ids.h"
 #include "cutshape_ids.h"
 
 #include <cstdint>
@@ -79,7 +80,8 @@ inline constexpr Row kRows[] = {
     {Part::Class, CUTSHAPE_CLASS_KEY "\\InprocServer32", "ThreadingModel", kThreadingModel},
     {Part::Class, CUTSHAPE_CLASS_KEY "\\ProgID", "", kProgId},
     {Part::Class, CUTSHAPE_CLASS_KEY "\\Control", "", "", true},
-    {Part::Class, CUTSHAPE_CLASS_KEY "\\ToolboxBitmap32", "", "{library}, 30000"},
+    {Part::Class, CUTSHAPE_CLASS_KEY "\\ToolboxBitmap32", "",
+     "{library}, " CUTSHAPE_TEXT(CUTSHAPE_TOOLBOX_BITMAP)},
     {Part::Class, CUTSHAPE_CLASS_KEY "\\MiscStatus", "", "0"},
     {Part::Class, CUTSHAPE_CLASS_KEY "\\MiscStatus\\1", "",
      CUTSHAPE_TEXT(CUTSHAPE_MISC_STATUS_CONTENT)},

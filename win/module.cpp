@@ -20,4 +20,15 @@ std::wstring moduleFileName(HMODULE module) {
     }
 }
 
+std::wstring moduleString(HMODULE module, UINT id) {
+    // With no buffer length, LoadStringW lends a pointer to the resource's own read-only
+    // text, which is not terminated: the result is its length.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || !text)
+        throw Error(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND),
+                    L"The module has no string " + std::to_wstring(id));
+    return std::wstring(text, static_cast<std::size_t>(length));
+}
+
 } // namespace cutshape::win

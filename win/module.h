@@ -1,5 +1,5 @@
 #pragma once
-// The file a loaded module came from.
+// What a loaded module holds: the file it came from and its string resources.
 
 #include <string>
 #include <windows.h>
@@ -8,5 +8,8 @@ namespace cutshape::win {
 
 // The module's full path, however long; throws win::Error when the system cannot say.
 std::wstring moduleFileName(HMODULE module);
+
+// The module's string resource `id`; throws win::Error when the module has none.
+std::wstring moduleString(HMODULE module, UINT id);
 
 } // namespace cutshape::win

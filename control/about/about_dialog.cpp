@@ -8,6 +8,7 @@
 #include "win/error.h"
 #include "win/gdi.h"
 #include "win/handles.h"
+#include "win/module.h"
 
 #include <array>
 #include <cmath>
@@ -40,7 +41,7 @@ struct ControlDesign {
     DWORD style;
     DWORD extendedStyle;
     core::TwipsRect place;
-    const wchar_t* caption;
+    int captionId; // a string of the library's, 0 for none
     bool sizesToText;
     bool bold;
     Text text;
@@ -57,7 +58,7 @@ constexpr std::array kControls = {
                   kChild | WS_TABSTOP | BS_DEFPUSHBUTTON,
                   0,
                   {4485, 2625, 1320, 345},
-                  L"Close",
+                  CUTSHAPE_STRING_ABOUT_CLOSE,
                   false,
                   false,
                   Text::Default},
@@ -66,7 +67,7 @@ constexpr std::array kControls = {
                   kChild | WS_TABSTOP | SS_ICON | SS_CENTERIMAGE,
                   WS_EX_CLIENTEDGE,
                   {240, 240, 540, 540},
-                  L"",
+                  0,
                   false,
                   false,
                   Text::Default},
@@ -75,7 +76,7 @@ constexpr std::array kControls = {
                   kChild | WS_TABSTOP | BS_PUSHBUTTON,
                   0,
                   {4485, 3075, 1305, 345},
-                  L"System &Info...",
+                  CUTSHAPE_STRING_ABOUT_SYSTEM_INFO,
                   false,
                   false,
                   Text::Default},
@@ -84,7 +85,7 @@ constexpr std::array kControls = {
                   kLabel,
                   0,
                   {1050, 240, 1575, 195},
-                  L"T\u00edtulo de la aplicaci\u00f3n",
+                  CUTSHAPE_STRING_ABOUT_TITLE,
                   true,
                   false,
                   Text::Black},
@@ -93,7 +94,7 @@ constexpr std::array kControls = {
                   kLabel,
                   0,
                   {1050, 585, 525, 195},
-                  L"Versi\u00f3n",
+                  CUTSHAPE_STRING_ABOUT_VERSION,
                   true,
                   false,
                   Text::Default},
@@ -102,8 +103,7 @@ constexpr std::array kControls = {
                   kLabel,
                   0,
                   {1440, 1140, 3195, 645},
-                  L"For help with Cutshape write to support@example.com, quoting the version "
-                  L"shown above.",
+                  CUTSHAPE_STRING_ABOUT_DESCRIPTION,
                   false,
                   false,
                   Text::Black},
@@ -112,7 +112,7 @@ constexpr std::array kControls = {
                   kLabel,
                   0,
                   {60, 2505, 780, 195},
-                  L"Warning:",
+                  CUTSHAPE_STRING_ABOUT_DISCLAIMER,
                   true,
                   true,
                   Text::Black},
@@ -121,9 +121,7 @@ constexpr std::array kControls = {
                   kLabel,
                   0,
                   {960, 2505, 3390, 960},
-                  L"This control is provided as is, without warranty of any kind. It may be "
-                  L"copied or passed on, whole or in part, only under the terms of its "
-                  L"licence.",
+                  CUTSHAPE_STRING_ABOUT_NOTICE,
                   false,
                   false,
                   Text::Default},
@@ -141,21 +139,22 @@ constexpr std::array kSeparator = {
     TwipsLine{105, 2460, 5654, RGB(0xFF, 0xFF, 0xFF), 2},
 };
 
-// "MS Sans Serif" 8.25 pt at the resolution `at`.
-win::UniqueFont createDialogFont(bool bold, const runtime::Resolution& at) {
+// The face named by the library's strings ("MS Sans Serif"), 8.25 pt at the resolution `at`.
+win::UniqueFont createDialogFont(const std::wstring& face, bool bold,
+                                 const runtime::Resolution& at) {
     LOGFONTW description{};
     description.lfHeight = -::MulDiv(825, at.dpiY, 7200);
     description.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     description.lfCharSet = DEFAULT_CHARSET;
-    std::wstring(L"MS Sans Serif").copy(description.lfFaceName, LF_FACESIZE - 1);
+    face.copy(description.lfFaceName, LF_FACESIZE - 1);
     win::UniqueFont font(::CreateFontIndirectW(&description));
     if (!font)
         throw win::Error(E_OUTOFMEMORY, L"Creating the dialog's font");
     return font;
 }
 
-// The library's icon at `sizePx`; none when the module lacks it (a program that links the
-// control in without the library's resources still gets its About box).
+// The library's icon at `sizePx`; none when the module lacks it (the texts, by contrast,
+// must be there: win::moduleString throws without them).
 win::UniqueIcon loadIcon(HMODULE module, int id, int sizePx) noexcept {
     return win::UniqueIcon(static_cast<HICON>(
         ::LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, sizePx, sizePx, LR_DEFAULTCOLOR)));
@@ -180,12 +179,13 @@ class AboutDialog final : public ModalDialog {
 public:
     explicit AboutDialog(HMODULE module) : module_(module), app_(module) {}
 
-    void show() { run(module_, L"About Cutshape", kFrameStyle); }
+    void show() { run(module_, text(CUTSHAPE_STRING_ABOUT_CAPTION), kFrameStyle); }
 
 private:
     bool onInitialize() override {
-        regularFont_ = createDialogFont(false, at_);
-        boldFont_ = createDialogFont(true, at_);
+        const std::wstring face = text(CUTSHAPE_STRING_ABOUT_FONT);
+        regularFont_ = createDialogFont(face, false, at_);
+        boldFont_ = createDialogFont(face, true, at_);
         placeFrame();
         for (const ControlDesign& design : kControls)
             createControl(design);
@@ -205,11 +205,14 @@ private:
 
     // The captions made from the library's version and title.
     void showVersionAndTitle() {
-        setCaption(kVersionId, L"Versi\u00f3n " + std::to_wstring(app_.major()) + L"." +
+        setCaption(kVersionId, text(CUTSHAPE_STRING_ABOUT_VERSION) + L" " +
+                                   std::to_wstring(app_.major()) + L"." +
                                    std::to_wstring(app_.minor()) + L"." +
                                    std::to_wstring(app_.revision()));
-        setCaption(kTitleId, app_.title() + L" OCX");
+        setCaption(kTitleId, app_.title() + text(CUTSHAPE_STRING_ABOUT_TITLE_SUFFIX));
     }
+
+    std::wstring text(int id) const { return win::moduleString(module_, id); }
 
     void setCaption(int id, const std::wstring& caption) {
         const HWND label = ::GetDlgItem(hwnd(), id);
@@ -260,8 +263,9 @@ private:
 
     void createControl(const ControlDesign& design) {
         const RECT place = at_.pixelRect(design.place);
+        const std::wstring caption = design.captionId ? text(design.captionId) : std::wstring();
         const HWND control = ::CreateWindowExW(
-            design.extendedStyle, design.windowClass, design.caption, design.style, place.left,
+            design.extendedStyle, design.windowClass, caption.c_str(), design.style, place.left,
             place.top, place.right - place.left, place.bottom - place.top, hwnd(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), module_, nullptr);
         if (!control)

@@ -187,8 +187,10 @@ TEST_F(ControlSiteTest, AmbientsAndTheExtendedControlAnswerWhatTheControlAsks) {
     ASSERT_EQ(value.get()->vt, VT_BSTR);
     EXPECT_STREQ(value.get()->bstrVal, L"Cutshape1");
 
-    // A container without an extended control says so.
-    placement.container = container::ContainerKind::NoExtender;
+    // A host that makes no extended control: the site says it has none.
+    placement.extender = [](const win::ComPtr<container::Form>&, const std::wstring&) {
+        return win::ComPtr<IDispatch>();
+    };
     const auto bare = win::makeCom<ControlSite>(form, placement);
     win::ComPtr<IDispatch> none;
     EXPECT_EQ(bare->GetExtendedControl(none.put()), E_NOTIMPL);

@@ -2,13 +2,13 @@
 // extender's Parent, Parents of other environments (in points and without hwnd, ignoring
 // size puts, refusing a Width put), an extender without Parent and no extender at all.
 
-#include "container/container_kind.h"
 #include "core/region_check.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
 #include "tests/support/picture_files.h"
 #include "tests/support/reference_region.h"
 #include "tests/support/windows_pictures.h"
+#include "tools/container_kinds/container_kind.h"
 #include "win/gdi.h"
 #include "win/region.h"
 
@@ -19,7 +19,7 @@ namespace cutshape {
 namespace {
 
 using namespace testing;
-using container::ContainerKind;
+using container_kinds::ContainerKind;
 
 constexpr core::Color kMask = 0x00FFFFFF;
 constexpr core::Color kFigure = 0x0000C800;
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, ShapedContainer,
                                            ContainerKind::NoExtender),
                          [](const ::testing::TestParamInfo<ContainerKind>& each) {
                              std::string name;
-                             for (const wchar_t c : container::nameOf(each.param))
+                             for (const wchar_t c : container_kinds::nameOf(each.param))
                                  if (c != L'-')
                                      name += static_cast<char>(c);
                              return name;
@@ -125,7 +125,7 @@ TEST_F(ContainerKinds, ParentWithoutHwndIsNeverAskedForItsSize) {
     ASSERT_EQ(call(hosted.control.get(), dispid::kRestore).status, S_OK);
     ASSERT_EQ(call(hosted.control.get(), dispid::kRefresh).status, S_OK);
     // Everything went to the window: the Parent was not called at all.
-    const auto& calls = hosted.site->parentStandIn()->calls();
+    const auto& calls = hosted.standIn->calls();
     std::string called;
     for (const std::wstring& each : calls)
         called += narrow(each) + "; ";
@@ -144,7 +144,7 @@ TEST_F(ContainerKinds, SizePutsThatDoNotTakeAreMadeGoodOnTheWindow) {
     EXPECT_EQ(windowSize(hosted.form->hwnd()).cx, 150);
     EXPECT_EQ(windowSize(hosted.form->hwnd()).cy, 110);
     // The Parent was still used by name, in the order the form is used.
-    const auto& calls = hosted.site->parentStandIn()->calls();
+    const auto& calls = hosted.standIn->calls();
     const std::vector<std::wstring> expected = {L"put Picture", L"get Width",  L"get Height",
                                                 L"put Width",   L"put Height", L"get hwnd"};
     EXPECT_EQ(calls, expected);

@@ -93,14 +93,16 @@ VARIANT missingArgument() {
 }
 
 HostedControl::HostedControl(container::FormDesign design, bool userMode, IPropertyBag* stored,
-                             container::ContainerKind container)
+                             container_kinds::ContainerKind container)
     : HostedControl(win::makeCom<container::Form>(design), userMode, stored, container) {}
 
 HostedControl::HostedControl(win::ComPtr<container::Form> existing, bool userMode,
-                             IPropertyBag* stored, container::ContainerKind container)
+                             IPropertyBag* stored, container_kinds::ContainerKind container)
     : form(std::move(existing)) {
+    container_kinds::Presentation presentation = container_kinds::presentationOf(container, form);
+    standIn = std::move(presentation.standIn);
     container::ControlSite::Placement placement{L"Cutshape1", userMode, RECT{8, 8, 44, 44},
-                                                container};
+                                                std::move(presentation.extender)};
     site =
         container::ControlSite::host(form, ControlLibrary::instance().create(), placement, stored);
     control = site->control();

@@ -7,6 +7,7 @@
 #include "container/form.h"
 #include "container/property_bag.h"
 #include "runtime/picture.h"
+#include "tools/container_kinds/container_kind.h"
 #include "win/com_ptr.h"
 #include "win/variant.h"
 
@@ -99,18 +100,20 @@ VARIANT missingArgument();
 VARIANT variantOf(BSTR text);
 
 // A control hosted on its own form, closed when dropped; `container` says what the site
-// offers the control as its form.
+// offers the control as its form, and `standIn` is the Parent standing in for another
+// environment's form when that kind has one.
 struct HostedControl {
     win::ComPtr<container::Form> form;
+    win::ComPtr<container_kinds::ParentStandIn> standIn;
     win::ComPtr<container::ControlSite> site;
     win::ComPtr<IDispatch> control;
 
     HostedControl(container::FormDesign design, bool userMode, IPropertyBag* stored = nullptr,
-                  container::ContainerKind container = container::ContainerKind::Form);
+                  container_kinds::ContainerKind container = container_kinds::ContainerKind::Form);
     // A new control on an existing form (which may have held others before).
     HostedControl(win::ComPtr<container::Form> existing, bool userMode,
                   IPropertyBag* stored = nullptr,
-                  container::ContainerKind container = container::ContainerKind::Form);
+                  container_kinds::ContainerKind container = container_kinds::ContainerKind::Form);
     HostedControl(HostedControl&&) noexcept = default;
     ~HostedControl();
 };

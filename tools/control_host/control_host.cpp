@@ -9,13 +9,13 @@
 //                [--container form|points|fixed-size|read-only-width|no-parent|no-extender]
 //                [--then <picture>]
 //
-// --container chooses what the site offers the control as its form (runtime/container_kind.h).
+// --container chooses what the site offers the control as its form
+// (tools/container_kinds/container_kind.h).
 // Prints "shaped <width> <height>" once the form is shown after Load, preceded by
 // "load failed: 0x<number> <description>" when Load failed; after each Restore
 // "restored <width> <height>" or "restore failed: 0x<number> <description>"; after the second
 // Load "second load: ok" or "second load failed: 0x<number> <description>".
 
-#include "container/container_kind.h"
 #include "container/control_site.h"
 #include "container/form.h"
 #include "container/library_class.h"
@@ -23,6 +23,7 @@
 #include "cutshape_ids.h"
 #include "runtime/picture.h"
 #include "runtime/screen.h"
+#include "tools/container_kinds/container_kind.h"
 #include "win/com_error.h"
 
 #include <cstdio>
@@ -92,7 +93,7 @@ int run(int argc, wchar_t** argv) {
     bool showPicture = false;
     bool borderless = false; // a form without border and caption shows its picture in its outline
     std::wstring mask = L"auto";
-    container::ContainerKind container = container::ContainerKind::Form;
+    container_kinds::ContainerKind container = container_kinds::ContainerKind::Form;
     std::wstring secondPicture;
     for (int i = 3; i < argc; ++i) {
         const std::wstring arg = argv[i];
@@ -107,7 +108,7 @@ int run(int argc, wchar_t** argv) {
         else if (arg == L"--mask" && i + 1 < argc)
             mask = argv[++i];
         else if (arg == L"--container" && i + 1 < argc) {
-            const auto kind = container::containerKindNamed(argv[++i]);
+            const auto kind = container_kinds::containerKindNamed(argv[++i]);
             if (!kind)
                 throw win::Error(E_INVALIDARG, L"unknown container kind: " + std::wstring(argv[i]));
             container = *kind;
@@ -116,9 +117,11 @@ int run(int argc, wchar_t** argv) {
 
     auto form = win::makeCom<container::Form>(
         container::FormDesign{title, 6000, 4500, borderless ? 0 : 2, true});
-    const auto site =
-        container::ControlSite::host(form, container::createFromLibrary(argv[1], CLSID_Cutshape),
-                                     {L"Cutshape1", true, RECT{0, 0, 36, 36}, container}, nullptr);
+    const container_kinds::Presentation presentation =
+        container_kinds::presentationOf(container, form);
+    const auto site = container::ControlSite::host(
+        form, container::createFromLibrary(argv[1], CLSID_Cutshape),
+        {L"Cutshape1", true, RECT{0, 0, 36, 36}, presentation.extender}, nullptr);
     const win::ComPtr<IDispatch> control = site->control();
 
     VARIANT value;

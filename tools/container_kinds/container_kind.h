@@ -1,10 +1,12 @@
 #pragma once
-// How a container presents the form to the controls on it. The project's programs give the
-// form itself as the extender's Parent; the other kinds stand in for containers of other
+// Containers a control can be tried in, made from the project's forms: the project's own
+// (the form itself as the extender's Parent) and stand-ins for containers of other
 // environments (forms measured in points, forms that ignore size changes, containers
-// without an extended control), so that a control can be tried in each of them.
+// without an extended control). A site presents its form as one of them by the extended
+// control it is given to offer (container::ExtenderFactory).
 
 #include "container/automation_object.h"
+#include "container/control_site.h"
 #include "container/form.h"
 #include "win/com_object.h"
 
@@ -14,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cutshape::container {
+namespace cutshape::container_kinds {
 
 enum class ContainerKind {
     Form,          // the extender's Parent is the form itself
@@ -33,9 +35,9 @@ std::wstring nameOf(ContainerKind kind);
 // name and changes what its kind changes. It logs every member call ("get Width",
 // "put Width", "call Refresh") so that a test can tell what a control used.
 class ParentStandIn final
-    : public win::ComObject<ParentStandIn, win::Implements<IDispatch, UntypedDispatch>> {
+    : public win::ComObject<ParentStandIn, win::Implements<IDispatch, container::UntypedDispatch>> {
 public:
-    ParentStandIn(ContainerKind kind, win::ComPtr<Form> form);
+    ParentStandIn(ContainerKind kind, win::ComPtr<container::Form> form);
 
     const std::vector<std::wstring>& calls() const noexcept { return calls_; }
 
@@ -52,14 +54,19 @@ private:
                        EXCEPINFO* exception, UINT* argumentError);
 
     ContainerKind kind_;
-    win::ComPtr<Form> form_;
+    win::ComPtr<container::Form> form_;
     DISPID width_;
     DISPID height_;
     std::vector<std::wstring> calls_;
 };
 
-// Whether an extended control of `kind` offers a stand-in as its Parent (rather than the
-// form itself or nothing).
-bool hasStandInParent(ContainerKind kind) noexcept;
+// How a site presents `form` as a container of `kind` does: the extended control to give
+// its placement (empty for the project's own form, which the site makes itself) and the
+// stand-in Parent on that extended control, for the kinds that have one.
+struct Presentation {
+    container::ExtenderFactory extender;
+    win::ComPtr<ParentStandIn> standIn;
+};
+Presentation presentationOf(ContainerKind kind, const win::ComPtr<container::Form>& form);
 
-} // namespace cutshape::container
+} // namespace cutshape::container_kinds

@@ -1,4 +1,4 @@
-#include "container/container_kind.h"
+#include "tools/container_kinds/container_kind.h"
 
 #include "win/com_error.h"
 #include "win/variant.h"
@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <iterator>
 
-namespace cutshape::container {
+namespace cutshape::container_kinds {
 namespace {
 
 constexpr float kTwipsPerPoint = 20.0f;
@@ -41,11 +41,6 @@ std::optional<ContainerKind> containerKindNamed(std::wstring_view name) {
     return std::nullopt;
 }
 
-bool hasStandInParent(ContainerKind kind) noexcept {
-    return kind == ContainerKind::PointsParent || kind == ContainerKind::FixedSize ||
-           kind == ContainerKind::ReadOnlyWidth;
-}
-
 std::wstring nameOf(ContainerKind kind) {
     for (const KindName& each : kKindNames)
         if (each.kind == kind)
@@ -53,7 +48,37 @@ std::wstring nameOf(ContainerKind kind) {
     return L"?";
 }
 
-ParentStandIn::ParentStandIn(ContainerKind kind, win::ComPtr<Form> form)
+Presentation presentationOf(ContainerKind kind, const win::ComPtr<container::Form>& form) {
+    Presentation presentation;
+    switch (kind) {
+    case ContainerKind::Form:
+        break;
+    case ContainerKind::PointsParent:
+    case ContainerKind::FixedSize:
+    case ContainerKind::ReadOnlyWidth: {
+        presentation.standIn = win::makeCom<ParentStandIn>(kind, form);
+        const win::ComPtr<IDispatch> parent = presentation.standIn.query<IDispatch>();
+        presentation.extender = [parent](const win::ComPtr<container::Form>&,
+                                         const std::wstring& name) {
+            return container::makeExtender(parent, name);
+        };
+        break;
+    }
+    case ContainerKind::NoParent:
+        presentation.extender = [](const win::ComPtr<container::Form>&, const std::wstring& name) {
+            return container::makeExtender(nullptr, name);
+        };
+        break;
+    case ContainerKind::NoExtender:
+        presentation.extender = [](const win::ComPtr<container::Form>&, const std::wstring&) {
+            return win::ComPtr<IDispatch>();
+        };
+        break;
+    }
+    return presentation;
+}
+
+ParentStandIn::ParentStandIn(ContainerKind kind, win::ComPtr<container::Form> form)
     : kind_(kind), form_(std::move(form)), width_(formId(L"Width")), height_(formId(L"Height")) {}
 
 DISPID ParentStandIn::formId(const wchar_t* name) const noexcept {
@@ -139,4 +164,4 @@ HRESULT ParentStandIn::invokeSize(DISPID id, LCID locale, WORD flags, DISPPARAMS
     return S_OK;
 }
 
-} // namespace cutshape::container
+} // namespace cutshape::container_kinds
