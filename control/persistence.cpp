@@ -13,9 +13,7 @@
 namespace cutshape::control {
 namespace {
 
-constexpr VARIANT_BOOL kTrue = VARIANT_TRUE;
 constexpr std::uint32_t kStreamTag = 0x50485343; // "CSHP"
-constexpr std::uint16_t kStreamVersion = 1;
 
 // Reads `key`, asking for `type`; false when the bag holds no such key.
 bool readKey(IPropertyBag& bag, IErrorLog* log, const wchar_t* key, VARTYPE type,
@@ -150,81 +148,96 @@ runtime::Picture readPicture(IStream& stream) {
     return runtime::Picture::fromObject(loader.get());
 }
 
-} // namespace
-
-void readProperties(IPropertyBag& bag, IErrorLog* log, Shaper& shaper) {
-    win::Variant value;
-    runtime::Picture picture = runtime::emptyPicture();
-    if (readKey(bag, log, L"Picture", VT_DISPATCH, value))
-        picture = pictureFrom(value);
-    shaper.setPicture(std::move(picture));
-
-    shaper.setMaskColor(readKey(bag, log, L"MaskColor", VT_I4, value)
-                            ? static_cast<core::Color>(converted(value, VT_I4).get()->lVal)
-                            : 0);
-    shaper.setAutomaticMaskColor(
-        readKey(bag, log, L"AutomaticMaskColor", VT_BOOL, value) ? booleanFrom(value) : kTrue);
-    shaper.setShowPicture(readKey(bag, log, L"ShowPicture", VT_BOOL, value) ? booleanFrom(value)
-                                                                            : kTrue);
+// The value of `row` that a bag delivered, in the row's type.
+StoredValue storedValueOf(const StoredProperty& row, const win::Variant& value) {
+    if (row.type == VT_DISPATCH)
+        return pictureFrom(value);
+    if (row.type == VT_I4)
+        return static_cast<core::Color>(converted(value, VT_I4).get()->lVal);
+    return booleanFrom(value);
 }
 
-void writeProperties(IPropertyBag& bag, const Shaper& shaper, bool saveAll) {
+void writeKey(IPropertyBag& bag, const StoredProperty& row, const StoredValue& stored) {
     VARIANT value;
-    const runtime::Picture& picture = shaper.picture();
-    if (saveAll || !picture.isEmpty()) {
-        const win::ComPtr<IPictureDisp> dispatch =
-            picture.isNothing() ? win::ComPtr<IPictureDisp>() : picture.dispatch();
-        value.vt = VT_DISPATCH;
+    value.vt = row.type;
+    win::ComPtr<IPictureDisp> dispatch;
+    if (const auto* picture = std::get_if<runtime::Picture>(&stored)) {
+        if (!picture->isNothing())
+            dispatch = picture->dispatch();
         value.pdispVal = dispatch.get();
-        writeKey(bag, L"Picture", value);
+    } else if (const auto* color = std::get_if<core::Color>(&stored)) {
+        value.lVal = static_cast<LONG>(*color);
+    } else {
+        value.boolVal = std::get<VARIANT_BOOL>(stored);
     }
-    if (saveAll || shaper.maskColor() != 0) {
-        value.vt = VT_I4;
-        value.lVal = static_cast<LONG>(shaper.maskColor());
-        writeKey(bag, L"MaskColor", value);
-    }
-    if (saveAll || shaper.showPicture() != kTrue) {
-        value.vt = VT_BOOL;
-        value.boolVal = shaper.showPicture();
-        writeKey(bag, L"ShowPicture", value);
-    }
-    if (saveAll || shaper.automaticMaskColor() != kTrue) {
-        value.vt = VT_BOOL;
-        value.boolVal = shaper.automaticMaskColor();
-        writeKey(bag, L"AutomaticMaskColor", value);
-    }
+    writeKey(bag, row.key, value);
 }
 
-void writeStream(IStream& stream, const Shaper& shaper) {
-    writeValue(stream, kStreamTag);
-    writeValue(stream, kStreamVersion);
-    const runtime::Picture& picture = shaper.picture();
-    const std::uint8_t hasPicture = picture.isEmpty() ? 0 : 1;
-    writeValue(stream, hasPicture);
-    if (hasPicture) {
-        if (const auto opacity = runtime::PictureOpacity::read(picture.get())) {
+void writeField(IStream& stream, const StoredValue& stored) {
+    if (const auto* picture = std::get_if<runtime::Picture>(&stored)) {
+        const std::uint8_t hasPicture = picture->isEmpty() ? 0 : 1;
+        writeValue(stream, hasPicture);
+        if (!hasPicture)
+            return;
+        if (const auto opacity = runtime::PictureOpacity::read(picture->get())) {
             writePictureWithOpacity(stream, *opacity);
         } else {
-            const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
+            const auto persist = win::ComPtr<IPicture>(picture->get()).query<IPersistStream>();
             win::check(::OleSaveToStream(persist.get(), &stream), L"Saving the picture");
         }
+    } else if (const auto* color = std::get_if<core::Color>(&stored)) {
+        writeValue(stream, static_cast<std::int32_t>(*color));
+    } else {
+        writeValue(stream, std::get<VARIANT_BOOL>(stored));
     }
-    writeValue(stream, static_cast<std::int32_t>(shaper.maskColor()));
-    writeValue(stream, shaper.showPicture());
-    writeValue(stream, shaper.automaticMaskColor());
 }
 
-void readStream(IStream& stream, Shaper& shaper) {
-    if (readValue<std::uint32_t>(stream) != kStreamTag ||
-        readValue<std::uint16_t>(stream) != kStreamVersion)
+StoredValue readField(IStream& stream, const StoredProperty& row) {
+    if (row.type == VT_DISPATCH)
+        return readValue<std::uint8_t>(stream) ? readPicture(stream) : runtime::emptyPicture();
+    if (row.type == VT_I4)
+        return static_cast<core::Color>(readValue<std::int32_t>(stream));
+    return VARIANT_BOOL{readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE};
+}
+
+} // namespace
+
+void initNewProperties(PropertyOwner& owner, std::span<const StoredProperty> rows) {
+    for (const StoredProperty& row : rows)
+        row.set(owner, row.initNew());
+}
+
+void readProperties(IPropertyBag& bag, IErrorLog* log, PropertyOwner& owner,
+                    std::span<const StoredProperty> rows) {
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::readOrder)) {
+        win::Variant value;
+        row->set(owner, readKey(bag, log, row->key, row->type, value) ? storedValueOf(*row, value)
+                                                                      : row->keyDefault());
+    }
+}
+
+void writeProperties(IPropertyBag& bag, const PropertyOwner& owner, bool saveAll,
+                     std::span<const StoredProperty> rows) {
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::writeOrder)) {
+        const StoredValue value = row->get(owner);
+        if (saveAll || !isKeyDefault(*row, value))
+            writeKey(bag, *row, value);
+    }
+}
+
+void writeStream(IStream& stream, const PropertyOwner& owner,
+                 std::span<const StoredProperty> rows) {
+    writeValue(stream, kStreamTag);
+    writeValue(stream, std::uint16_t{1});
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition))
+        writeField(stream, row->get(owner));
+}
+
+void readStream(IStream& stream, PropertyOwner& owner, std::span<const StoredProperty> rows) {
+    if (readValue<std::uint32_t>(stream) != kStreamTag || readValue<std::uint16_t>(stream) != 1)
         throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
-    runtime::Picture picture = runtime::emptyPicture();
-    if (readValue<std::uint8_t>(stream))
-        picture = readPicture(stream);
-    shaper.setPicture(std::move(picture));
-    shaper.setMaskColor(static_cast<core::Color>(readValue<std::int32_t>(stream)));
-    shaper.setShowPicture(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);
-    shaper.setAutomaticMaskColor(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition))
+        row->set(owner, readField(stream, *row));
 }
 
 } // namespace cutshape::control
