@@ -200,6 +200,13 @@ StoredValue readField(IStream& stream, const StoredProperty& row) {
     return VARIANT_BOOL{readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE};
 }
 
+std::uint64_t positionOf(IStream& stream) {
+    ULARGE_INTEGER position{};
+    win::check(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position),
+               L"Reading the control's state");
+    return position.QuadPart;
+}
+
 } // namespace
 
 void initNewProperties(PropertyOwner& owner, std::span<const StoredProperty> rows) {
@@ -227,17 +234,70 @@ void writeProperties(IPropertyBag& bag, const PropertyOwner& owner, bool saveAll
 
 void writeStream(IStream& stream, const PropertyOwner& owner,
                  std::span<const StoredProperty> rows) {
+    std::uint16_t version = 1;
+    for (const StoredProperty& row : rows)
+        if (row.sinceVersion > version && !isKeyDefault(row, row.get(owner)))
+            version = row.sinceVersion;
     writeValue(stream, kStreamTag);
-    writeValue(stream, std::uint16_t{1});
-    for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition))
-        writeField(stream, row->get(owner));
+    writeValue(stream, version);
+    const auto writeFields = [&](IStream& into) {
+        for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition))
+            if (row->sinceVersion <= version)
+                writeField(into, row->get(owner));
+    };
+    if (version == 1) {
+        writeFields(stream);
+        return;
+    }
+    // The length comes first: the fields are put together in memory.
+    win::ComPtr<IStream> fields;
+    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, fields.put()), L"Saving the control's state");
+    writeFields(*fields.get());
+    const std::uint64_t length = positionOf(*fields.get());
+    writeValue(stream, static_cast<std::uint32_t>(length));
+    win::check(fields->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr),
+               L"Saving the control's state");
+    ULARGE_INTEGER size{};
+    size.QuadPart = length;
+    ULARGE_INTEGER written{};
+    win::check(fields->CopyTo(&stream, size, nullptr, &written), L"Writing the control's state");
+    if (written.QuadPart != length)
+        throw win::Error(STG_E_MEDIUMFULL, L"Writing the control's state: the stream is full.");
 }
 
 void readStream(IStream& stream, PropertyOwner& owner, std::span<const StoredProperty> rows) {
-    if (readValue<std::uint32_t>(stream) != kStreamTag || readValue<std::uint16_t>(stream) != 1)
+    if (readValue<std::uint32_t>(stream) != kStreamTag)
         throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
-    for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition))
-        row->set(owner, readField(stream, *row));
+    const auto version = readValue<std::uint16_t>(stream);
+    if (version == 0)
+        throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
+    // From version 2 on, where the control's data ends.
+    std::optional<std::uint64_t> end;
+    if (version >= 2) {
+        const auto length = readValue<std::uint32_t>(stream);
+        end = positionOf(stream) + length;
+        STATSTG stat{};
+        if (SUCCEEDED(stream.Stat(&stat, STATFLAG_NONAME)) && *end > stat.cbSize.QuadPart)
+            throw win::Error(
+                STG_E_READFAULT,
+                L"Reading the control's state: its length runs past the stream's end.");
+    }
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition)) {
+        if (row->sinceVersion > version) {
+            row->set(owner, row->keyDefault());
+            continue;
+        }
+        StoredValue value = readField(stream, *row);
+        if (end && positionOf(stream) > *end)
+            throw win::Error(STG_E_DOCFILECORRUPT,
+                             L"The control's state is damaged: its values run past its length.");
+        row->set(owner, std::move(value));
+    }
+    if (end) {
+        LARGE_INTEGER skip{};
+        skip.QuadPart = static_cast<LONGLONG>(*end);
+        win::check(stream.Seek(skip, STREAM_SEEK_SET, nullptr), L"Reading the control's state");
+    }
 }
 
 } // namespace cutshape::control

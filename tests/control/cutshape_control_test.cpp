@@ -1,4 +1,5 @@
 #include "control/interfaces.h"
+#include "control/persistence.h"
 #include "control/region_builder.h"
 #include "core/region_check.h"
 #include "runtime/picture.h"
@@ -1045,6 +1046,77 @@ TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
             EXPECT_EQ(savedBagText(viaBag.control.get(), saveAll), text);
         }
     }
+}
+
+// From version 2 on, the version is followed by the length of the rest of the control's data:
+// a reader takes the values it knows, skips the rest, and refuses a length that does not fit.
+TEST_F(CutshapeControl, LaterStreamVersionsAreReadUpToTheLengthTheyGive) {
+    const StoredCase bitmap = storedCases().at(0);
+    const std::vector<std::uint8_t> v1 = bytesOfHex(readGolden("bitmap.stream.hex"));
+    const std::size_t known = v1.size() - 6;
+    const struct {
+        std::uint16_t version;
+        std::size_t length;
+        HRESULT status;
+    } cases[] = {{2, known + 5, S_OK},
+                 {3, known + 5, S_OK},
+                 {0xFFFF, known, S_OK},
+                 {2, known + 10, STG_E_READFAULT}, // past the stream's end
+                 {2, 0xFFFFFFFF, STG_E_READFAULT},
+                 {2, known - 1, STG_E_DOCFILECORRUPT}}; // shorter than the values
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "version " << c.version << ", length " << c.length);
+        std::vector<std::uint8_t> bytes(v1.begin(), v1.begin() + 4);
+        for (int shift = 0; shift < 48; shift += 8)
+            bytes.push_back(static_cast<std::uint8_t>(
+                (shift < 16 ? c.version >> shift : c.length >> (shift - 16)) & 0xFF));
+        bytes.insert(bytes.end(), v1.begin() + 6, v1.end());
+        // A value this build does not know, then what follows the control's data.
+        bytes.insert(bytes.end(), {0x2A, 0, 0, 0, 7, 'N', 'E', 'X', 'T'});
+        HostedControl hosted(formDesign(), true);
+        const win::ComPtr<IStream> stream = streamOfBytes(bytes);
+        ASSERT_EQ(
+            win::ComPtr<IDispatch>(hosted.control).query<IPersistStreamInit>()->Load(stream.get()),
+            c.status);
+        if (c.status != S_OK)
+            continue;
+        expectValuesOf(hosted.control.get(), bitmap);
+        ULARGE_INTEGER at{};
+        ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at), S_OK);
+        EXPECT_EQ(at.QuadPart, 10 + c.length);
+    }
+}
+
+// A property of a later version is stored in that version only when it is not at its default,
+// and a reader of the earlier table skips it.
+TEST_F(CutshapeControl, NewerPropertyAtItsDefaultKeepsTheFirstStreamVersion) {
+    static core::Color extra = 7;
+    std::vector<control::StoredProperty> rows(control::storedProperties().begin(),
+                                              control::storedProperties().end());
+    rows.push_back({L"Extra", VT_I4, 5, 5, 5, 2, [] { return control::StoredValue(7u); },
+                    [] { return control::StoredValue(7u); },
+                    [](const control::PropertyOwner&) { return control::StoredValue(extra); },
+                    [](control::PropertyOwner&, control::StoredValue v) {
+                        extra = std::get<core::Color>(v);
+                    }});
+    control::PropertyOwner owner([] { return std::unique_ptr<control::HostForm>(); });
+    owner.setMaskColor(0x123456);
+    const auto saved = [&](std::span<const control::StoredProperty> table) {
+        const win::ComPtr<IStream> stream = streamOfBytes({});
+        control::writeStream(*stream.get(), owner, table);
+        return contentsOf(*stream.get());
+    };
+    EXPECT_EQ(saved(rows), saved(control::storedProperties()));
+    extra = 9;
+    const std::vector<std::uint8_t> newer = saved(rows);
+    ASSERT_EQ(newer.size(), saved(control::storedProperties()).size() + 8);
+    EXPECT_EQ(newer[4], 2);
+    control::PropertyOwner reader([] { return std::unique_ptr<control::HostForm>(); });
+    control::readStream(*streamOfBytes(newer).get(), reader);
+    EXPECT_EQ(reader.maskColor(), 0x123456u);
+    extra = 0;
+    control::readStream(*streamOfBytes(newer).get(), reader, rows);
+    EXPECT_EQ(extra, 9u);
 }
 
 } // namespace
