@@ -5,7 +5,6 @@
 #include "runtime/runtime_errors.h"
 #include "win/variant.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -110,14 +109,10 @@ std::optional<runtime::Picture> readPictureWithOpacity(IStream& stream) {
     std::uint32_t tagAndSize[2] = {};
     std::vector<std::uint8_t> file(kHeaders);
     if (readInto(tagAndSize, sizeof tagAndSize) && tagAndSize[0] == kPictureDataTag &&
-        tagAndSize[1] > kHeaders && readInto(file.data(), kHeaders) && file[0] == 'B' &&
-        file[1] == 'M') {
-        BITMAPINFOHEADER info{};
-        std::memcpy(&info, file.data() + 14, sizeof info);
-        const std::int64_t pixels = std::int64_t{info.biWidth} * info.biHeight;
-        if (info.biBitCount == 32 && info.biCompression == BI_RGB && info.biWidth > 0 &&
-            info.biHeight > 0 && pixels <= core::kMaxPicturePixels &&
-            tagAndSize[1] == kHeaders + 4 * pixels) {
+        tagAndSize[1] > kHeaders && readInto(file.data(), kHeaders)) {
+        const std::optional<core::Bitmap32Layout> layout = core::bitmap32Layout(file);
+        if (layout && !layout->topDown && layout->pixelOffset == kHeaders &&
+            tagAndSize[1] == layout->fileSize()) {
             file.resize(tagAndSize[1]);
             if (readInto(file.data() + kHeaders, file.size() - kHeaders)) {
                 if (auto picture = runtime::PictureOpacity::pictureOfBitmapFile(file))
