@@ -1119,5 +1119,38 @@ TEST_F(CutshapeControl, NewerPropertyAtItsDefaultKeepsTheFirstStreamVersion) {
     EXPECT_EQ(extra, 9u);
 }
 
+// The reference's table of stored properties states the control's table: keys, types,
+// defaults and the bag's read and write orders.
+TEST(StoredProperties, ReferenceTableStatesTheControlsTable) {
+    std::ifstream reference(CUTSHAPE_REFERENCE);
+    std::vector<std::string> documented;
+    bool inTable = false;
+    for (std::string line; std::getline(reference, line) && (!inTable || line.starts_with("|"));)
+        if (inTable && !line.starts_with("|---"))
+            documented.push_back(line);
+        else
+            inTable = inTable || line == "| Key | Type | Default | Read order | Write order |";
+    std::vector<std::string> expected;
+    for (const control::StoredProperty& row : control::storedProperties()) {
+        const control::StoredValue value = row.keyDefault();
+        const std::string type = row.type == VT_DISPATCH ? "picture object"
+                                 : row.type == VT_I4     ? "32-bit integer (`OLE_COLOR`)"
+                                                         : "Boolean";
+        std::string fallback;
+        if (const auto* picture = std::get_if<runtime::Picture>(&value))
+            fallback = picture->isNothing() ? "Nothing" : "an empty picture";
+        else if (const auto* color = std::get_if<core::Color>(&value))
+            fallback = std::to_string(*color);
+        else
+            fallback = std::get<VARIANT_BOOL>(value) ? "True" : "False";
+        expected.push_back("| `" + std::string(row.key, row.key + std::wcslen(row.key)) + "` | " +
+                           type + " | " + fallback + " | " + std::to_string(row.readOrder) + " | " +
+                           std::to_string(row.writeOrder) + " |");
+    }
+    std::sort(documented.begin(), documented.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(documented, expected);
+}
+
 } // namespace
 } // namespace cutshape
