@@ -28,13 +28,14 @@ void requireStageable(const runtime::Picture& picture, const runtime::Resolution
                                         std::to_wstring(heightPx) + L" pixels, too large to stage");
 }
 
-void ControlProperties::setPicture(runtime::Picture picture, const runtime::Resolution& at) {
+void ControlProperties::setPictureJudgedAt(runtime::Picture picture,
+                                           const runtime::Resolution& at) {
     requireStageable(picture, at);
     picture_ = std::move(picture);
 }
 
 void ControlProperties::setPicture(runtime::Picture picture) {
-    setPicture(std::move(picture), runtime::screenResolution());
+    setPictureJudgedAt(std::move(picture), runtime::screenResolution());
 }
 
 } // namespace cutshape::control

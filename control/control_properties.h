@@ -15,7 +15,7 @@ public:
     const runtime::Picture& picture() const noexcept { return picture_; }
     // Refuses, before anything changes, a picture too large to stage at `at` (out of
     // memory); at the screen's resolution when none is given.
-    void setPicture(runtime::Picture picture, const runtime::Resolution& at);
+    void setPictureJudgedAt(runtime::Picture picture, const runtime::Resolution& at);
     void setPicture(runtime::Picture picture);
     core::Color maskColor() const noexcept { return maskColor_; }
     void setMaskColor(core::Color color) noexcept { maskColor_ = color; }

@@ -332,9 +332,12 @@ HRESULT Control::GetSizeMax(ULARGE_INTEGER* size) noexcept {
     return E_NOTIMPL; // the picture's size is not known before it is saved
 }
 
-// A new instance keeps its zeroed state: no default is applied.
-HRESULT Control::InitNew() noexcept {
+// A new instance takes each stored property's InitNew value, not its key default.
+HRESULT Control::InitNew() noexcept try {
+    initNewProperties(properties_);
     return S_OK;
+} catch (...) {
+    return fail(IID_IPersistStreamInit);
 }
 
 HRESULT Control::Load(IPropertyBag* bag, IErrorLog* log) noexcept try {

@@ -5,7 +5,6 @@
 #include "runtime/runtime_errors.h"
 #include "win/variant.h"
 
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,9 +12,7 @@
 namespace cutshape::control {
 namespace {
 
-constexpr VARIANT_BOOL kTrue = VARIANT_TRUE;
 constexpr std::uint32_t kStreamTag = 0x50485343; // "CSHP"
-constexpr std::uint16_t kStreamVersion = 1;
 
 // Reads `key`, asking for `type`; false when the bag holds no such key.
 bool readKey(IPropertyBag& bag, IErrorLog* log, const wchar_t* key, VARTYPE type,
@@ -112,14 +109,10 @@ std::optional<runtime::Picture> readPictureWithOpacity(IStream& stream) {
     std::uint32_t tagAndSize[2] = {};
     std::vector<std::uint8_t> file(kHeaders);
     if (readInto(tagAndSize, sizeof tagAndSize) && tagAndSize[0] == kPictureDataTag &&
-        tagAndSize[1] > kHeaders && readInto(file.data(), kHeaders) && file[0] == 'B' &&
-        file[1] == 'M') {
-        BITMAPINFOHEADER info{};
-        std::memcpy(&info, file.data() + 14, sizeof info);
-        const std::int64_t pixels = std::int64_t{info.biWidth} * info.biHeight;
-        if (info.biBitCount == 32 && info.biCompression == BI_RGB && info.biWidth > 0 &&
-            info.biHeight > 0 && pixels <= core::kMaxPicturePixels &&
-            tagAndSize[1] == kHeaders + 4 * pixels) {
+        tagAndSize[1] > kHeaders && readInto(file.data(), kHeaders)) {
+        const std::optional<core::Bitmap32Layout> layout = core::bitmap32Layout(file);
+        if (layout && !layout->topDown && layout->pixelOffset == kHeaders &&
+            tagAndSize[1] == layout->fileSize()) {
             file.resize(tagAndSize[1]);
             if (readInto(file.data() + kHeaders, file.size() - kHeaders)) {
                 if (auto picture = runtime::PictureOpacity::pictureOfBitmapFile(file))
@@ -150,82 +143,156 @@ runtime::Picture readPicture(IStream& stream) {
     return runtime::Picture::fromObject(loader.get());
 }
 
-} // namespace
-
-void readProperties(IPropertyBag& bag, IErrorLog* log, ControlProperties& properties) {
-    win::Variant value;
-    runtime::Picture picture = runtime::emptyPicture();
-    if (readKey(bag, log, L"Picture", VT_DISPATCH, value))
-        picture = pictureFrom(value);
-    properties.setPicture(std::move(picture));
-
-    properties.setMaskColor(readKey(bag, log, L"MaskColor", VT_I4, value)
-                                ? static_cast<core::Color>(converted(value, VT_I4).get()->lVal)
-                                : 0);
-    properties.setAutomaticMaskColor(
-        readKey(bag, log, L"AutomaticMaskColor", VT_BOOL, value) ? booleanFrom(value) : kTrue);
-    properties.setShowPicture(readKey(bag, log, L"ShowPicture", VT_BOOL, value) ? booleanFrom(value)
-                                                                                : kTrue);
+// The value of `row` that a bag delivered, in the row's type.
+StoredValue storedValueOf(const StoredProperty& row, const win::Variant& value) {
+    if (row.type == VT_DISPATCH)
+        return pictureFrom(value);
+    if (row.type == VT_I4)
+        return static_cast<core::Color>(converted(value, VT_I4).get()->lVal);
+    return booleanFrom(value);
 }
 
-void writeProperties(IPropertyBag& bag, const ControlProperties& properties, bool saveAll) {
+void writeKey(IPropertyBag& bag, const StoredProperty& row, const StoredValue& stored) {
     VARIANT value;
-    const runtime::Picture& picture = properties.picture();
-    if (saveAll || !picture.isEmpty()) {
-        const win::ComPtr<IPictureDisp> dispatch =
-            picture.isNothing() ? win::ComPtr<IPictureDisp>() : picture.dispatch();
-        value.vt = VT_DISPATCH;
+    value.vt = row.type;
+    win::ComPtr<IPictureDisp> dispatch;
+    if (const auto* picture = std::get_if<runtime::Picture>(&stored)) {
+        if (!picture->isNothing())
+            dispatch = picture->dispatch();
         value.pdispVal = dispatch.get();
-        writeKey(bag, L"Picture", value);
+    } else if (const auto* color = std::get_if<core::Color>(&stored)) {
+        value.lVal = static_cast<LONG>(*color);
+    } else {
+        value.boolVal = std::get<VARIANT_BOOL>(stored);
     }
-    if (saveAll || properties.maskColor() != 0) {
-        value.vt = VT_I4;
-        value.lVal = static_cast<LONG>(properties.maskColor());
-        writeKey(bag, L"MaskColor", value);
-    }
-    if (saveAll || properties.showPicture() != kTrue) {
-        value.vt = VT_BOOL;
-        value.boolVal = properties.showPicture();
-        writeKey(bag, L"ShowPicture", value);
-    }
-    if (saveAll || properties.automaticMaskColor() != kTrue) {
-        value.vt = VT_BOOL;
-        value.boolVal = properties.automaticMaskColor();
-        writeKey(bag, L"AutomaticMaskColor", value);
-    }
+    writeKey(bag, row.key, value);
 }
 
-void writeStream(IStream& stream, const ControlProperties& properties) {
-    writeValue(stream, kStreamTag);
-    writeValue(stream, kStreamVersion);
-    const runtime::Picture& picture = properties.picture();
-    const std::uint8_t hasPicture = picture.isEmpty() ? 0 : 1;
-    writeValue(stream, hasPicture);
-    if (hasPicture) {
-        if (const auto opacity = runtime::PictureOpacity::read(picture.get())) {
+void writeField(IStream& stream, const StoredValue& stored) {
+    if (const auto* picture = std::get_if<runtime::Picture>(&stored)) {
+        const std::uint8_t hasPicture = picture->isEmpty() ? 0 : 1;
+        writeValue(stream, hasPicture);
+        if (!hasPicture)
+            return;
+        if (const auto opacity = runtime::PictureOpacity::read(picture->get())) {
             writePictureWithOpacity(stream, *opacity);
         } else {
-            const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
+            const auto persist = win::ComPtr<IPicture>(picture->get()).query<IPersistStream>();
             win::check(::OleSaveToStream(persist.get(), &stream), L"Saving the picture");
         }
+    } else if (const auto* color = std::get_if<core::Color>(&stored)) {
+        writeValue(stream, static_cast<std::int32_t>(*color));
+    } else {
+        writeValue(stream, std::get<VARIANT_BOOL>(stored));
     }
-    writeValue(stream, static_cast<std::int32_t>(properties.maskColor()));
-    writeValue(stream, properties.showPicture());
-    writeValue(stream, properties.automaticMaskColor());
 }
 
-void readStream(IStream& stream, ControlProperties& properties) {
-    if (readValue<std::uint32_t>(stream) != kStreamTag ||
-        readValue<std::uint16_t>(stream) != kStreamVersion)
+StoredValue readField(IStream& stream, const StoredProperty& row) {
+    if (row.type == VT_DISPATCH)
+        return readValue<std::uint8_t>(stream) ? readPicture(stream) : runtime::emptyPicture();
+    if (row.type == VT_I4)
+        return static_cast<core::Color>(readValue<std::int32_t>(stream));
+    return VARIANT_BOOL{readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE};
+}
+
+std::uint64_t positionOf(IStream& stream) {
+    ULARGE_INTEGER position{};
+    win::check(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &position),
+               L"Reading the control's state");
+    return position.QuadPart;
+}
+
+} // namespace
+
+void initNewProperties(PropertyOwner& owner, std::span<const StoredProperty> rows) {
+    for (const StoredProperty& row : rows)
+        row.set(owner, row.initNew());
+}
+
+void readProperties(IPropertyBag& bag, IErrorLog* log, PropertyOwner& owner,
+                    std::span<const StoredProperty> rows) {
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::readOrder)) {
+        win::Variant value;
+        row->set(owner, readKey(bag, log, row->key, row->type, value) ? storedValueOf(*row, value)
+                                                                      : row->keyDefault());
+    }
+}
+
+void writeProperties(IPropertyBag& bag, const PropertyOwner& owner, bool saveAll,
+                     std::span<const StoredProperty> rows) {
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::writeOrder)) {
+        const StoredValue value = row->get(owner);
+        if (saveAll || !isKeyDefault(*row, value))
+            writeKey(bag, *row, value);
+    }
+}
+
+void writeStream(IStream& stream, const PropertyOwner& owner,
+                 std::span<const StoredProperty> rows) {
+    std::uint16_t version = 1;
+    for (const StoredProperty& row : rows)
+        if (row.sinceVersion > version && !isKeyDefault(row, row.get(owner)))
+            version = row.sinceVersion;
+    writeValue(stream, kStreamTag);
+    writeValue(stream, version);
+    const auto writeFields = [&](IStream& into) {
+        for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition))
+            if (row->sinceVersion <= version)
+                writeField(into, row->get(owner));
+    };
+    if (version == 1) {
+        writeFields(stream);
+        return;
+    }
+    // The length comes first: the fields are put together in memory.
+    win::ComPtr<IStream> fields;
+    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, fields.put()), L"Saving the control's state");
+    writeFields(*fields.get());
+    const std::uint64_t length = positionOf(*fields.get());
+    writeValue(stream, static_cast<std::uint32_t>(length));
+    win::check(fields->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr),
+               L"Saving the control's state");
+    ULARGE_INTEGER size{};
+    size.QuadPart = length;
+    ULARGE_INTEGER written{};
+    win::check(fields->CopyTo(&stream, size, nullptr, &written), L"Writing the control's state");
+    if (written.QuadPart != length)
+        throw win::Error(STG_E_MEDIUMFULL, L"Writing the control's state: the stream is full.");
+}
+
+void readStream(IStream& stream, PropertyOwner& owner, std::span<const StoredProperty> rows) {
+    if (readValue<std::uint32_t>(stream) != kStreamTag)
         throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
-    runtime::Picture picture = runtime::emptyPicture();
-    if (readValue<std::uint8_t>(stream))
-        picture = readPicture(stream);
-    properties.setPicture(std::move(picture));
-    properties.setMaskColor(static_cast<core::Color>(readValue<std::int32_t>(stream)));
-    properties.setShowPicture(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE : VARIANT_FALSE);
-    properties.setAutomaticMaskColor(readValue<VARIANT_BOOL>(stream) ? VARIANT_TRUE
-                                                                     : VARIANT_FALSE);
+    const auto version = readValue<std::uint16_t>(stream);
+    if (version == 0)
+        throw win::Error(STG_E_OLDFORMAT, L"The stream does not hold this control's state.");
+    // From version 2 on, where the control's data ends.
+    std::optional<std::uint64_t> end;
+    if (version >= 2) {
+        const auto length = readValue<std::uint32_t>(stream);
+        end = positionOf(stream) + length;
+        STATSTG stat{};
+        if (SUCCEEDED(stream.Stat(&stat, STATFLAG_NONAME)) && *end > stat.cbSize.QuadPart)
+            throw win::Error(
+                STG_E_READFAULT,
+                L"Reading the control's state: its length runs past the stream's end.");
+    }
+    for (const StoredProperty* row : inOrder(rows, &StoredProperty::streamPosition)) {
+        if (row->sinceVersion > version) {
+            row->set(owner, row->keyDefault());
+            continue;
+        }
+        StoredValue value = readField(stream, *row);
+        if (end && positionOf(stream) > *end)
+            throw win::Error(STG_E_DOCFILECORRUPT,
+                             L"The control's state is damaged: its values run past its length.");
+        row->set(owner, std::move(value));
+    }
+    if (end) {
+        LARGE_INTEGER skip{};
+        skip.QuadPart = static_cast<LONGLONG>(*end);
+        win::check(stream.Seek(skip, STREAM_SEEK_SET, nullptr), L"Reading the control's state");
+    }
 }
 
 } // namespace cutshape::control

@@ -71,7 +71,7 @@ void Shaper::run(Operation operation, const runtime::Resolution& at,
 
 void Shaper::loadAt(const runtime::Resolution& at, const runtime::Picture& given) {
     if (!given.isNothing())
-        properties_.setPicture(given, at);
+        properties_.setPictureJudgedAt(given, at);
     // An empty picture object counts as none: there is nothing to shape the form to.
     if (properties_.picture().isEmpty())
         throw win::Error(kNoPictureSetError, kNoPictureSetText, kControlName);

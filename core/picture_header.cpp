@@ -421,4 +421,19 @@ PictureHeader inspectPictureFile(std::span<const std::uint8_t> bytes) {
     invalid("the file is not a BMP, GIF, JPEG, PNG, TIFF, ICO, WMF or EMF picture");
 }
 
+std::optional<Bitmap32Layout> bitmap32Layout(std::span<const std::uint8_t> bytes) {
+    const Reader in(bytes);
+    if (!in.startsWith("BM") || !in.has(0, 14 + 40))
+        return std::nullopt;
+    const std::uint32_t infoSize = in.u32(14);
+    const std::int64_t width = in.i32(18);
+    const std::int64_t height = in.i32(22);
+    const std::int64_t rows = height < 0 ? -height : height;
+    const std::uint32_t pixelOffset = in.u32(10);
+    if (infoSize < 40 || in.u16(26) != 1 || in.u16(28) != 32 || in.u32(30) != 0 || width <= 0 ||
+        rows <= 0 || width > kMaxPicturePixels / rows || pixelOffset < 14 + std::uint64_t{infoSize})
+        return std::nullopt;
+    return Bitmap32Layout{width, rows, height < 0, pixelOffset};
+}
+
 } // namespace cutshape::core

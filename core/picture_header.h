@@ -5,6 +5,7 @@
 // allocate whatever size a header claims, so every file is inspected first.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <stdexcept>
 
@@ -37,5 +38,24 @@ private:
 // Throws PictureFileError when the bytes are not a complete picture of a supported format
 // or claim more than kMaxPicturePixels.
 PictureHeader inspectPictureFile(std::span<const std::uint8_t> bytes);
+
+// Where the rows of a 32-bit uncompressed bitmap lie: the one bitmap form that keeps an alpha
+// channel in its pixels.
+struct Bitmap32Layout {
+    std::int64_t widthPx = 0;
+    std::int64_t heightPx = 0;
+    bool topDown = false;
+    std::uint32_t pixelOffset = 0; // where the rows start in the file
+
+    // The size of a file that holds every row.
+    std::uint64_t fileSize() const noexcept {
+        return pixelOffset + static_cast<std::uint64_t>(4 * widthPx * heightPx);
+    }
+};
+
+// The layout of a 32-bit uncompressed bitmap from the start of its file (its two headers; the
+// rows need not be there). Nothing for any other file, for headers that are cut short or
+// place the rows inside them, and for a size over kMaxPicturePixels.
+std::optional<Bitmap32Layout> bitmap32Layout(std::span<const std::uint8_t> bytes);
 
 } // namespace cutshape::core

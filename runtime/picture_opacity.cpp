@@ -177,25 +177,17 @@ std::vector<std::uint8_t> PictureOpacity::bitmapFile() const {
 
 std::optional<win::ComPtr<IPicture>>
 PictureOpacity::pictureOfBitmapFile(std::span<const std::uint8_t> file) {
-    // The file's header was checked (core/picture_header.h): its pixels are in the file.
-    BITMAPINFOHEADER info{};
-    if (file.size() < 14 + sizeof info)
+    const std::optional<core::Bitmap32Layout> layout = core::bitmap32Layout(file);
+    if (!layout || layout->fileSize() > file.size())
         return std::nullopt;
-    std::memcpy(&info, file.data() + 14, sizeof info);
-    std::uint32_t offset = 0;
-    std::memcpy(&offset, file.data() + 10, sizeof offset);
-    const std::int64_t width = info.biWidth;
-    const std::int64_t height = info.biHeight < 0 ? -std::int64_t{info.biHeight} : info.biHeight;
-    if (info.biSize < sizeof info || info.biBitCount != 32 || info.biCompression != BI_RGB ||
-        !fitsTheLimit(width, height) || offset > file.size() ||
-        (file.size() - offset) / 4 / static_cast<std::uint64_t>(width) <
-            static_cast<std::uint64_t>(height))
-        return std::nullopt;
+    const std::int64_t width = layout->widthPx;
+    const std::int64_t height = layout->heightPx;
     Words words(static_cast<std::size_t>(width * height));
     for (std::int64_t y = 0; y < height; ++y) {
-        const std::int64_t stored = info.biHeight < 0 ? y : height - 1 - y;
+        const std::int64_t stored = layout->topDown ? y : height - 1 - y;
         std::memcpy(&words[static_cast<std::size_t>(y * width)],
-                    file.data() + offset + static_cast<std::size_t>(stored * width * 4),
+                    file.data() + layout->pixelOffset +
+                        static_cast<std::size_t>(stored * width * 4),
                     static_cast<std::size_t>(width) * 4);
     }
     if (!opacityInUse(words))

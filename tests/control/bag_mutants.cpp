@@ -1,5 +1,6 @@
 #include "tests/control/bag_mutants.h"
 
+#include "control/stored_properties.h"
 #include "tests/control/control_harness.h"
 #include "tests/control/verbatim_bag.h"
 
@@ -14,7 +15,7 @@ constexpr HRESULT kAnswers[] = {
     E_POINTER, E_INVALIDARG,  S_OK,         S_FALSE};
 
 std::string keyName(std::size_t key) {
-    const std::wstring name = kStoredKeys[key];
+    const std::wstring name = storedKeys()[key];
     return std::string(name.begin(), name.end());
 }
 
@@ -33,6 +34,17 @@ std::string describe(const KeyChange& change, const VariantValues& values) {
 }
 
 } // namespace
+
+const std::vector<const wchar_t*>& storedKeys() {
+    static const std::vector<const wchar_t*> keys = [] {
+        std::vector<const wchar_t*> inReadOrder;
+        for (const control::StoredProperty* row :
+             control::inOrder(control::storedProperties(), &control::StoredProperty::readOrder))
+            inReadOrder.push_back(row->key);
+        return inReadOrder;
+    }();
+    return keys;
+}
 
 std::vector<BagMutant> bagMutants(const VariantValues& values) {
     // The container's bag stores references as the values they point to and refuses the
@@ -57,28 +69,27 @@ std::vector<BagMutant> bagMutants(const VariantValues& values) {
         mutants.push_back(std::move(mutant));
     };
     auto addOne = [&](bool verbatim, std::size_t key, KeyChange change) {
-        KeyChanges keys{};
+        KeyChanges keys(storedKeys().size());
         keys[key] = change;
         add(verbatim, keys);
     };
 
     for (const bool verbatim : {false, true}) {
-        for (std::size_t key = 0; key < kStoredKeys.size(); ++key) {
+        for (std::size_t key = 0; key < storedKeys().size(); ++key) {
             for (const std::size_t value : verbatim ? copyable : storable)
                 addOne(verbatim, key, {KeyChange::Kind::Value, value, S_OK});
             addOne(verbatim, key, {KeyChange::Kind::Remove});
         }
-        KeyChanges none{};
-        none.fill({KeyChange::Kind::Remove});
+        const KeyChanges none(storedKeys().size(), {KeyChange::Kind::Remove});
         add(verbatim, none);
     }
-    for (std::size_t key = 0; key < kStoredKeys.size(); ++key)
+    for (std::size_t key = 0; key < storedKeys().size(); ++key)
         for (const HRESULT answer : kAnswers)
             addOne(true, key, {KeyChange::Kind::Answer, 0, answer});
     for (int seed = 0; seed < kRandomMutants; ++seed) {
         SplitMix64 numbers(static_cast<std::uint64_t>(seed));
         const bool verbatim = numbers.below(2) == 1;
-        KeyChanges keys{};
+        KeyChanges keys(storedKeys().size());
         for (KeyChange& change : keys) {
             const std::size_t roll = numbers.below(10);
             if (roll == 5 || (roll == 6 && !verbatim))
@@ -99,21 +110,21 @@ win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const container::Proper
                                 const VariantValues& values) {
     const auto verbatim = win::makeCom<VerbatimBag>();
     const auto converting = win::makeCom<container::PropertyBag>();
-    for (std::size_t key = 0; key < kStoredKeys.size(); ++key) {
+    for (std::size_t key = 0; key < storedKeys().size(); ++key) {
         const KeyChange& change = mutant.keys[key];
         const VARIANT* value = change.kind == KeyChange::Kind::Value
                                    ? &values.all()[change.value].value
-                                   : saved.find(kStoredKeys[key]);
+                                   : saved.find(storedKeys()[key]);
         if (change.kind == KeyChange::Kind::Remove || !value)
             continue;
         if (change.kind == KeyChange::Kind::Answer && mutant.verbatim) {
-            verbatim->answer(kStoredKeys[key], change.answer);
+            verbatim->answer(storedKeys()[key], change.answer);
             continue;
         }
         if (mutant.verbatim)
-            verbatim->set(kStoredKeys[key], *value);
+            verbatim->set(storedKeys()[key], *value);
         else
-            converting->set(kStoredKeys[key], *value);
+            converting->set(storedKeys()[key], *value);
     }
     if (mutant.verbatim)
         return win::ComPtr<IPropertyBag>(verbatim.get());

@@ -2,20 +2,19 @@
 // Deterministic mutants of a saved property set. Per key: a value of another type (each
 // copyable value of a VariantValues), the key left out, or a read answered with a status
 // and no value (failures, and successes that deliver nothing); first one key at a time,
-// then random combinations of all four. Each mutant is kept either in the container's own
+// then random combinations of all of them. Each mutant is kept either in the container's own
 // bag, which converts what it holds to the type the reader asks for, or in a verbatim bag.
 
 #include "container/property_bag.h"
 #include "tests/control/variant_values.h"
 
-#include <array>
 #include <string>
 #include <vector>
 
 namespace cutshape::testing {
 
-inline constexpr std::array<const wchar_t*, 4> kStoredKeys = {
-    L"Picture", L"MaskColor", L"AutomaticMaskColor", L"ShowPicture"};
+// The control's stored keys, in the order it reads them.
+const std::vector<const wchar_t*>& storedKeys();
 
 struct KeyChange {
     enum class Kind { Keep, Remove, Value, Answer };
@@ -24,7 +23,7 @@ struct KeyChange {
     HRESULT answer = S_OK; // for Kind::Answer
 };
 
-using KeyChanges = std::array<KeyChange, kStoredKeys.size()>;
+using KeyChanges = std::vector<KeyChange>; // one per stored key
 
 struct BagMutant {
     std::string name;

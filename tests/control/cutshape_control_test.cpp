@@ -1,4 +1,5 @@
 #include "control/interfaces.h"
+#include "control/persistence.h"
 #include "control/region_builder.h"
 #include "core/region_check.h"
 #include "runtime/picture.h"
@@ -12,10 +13,15 @@
 #include "tests/support/windows_pictures.h"
 #include "win/region.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <olectl.h>
+#include <sstream>
 
 namespace cutshape {
 namespace {
@@ -841,6 +847,313 @@ TEST_F(CutshapeControl, StreamThatNamesAnotherClassThanAPictureIsAnInvalidPictur
     EXPECT_EQ(
         win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(stream.get()),
         CTL_E_INVALIDPICTURE);
+}
+
+// ---- stored forms ----
+//
+// golden/persistence keeps what the control saved for each case of cases.txt: the stream
+// (<case>.stream.hex) and the property set without and with the values equal to their defaults
+// (<case>.bag.txt, <case>.bag-all.txt: a key a line in write order, its VARTYPE and value).
+// Each must load to the values cases.txt gives and save to the same bytes again, so that
+// forms stored by earlier builds keep loading. CUTSHAPE_UPDATE_GOLDEN=1 in the 64-bit build
+// saves them again from cases.txt.
+
+const std::filesystem::path kGoldenForms = CUTSHAPE_GOLDEN_PERSISTENCE;
+
+struct StoredCase {
+    std::string name;
+    std::string picture; // a picture file beside cases.txt, or "empty"
+    LONG maskColor = 0;
+    VARIANT_BOOL showPicture = 0;
+    VARIANT_BOOL automaticMaskColor = 0;
+};
+
+std::string readGolden(const std::string& name) {
+    std::ifstream in(kGoldenForms / name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+std::vector<StoredCase> storedCases() {
+    std::istringstream in(readGolden("cases.txt"));
+    std::vector<StoredCase> cases;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        StoredCase c;
+        if (!line.starts_with('#') &&
+            fields >> c.name >> c.picture >> c.maskColor >> c.showPicture >> c.automaticMaskColor)
+            cases.push_back(c);
+    }
+    EXPECT_EQ(cases.size(), 3u) << "the cases of " << (kGoldenForms / "cases.txt").string();
+    return cases;
+}
+
+std::string hexText(const std::vector<std::uint8_t>& bytes, char lineEnd = '\n') {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        text += "0123456789ABCDEF"[bytes[i] >> 4];
+        text += "0123456789ABCDEF"[bytes[i] & 15];
+        text += (i + 1 == bytes.size()) ? '\n' : i % 32 == 31 ? lineEnd : ' ';
+    }
+    return text;
+}
+
+std::vector<std::uint8_t> bytesOfHex(const std::string& text) {
+    std::vector<std::uint8_t> bytes;
+    std::istringstream in(text);
+    for (std::string byte; in >> byte;)
+        bytes.push_back(static_cast<std::uint8_t>(std::stoul(byte, nullptr, 16)));
+    return bytes;
+}
+
+std::vector<std::uint8_t> contentsOf(IStream& stream) {
+    STATSTG stat{};
+    EXPECT_EQ(stream.Stat(&stat, STATFLAG_NONAME), S_OK);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    EXPECT_EQ(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+    EXPECT_EQ(stream.Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
+    return bytes;
+}
+
+win::ComPtr<IStream> streamOfBytes(const std::vector<std::uint8_t>& bytes) {
+    win::ComPtr<IStream> stream;
+    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    EXPECT_EQ(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
+    EXPECT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
+    return stream;
+}
+
+// A picture as stored text: "nothing", "empty", or its file: the 32-bit bitmap that keeps its
+// opacity, else the file OleSaveToStream writes after the class, "lt\0\0" and the size.
+std::string pictureText(const runtime::Picture& picture) {
+    if (picture.isNothing() || picture.isEmpty())
+        return picture.isNothing() ? "nothing\n" : "empty\n";
+    if (const auto opacity = runtime::PictureOpacity::read(picture.get()))
+        return hexText(opacity->bitmapFile(), ' ');
+    const win::ComPtr<IStream> stream = streamOfBytes({});
+    const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
+    EXPECT_EQ(::OleSaveToStream(persist.get(), stream.get()), S_OK);
+    const std::vector<std::uint8_t> saved = contentsOf(*stream.get());
+    return hexText(std::vector<std::uint8_t>(saved.begin() + 24, saved.end()), ' ');
+}
+
+runtime::Picture pictureOfText(const std::string& text) {
+    if (text == "nothing" || text == "empty")
+        return text == "empty" ? runtime::emptyPicture() : runtime::Picture();
+    return runtime::pictureFromBytes(bytesOfHex(text), L"a stored picture");
+}
+
+std::string savedBagText(IDispatch* control, bool saveAll) {
+    const auto bag = win::makeCom<VerbatimBag>();
+    EXPECT_EQ(win::ComPtr<IDispatch>(control).query<IPersistPropertyBag>()->Save(
+                  bag.get(), TRUE, saveAll ? TRUE : FALSE),
+              S_OK);
+    std::ostringstream text;
+    for (const std::wstring& key : bag->written()) {
+        const VARIANT& value = *bag->find(key);
+        text << std::string(key.begin(), key.end()) << ' ' << value.vt << ' ';
+        if (value.vt == VT_DISPATCH)
+            text << pictureText(runtime::Picture::fromObject(value.pdispVal));
+        else
+            text << (value.vt == VT_BOOL ? value.boolVal : value.lVal) << '\n';
+    }
+    return text.str();
+}
+
+// The container's bag with the values of `text`; `pictures` keeps its pictures alive.
+win::ComPtr<container::PropertyBag> bagOfText(const std::string& text,
+                                              std::vector<runtime::Picture>& pictures) {
+    auto bag = win::makeCom<container::PropertyBag>();
+    std::istringstream lines(text);
+    std::string key, value;
+    VARIANT stored{};
+    while (lines >> key >> stored.vt >> std::ws && std::getline(lines, value)) {
+        stored.lVal = stored.vt == VT_DISPATCH ? 0 : std::stol(value);
+        if (stored.vt == VT_BOOL)
+            stored.boolVal = static_cast<VARIANT_BOOL>(stored.lVal);
+        if (stored.vt == VT_DISPATCH) {
+            pictures.push_back(pictureOfText(value));
+            stored.pdispVal =
+                pictures.back().isNothing() ? nullptr : pictures.back().dispatch().get();
+        }
+        bag->set(std::wstring(key.begin(), key.end()), stored);
+    }
+    return bag;
+}
+
+void expectValuesOf(IDispatch* control, const StoredCase& c) {
+    EXPECT_EQ(get(control, dispid::kMaskColor).result.get()->lVal, c.maskColor);
+    EXPECT_EQ(get(control, dispid::kShowPicture).result.get()->boolVal, c.showPicture);
+    EXPECT_EQ(get(control, dispid::kAutomaticMaskColor).result.get()->boolVal,
+              c.automaticMaskColor);
+    const Call picture = get(control, dispid::kPicture);
+    ASSERT_EQ(picture.result.get()->vt, VT_DISPATCH);
+    ASSERT_NE(picture.result.get()->pdispVal, nullptr);
+    EXPECT_EQ(pictureText(runtime::Picture::fromObject(picture.result.get()->pdispVal)),
+              c.picture == "empty" ? "empty\n"
+                                   : pictureText(runtime::pictureFromBytes(
+                                         bytesOf(readGolden(c.picture)), L"golden")));
+}
+
+// Saves each case from the values of cases.txt, and the pictures they name.
+void saveGoldenForms(const std::vector<StoredCase>& cases, const container::FormDesign& design) {
+    const auto write = [](const std::string& name, const auto& text) {
+        std::ofstream(kGoldenForms / name, std::ios::binary)
+            << std::string(text.begin(), text.end());
+    };
+    write("figure.bmp", writeBmp24(makeFigure(8, 6, 0x00FF00FF)));
+    write("alpha.bmp", writeBmp32({3, 2, {0, 0x80402010, 0xFF112233, 0x7F3F1F0F, ~0u, 0}}));
+    for (const StoredCase& c : cases) {
+        HostedControl hosted(design, true, win::makeCom<container::PropertyBag>().get());
+        IDispatch* control = hosted.control.get();
+        if (c.picture != "empty")
+            putRef(control, dispid::kPicture,
+                   runtime::pictureFromBytes(bytesOf(readGolden(c.picture)), L"golden")
+                       .dispatch()
+                       .get());
+        put(control, dispid::kMaskColor, variantOf(c.maskColor));
+        put(control, dispid::kShowPicture, variantOfBool(c.showPicture != 0));
+        put(control, dispid::kAutomaticMaskColor, variantOfBool(c.automaticMaskColor != 0));
+        write(c.name + ".stream.hex", hexText(contentsOf(*savedStream(control).get())));
+        write(c.name + ".bag.txt", savedBagText(control, false));
+        write(c.name + ".bag-all.txt", savedBagText(control, true));
+    }
+}
+
+TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
+    const std::vector<StoredCase> cases = storedCases();
+    if (std::getenv("CUTSHAPE_UPDATE_GOLDEN")) {
+        if (sizeof(void*) != 8)
+            GTEST_SKIP() << "the stored forms are the 64-bit build's: save them there";
+        saveGoldenForms(cases, formDesign());
+        GTEST_SKIP() << "saved the stored forms in " << kGoldenForms.string();
+    }
+    for (const StoredCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string streamText = readGolden(c.name + ".stream.hex");
+        HostedControl viaStream(formDesign(), true);
+        ASSERT_EQ(win::ComPtr<IDispatch>(viaStream.control)
+                      .query<IPersistStreamInit>()
+                      ->Load(streamOfBytes(bytesOfHex(streamText)).get()),
+                  S_OK);
+        expectValuesOf(viaStream.control.get(), c);
+        EXPECT_EQ(hexText(contentsOf(*savedStream(viaStream.control.get()).get())), streamText);
+        for (const bool saveAll : {false, true}) {
+            const std::string text = readGolden(c.name + (saveAll ? ".bag-all.txt" : ".bag.txt"));
+            SCOPED_TRACE(text);
+            std::vector<runtime::Picture> pictures;
+            HostedControl viaBag(formDesign(), true, bagOfText(text, pictures).get());
+            expectValuesOf(viaBag.control.get(), c);
+            EXPECT_EQ(savedBagText(viaBag.control.get(), saveAll), text);
+        }
+    }
+}
+
+// From version 2 on, the version is followed by the length of the rest of the control's data:
+// a reader takes the values it knows, skips the rest, and refuses a length that does not fit.
+TEST_F(CutshapeControl, LaterStreamVersionsAreReadUpToTheLengthTheyGive) {
+    const StoredCase bitmap = storedCases().at(0);
+    const std::vector<std::uint8_t> v1 = bytesOfHex(readGolden("bitmap.stream.hex"));
+    const std::size_t known = v1.size() - 6;
+    const struct {
+        std::uint16_t version;
+        std::size_t length;
+        HRESULT status;
+    } cases[] = {{2, known + 5, S_OK},
+                 {3, known + 5, S_OK},
+                 {0xFFFF, known, S_OK},
+                 {2, known + 10, STG_E_READFAULT}, // past the stream's end
+                 {2, 0xFFFFFFFF, STG_E_READFAULT},
+                 {2, known - 1, STG_E_DOCFILECORRUPT}}; // shorter than the values
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "version " << c.version << ", length " << c.length);
+        std::vector<std::uint8_t> bytes(v1.begin(), v1.begin() + 4);
+        for (int shift = 0; shift < 48; shift += 8)
+            bytes.push_back(static_cast<std::uint8_t>(
+                (shift < 16 ? c.version >> shift : c.length >> (shift - 16)) & 0xFF));
+        bytes.insert(bytes.end(), v1.begin() + 6, v1.end());
+        // A value this build does not know, then what follows the control's data.
+        bytes.insert(bytes.end(), {0x2A, 0, 0, 0, 7, 'N', 'E', 'X', 'T'});
+        HostedControl hosted(formDesign(), true);
+        const win::ComPtr<IStream> stream = streamOfBytes(bytes);
+        ASSERT_EQ(
+            win::ComPtr<IDispatch>(hosted.control).query<IPersistStreamInit>()->Load(stream.get()),
+            c.status);
+        if (c.status != S_OK)
+            continue;
+        expectValuesOf(hosted.control.get(), bitmap);
+        ULARGE_INTEGER at{};
+        ASSERT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &at), S_OK);
+        EXPECT_EQ(at.QuadPart, 10 + c.length);
+    }
+}
+
+// A property of a later version is stored in that version only when it is not at its default,
+// and a reader of the earlier table skips it.
+TEST_F(CutshapeControl, NewerPropertyAtItsDefaultKeepsTheFirstStreamVersion) {
+    static core::Color extra = 7;
+    std::vector<control::StoredProperty> rows(control::storedProperties().begin(),
+                                              control::storedProperties().end());
+    rows.push_back({L"Extra", VT_I4, 5, 5, 5, 2, [] { return control::StoredValue(7u); },
+                    [] { return control::StoredValue(7u); },
+                    [](const control::PropertyOwner&) { return control::StoredValue(extra); },
+                    [](control::PropertyOwner&, control::StoredValue v) {
+                        extra = std::get<core::Color>(v);
+                    }});
+    control::PropertyOwner owner;
+    owner.setMaskColor(0x123456);
+    const auto saved = [&](std::span<const control::StoredProperty> table) {
+        const win::ComPtr<IStream> stream = streamOfBytes({});
+        control::writeStream(*stream.get(), owner, table);
+        return contentsOf(*stream.get());
+    };
+    EXPECT_EQ(saved(rows), saved(control::storedProperties()));
+    extra = 9;
+    const std::vector<std::uint8_t> newer = saved(rows);
+    ASSERT_EQ(newer.size(), saved(control::storedProperties()).size() + 8);
+    EXPECT_EQ(newer[4], 2);
+    control::PropertyOwner reader;
+    control::readStream(*streamOfBytes(newer).get(), reader);
+    EXPECT_EQ(reader.maskColor(), 0x123456u);
+    extra = 0;
+    control::readStream(*streamOfBytes(newer).get(), reader, rows);
+    EXPECT_EQ(extra, 9u);
+}
+
+// The reference's table of stored properties states the control's table: keys, types,
+// defaults and the bag's read and write orders.
+TEST(StoredProperties, ReferenceTableStatesTheControlsTable) {
+    std::ifstream reference(CUTSHAPE_REFERENCE);
+    std::vector<std::string> documented;
+    bool inTable = false;
+    for (std::string line; std::getline(reference, line) && (!inTable || line.starts_with("|"));)
+        if (inTable && !line.starts_with("|---"))
+            documented.push_back(line);
+        else
+            inTable = inTable || line == "| Key | Type | Default | Read order | Write order |";
+    std::vector<std::string> expected;
+    for (const control::StoredProperty& row : control::storedProperties()) {
+        const control::StoredValue value = row.keyDefault();
+        const std::string type = row.type == VT_DISPATCH ? "picture object"
+                                 : row.type == VT_I4     ? "32-bit integer (`OLE_COLOR`)"
+                                                         : "Boolean";
+        std::string fallback;
+        if (const auto* picture = std::get_if<runtime::Picture>(&value))
+            fallback = picture->isNothing() ? "Nothing" : "an empty picture";
+        else if (const auto* color = std::get_if<core::Color>(&value))
+            fallback = std::to_string(*color);
+        else
+            fallback = std::get<VARIANT_BOOL>(value) ? "True" : "False";
+        expected.push_back("| `" + std::string(row.key, row.key + std::wcslen(row.key)) + "` | " +
+                           type + " | " + fallback + " | " + std::to_string(row.readOrder) + " | " +
+                           std::to_string(row.writeOrder) + " |");
+    }
+    std::sort(documented.begin(), documented.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(documented, expected);
 }
 
 } // namespace

@@ -8,6 +8,11 @@ void VerbatimBag::set(const std::wstring& key, const VARIANT& value) {
     values_.insert_or_assign(key, std::move(copy));
 }
 
+const VARIANT* VerbatimBag::find(const std::wstring& key) const {
+    const auto found = values_.find(key);
+    return found == values_.end() ? nullptr : found->second.get();
+}
+
 HRESULT VerbatimBag::Read(LPCOLESTR key, VARIANT* value, IErrorLog*) noexcept {
     if (!key || !value)
         return E_POINTER;
@@ -24,6 +29,7 @@ HRESULT VerbatimBag::Write(LPCOLESTR key, VARIANT* value) noexcept try {
     if (!key || !value)
         return E_POINTER;
     set(key, *value);
+    written_.push_back(key);
     return S_OK;
 } catch (const win::Error& error) {
     return error.number();

@@ -9,6 +9,7 @@
 #include <map>
 #include <ocidl.h>
 #include <string>
+#include <vector>
 
 namespace cutshape::testing {
 
@@ -18,6 +19,9 @@ public:
     void set(const std::wstring& key, const VARIANT& value);
     // Reading `key` answers `status` and leaves the reader's value as it was.
     void answer(const std::wstring& key, HRESULT status) { answers_[key] = status; }
+    const VARIANT* find(const std::wstring& key) const;
+    // The keys written through IPropertyBag::Write, in the order they came.
+    const std::vector<std::wstring>& written() const noexcept { return written_; }
 
     HRESULT STDMETHODCALLTYPE Read(LPCOLESTR key, VARIANT* value, IErrorLog*) noexcept override;
     HRESULT STDMETHODCALLTYPE Write(LPCOLESTR key, VARIANT* value) noexcept override;
@@ -25,6 +29,7 @@ public:
 private:
     std::map<std::wstring, win::Variant> values_;
     std::map<std::wstring, HRESULT> answers_;
+    std::vector<std::wstring> written_;
 };
 
 } // namespace cutshape::testing

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -324,13 +325,20 @@ Bytes tiffFile(const TiffLayout& tiff) {
 constexpr const char* kFormatNames[] = {"bitmap", "gif",  "jpeg",     "png",
                                         "tiff",   "icon", "metafile", "enhanced metafile"};
 
-// "bitmap 3x2" for an accepted file; "invalid: <reason>" or "too large: <reason>" for a
-// refused one.
+// "bitmap 3x2" for an accepted file, with "; 32-bit rows at 54" (and ", top-down") for a
+// 32-bit uncompressed bitmap; "invalid: <reason>" or "too large: <reason>" for a refused one.
 std::string verdict(const Bytes& file) {
     try {
         const PictureHeader header = inspectPictureFile(file);
+        std::string rows;
+        if (const std::optional<Bitmap32Layout> layout = bitmap32Layout(file)) {
+            rows = "; 32-bit rows at " + std::to_string(layout->pixelOffset) +
+                   (layout->topDown ? ", top-down" : "");
+            EXPECT_EQ(layout->fileSize(), file.size());
+            EXPECT_EQ(layout->widthPx * layout->heightPx, header.widthPx * header.heightPx);
+        }
         return std::string(kFormatNames[static_cast<int>(header.format)]) + ' ' +
-               std::to_string(header.widthPx) + 'x' + std::to_string(header.heightPx);
+               std::to_string(header.widthPx) + 'x' + std::to_string(header.heightPx) + rows;
     } catch (const PictureFileError& refusal) {
         return std::string(refusal.kind() == PictureFileError::Kind::TooLarge ? "too large"
                                                                               : "invalid") +
@@ -379,6 +387,10 @@ std::vector<FileCase> acceptedFiles() {
          "bitmap 7x5"},
         {"Bitmap16BitFieldsAfterTheHeader", bitmapFile({.bitCount = 16, .compression = 3}),
          "bitmap 3x2"},
+        {"Bitmap32Bit", bitmapFile({.bitCount = 32}), "bitmap 3x2; 32-bit rows at 54"},
+        {"Bitmap32BitTopDownInALargerHeader",
+         bitmapFile({.height = -2, .bitCount = 32, .infoSize = 124}),
+         "bitmap 3x2; 32-bit rows at 138, top-down"},
         {"Bitmap32BitTopDownFieldsInALargerHeader",
          bitmapFile({.height = -2, .bitCount = 32, .compression = 3, .infoSize = 124}),
          "bitmap 3x2"},
@@ -440,6 +452,16 @@ TEST_P(AcceptedFile, IsRefusedAsInvalidWhenCutShort) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, AcceptedFile, ::testing::ValuesIn(acceptedFiles()), caseName);
+
+// A stored picture is read header first: the layout needs no rows, and refuses headers cut
+// short, rows placed inside the headers and sizes over the limit.
+TEST(Bitmap32Layout, IsReadFromTheHeadersAlone) {
+    const Bytes file = bitmapFile({.bitCount = 32});
+    EXPECT_TRUE(bitmap32Layout(std::span(file).first(54)));
+    EXPECT_FALSE(bitmap32Layout(std::span(file).first(53)));
+    EXPECT_FALSE(bitmap32Layout(withU32(file, 10, 53)));
+    EXPECT_FALSE(bitmap32Layout(withU32(file, 18, 0x40000000)));
+}
 
 // ---- refusals and limits ---------------------------------------------------------------
 
