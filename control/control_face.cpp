@@ -1,8 +1,7 @@
 #include "control/control_face.h"
 
 #include "control/server.h"
-#include "core/twips.h"
-#include "runtime/runtime_errors.h"
+#include "runtime/screen.h"
 #include "win/gdi.h"
 
 namespace cutshape::control {
@@ -10,19 +9,11 @@ namespace {
 
 constexpr const wchar_t* kWindowClass = L"CutshapeControlFace";
 
-std::int32_t roundedTwips(float twips) {
-    try {
-        return core::roundToInt32(twips);
-    } catch (const core::ArithmeticError& fault) {
-        throw runtime::arithmeticError(fault);
-    }
-}
-
 } // namespace
 
 void PinnedSize::initialize(float widthTwips, float heightTwips) {
-    width_ = roundedTwips(widthTwips);
-    height_ = roundedTwips(heightTwips);
+    width_ = runtime::roundedTwips(widthTwips);
+    height_ = runtime::roundedTwips(heightTwips);
 }
 
 void makeBorderless(HostForm& form) {

@@ -1,8 +1,6 @@
 #include "control/shaping.h"
 
 #include "control/window_region.h"
-#include "core/twips.h"
-#include "runtime/runtime_errors.h"
 #include "win/error.h"
 
 #include <cstdlib>
@@ -10,14 +8,6 @@
 
 namespace cutshape::control {
 namespace {
-
-std::int32_t roundedTwips(float twips) {
-    try {
-        return core::roundToInt32(twips);
-    } catch (const core::ArithmeticError& fault) {
-        throw runtime::arithmeticError(fault);
-    }
-}
 
 // Like the form's own size puts, the result is not checked: a window call that fails
 // neither stops the operation nor reaches the caller.
@@ -89,9 +79,9 @@ void Shaper::applyToForm(const runtime::Picture& shown, Operation operation,
     if (properties_.showPicture() != VARIANT_FALSE)
         form->setPicture(shown);
     if (savedFormWidth_ == 0)
-        savedFormWidth_ = roundedTwips(form->width());
+        savedFormWidth_ = runtime::roundedTwips(form->width());
     if (savedFormHeight_ == 0)
-        savedFormHeight_ = roundedTwips(form->height());
+        savedFormHeight_ = runtime::roundedTwips(form->height());
     // Restoring gives the window one rectangle of the remembered size in whole pixels, whatever
     // the system's colours: nothing is drawn or scanned.
     SIZE sizePx{staging_.widthPx(), staging_.heightPx()};

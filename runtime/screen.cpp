@@ -113,4 +113,12 @@ std::int32_t pixelsFromTwips(float twips, float twipsPerPixel) {
     }
 }
 
+std::int32_t roundedTwips(float twips) {
+    try {
+        return core::roundToInt32(twips);
+    } catch (const core::ArithmeticError& fault) {
+        throw arithmeticError(fault);
+    }
+}
+
 } // namespace cutshape::runtime

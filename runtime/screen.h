@@ -54,4 +54,8 @@ int windowDpi(HWND window) noexcept;
 // Twips to whole pixels at `twipsPerPixel`, raising the runtime's arithmetic error.
 std::int32_t pixelsFromTwips(float twips, float twipsPerPixel);
 
+// A length in twips rounded to a whole number of twips (to nearest, ties to even), raising
+// the runtime's arithmetic error for lengths out of range.
+std::int32_t roundedTwips(float twips);
+
 } // namespace cutshape::runtime
