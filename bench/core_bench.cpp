@@ -36,8 +36,8 @@ using cutshape::core::BandScanner;
 using cutshape::core::Color;
 using cutshape::core::PixelView;
 using cutshape::core::detail::ScanIsa;
-using cutshape::testing::Image;
-namespace testing = cutshape::testing;
+using cutshape::test::Image;
+namespace test = cutshape::test;
 
 constexpr Color kMask = 0x00FFFFFF; // white: the background of every benchmark picture
 
@@ -303,7 +303,7 @@ void printFlatness() {
                     reused.medianMs * 1e6 / count, fresh.medianMs * 1e6 / count);
     };
     for (std::int32_t side : {45, 142, 448, 1415})
-        row("checkerboard", testing::makeCheckerboard(side, side));
+        row("checkerboard", test::makeCheckerboard(side, side));
     for (std::int32_t side : {128, 400, 1265, 4000}) {
         Image grid(side, side, kMask);
         for (std::int32_t y = 0; y < side; y += 2) {
@@ -325,11 +325,11 @@ int main() {
     std::printf("(large blocks come fresh from the system: M_MMAP_THRESHOLD 128 KiB)\n");
 #endif
     std::vector<Picture> pictures;
-    pictures.push_back({"figure 350x406", testing::makeFigure(350, 406)});
-    pictures.push_back({"figure 1920x1080", testing::makeFigure(1920, 1080)});
-    pictures.push_back({"text page 1920x1080", testing::makeTextPage(1920, 1080)});
-    pictures.push_back({"checkerboard 1080p", testing::makeCheckerboard(1920, 1080)});
-    pictures.push_back({"figure 7680x4320", testing::makeFigure(7680, 4320)});
+    pictures.push_back({"figure 350x406", test::makeFigure(350, 406)});
+    pictures.push_back({"figure 1920x1080", test::makeFigure(1920, 1080)});
+    pictures.push_back({"text page 1920x1080", test::makeTextPage(1920, 1080)});
+    pictures.push_back({"checkerboard 1080p", test::makeCheckerboard(1920, 1080)});
+    pictures.push_back({"figure 7680x4320", test::makeFigure(7680, 4320)});
     printPictures(pictures);
     printVariants(pictures);
     printFlatness();

@@ -71,7 +71,7 @@ LRESULT CALLBACK anySizeProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 struct Case {
     const char* name;
-    testing::Image image;
+    test::Image image;
 };
 
 // The control from the library on a shown form of the project's runtime that may take any
@@ -109,12 +109,12 @@ VARIANT booleanValue(bool value) {
 
 } // namespace
 
-void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libraryPath,
+void printLoadFloor(const test::TempFolder& folder, const std::wstring& libraryPath,
                     bool skipOverLimit) {
     const Case cases[] = {
-        {"figure 350x406", testing::makeFigure(350, 406)},
-        {"figure 1920x1080", testing::makeFigure(1920, 1080)},
-        {"text page 1920x1080", testing::makeTextPage(1920, 1080)},
+        {"figure 350x406", test::makeFigure(350, 406)},
+        {"figure 1920x1080", test::makeFigure(1920, 1080)},
+        {"text page 1920x1080", test::makeTextPage(1920, 1080)},
     };
     const BenchHost host(L"Load bench", libraryPath);
     IDispatch* const control = host.control.get();
@@ -135,7 +135,7 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
                 "floor", "Load/floor");
     for (const Case& c : cases) {
         const runtime::Picture picture =
-            runtime::loadPicture(folder.write(L"load.bmp", testing::writeBmp24(c.image)).wstring());
+            runtime::loadPicture(folder.write(L"load.bmp", test::writeBmp24(c.image)).wstring());
 
         // The parts, with the buffers and images kept between repeats as the control keeps
         // them.
@@ -213,7 +213,7 @@ void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libra
                 "its floor is the\nrender alone.\n");
 }
 
-void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& libraryPath) {
+void printSoftEdgeCost(const test::TempFolder& folder, const std::wstring& libraryPath) {
     const BenchHost host(L"Soft edge bench", libraryPath);
     IDispatch* const control = host.control.get();
     host.put(dispid::kAutomaticMaskColor, booleanValue(true), L"AutomaticMaskColor");
@@ -225,15 +225,15 @@ void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& li
     std::printf("%-12s %13s %11s %11s %11s\n", "picture", "fringe pixels", "Load soft", "Load cut",
                 "soft/cut");
     for (const SIZE size : {SIZE{220, 170}, SIZE{1920, 1080}}) {
-        const testing::AlphaImage soft = testing::makeSoftFigure(size.cx, size.cy);
+        const test::AlphaImage soft = test::makeSoftFigure(size.cx, size.cy);
         const std::size_t fringe =
             std::count_if(soft.words.begin(), soft.words.end(), [](std::uint32_t word) {
                 return (word >> 24) > 0 && (word >> 24) < core::kFigureAlpha;
             });
         const runtime::Picture softPicture =
-            runtime::loadPicture(folder.write(L"soft.bmp", testing::writeBmp32(soft)).wstring());
+            runtime::loadPicture(folder.write(L"soft.bmp", test::writeBmp32(soft)).wstring());
         const runtime::Picture cutPicture = runtime::loadPicture(
-            folder.write(L"cut.bmp", testing::writeBmp32(testing::withoutFringe(soft))).wstring());
+            folder.write(L"cut.bmp", test::writeBmp32(test::withoutFringe(soft))).wstring());
         std::vector<double> softMs, cutMs;
         HRESULT status = S_OK;
         for (int i = 0; i < 16; ++i) {

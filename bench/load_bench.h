@@ -10,12 +10,12 @@ namespace cutshape::bench {
 // Hosts the control from `libraryPath` on a shown form and prints the table. With
 // `skipOverLimit`, pictures whose outline is over the window system's region limit are not
 // loaded: a build of the control that does not refuse them would end the program there.
-void printLoadFloor(const testing::TempFolder& folder, const std::wstring& libraryPath,
+void printLoadFloor(const test::TempFolder& folder, const std::wstring& libraryPath,
                     bool skipOverLimit);
 
 // Load of a picture with a fringe (its soft edge shown beside the form) beside Load of the
 // same picture with its alpha cut to 0 and 255, in turns, so that each soft Load makes its
 // edge anew; medians and their ratio.
-void printSoftEdgeCost(const testing::TempFolder& folder, const std::wstring& libraryPath);
+void printSoftEdgeCost(const test::TempFolder& folder, const std::wstring& libraryPath);
 
 } // namespace cutshape::bench

@@ -32,25 +32,25 @@ using namespace cutshape;
 using bench::medianMs;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
-runtime::StagedPicture stage(const testing::TempFolder& folder, const std::wstring& name,
-                             const testing::Image& image) {
+runtime::StagedPicture stage(const test::TempFolder& folder, const std::wstring& name,
+                             const test::Image& image) {
     runtime::StagedPicture staging;
-    staging.stage(runtime::loadPicture(folder.write(name, testing::writeBmp24(image)).wstring()),
+    staging.stage(runtime::loadPicture(folder.write(name, test::writeBmp24(image)).wstring()),
                   runtime::screenResolution());
     return staging;
 }
 
-void compareBuilders(const testing::TempFolder& folder) {
+void compareBuilders(const test::TempFolder& folder) {
     struct Case {
         const char* name;
-        testing::Image image;
+        test::Image image;
         int slowRepeats;
     };
     const Case cases[] = {
-        {"figure 350x406", testing::makeFigure(350, 406), 5},
-        {"figure 1920x1080", testing::makeFigure(1920, 1080), 3},
+        {"figure 350x406", test::makeFigure(350, 406), 5},
+        {"figure 1920x1080", test::makeFigure(1920, 1080), 3},
         // The per-pixel build of this page takes minutes under Wine (61 s to 136 s here).
-        {"text page 1920x1080", testing::makeTextPage(1920, 1080), 0},
+        {"text page 1920x1080", test::makeTextPage(1920, 1080), 0},
     };
     std::printf("Full build from the staged picture (mask white), median ms; kept = the "
                 "builder the control keeps,\nfresh = new buffers every build\n");
@@ -102,7 +102,7 @@ void regionCreationPerRectangle() {
     std::printf("   freed first ns\n");
     const std::pair<int, int> sizes[] = {{64, 32}, {200, 100}, {640, 312}, {2000, 1000}};
     for (const auto& [width, height] : sizes) {
-        const testing::Image board = testing::makeCheckerboard(width, height);
+        const test::Image board = test::makeCheckerboard(width, height);
         const core::BandedRegion bands =
             core::buildBandedRegion(board.view(), width, height, kWhite);
         const int repeats = bands.rects.size() > 100000 ? 5 : 11;
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     try {
-        const testing::TempFolder folder;
+        const test::TempFolder folder;
         compareBuilders(folder);
         regionCreationPerRectangle();
         bench::printLoadFloor(folder, library, skipOverLimit);

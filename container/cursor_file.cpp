@@ -17,7 +17,7 @@ std::uint32_t little(std::span<const std::uint8_t> bytes, std::size_t at, std::s
 
 } // namespace
 
-win::UniqueIcon cursorFromFile(std::span<const std::uint8_t> bytes, int dpi) {
+win::UniqueIcon cursorFromFile(std::span<const std::uint8_t> bytes, const runtime::Resolution& at) {
     // Header: reserved 0, type 2 (cursor), count; then 16-byte entries whose words 4 and 6
     // are the hot spot, followed by the image's size and offset.
     constexpr std::size_t kHeader = 6;
@@ -26,12 +26,12 @@ win::UniqueIcon cursorFromFile(std::span<const std::uint8_t> bytes, int dpi) {
         little(bytes, 4, 2) == 0)
         throw runtime::invalidPictureError(L"not a cursor file");
     // Entry bytes 0 and 1 are the width and height, 0 meaning 256.
-    const auto side = [&](std::size_t at) {
-        const std::int32_t pixels = bytes[kHeader + at] ? bytes[kHeader + at] : 256;
+    const auto side = [&](std::size_t offset, int dpi) {
+        const std::int32_t pixels = bytes[kHeader + offset] ? bytes[kHeader + offset] : 256;
         return core::scaledFromPictureDpi(pixels, dpi);
     };
-    const std::int32_t width = side(0);
-    const std::int32_t height = side(1);
+    const std::int32_t width = side(0, at.dpiX);
+    const std::int32_t height = side(1, at.dpiY);
     const std::uint32_t hotX = little(bytes, kHeader + 4, 2);
     const std::uint32_t hotY = little(bytes, kHeader + 6, 2);
     const std::uint32_t size = little(bytes, kHeader + 8, 4);

@@ -147,8 +147,8 @@ LRESULT Form::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         ::SetWindowPos(window, nullptr, suggested.left, suggested.top,
                        suggested.right - suggested.left, suggested.bottom - suggested.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        if (dpiChanged_)
-            dpiChanged_();
+        if (resolutionChanged_)
+            resolutionChanged_();
         return 0;
     }
     case WM_ERASEBKGND: {

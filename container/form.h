@@ -52,7 +52,9 @@ public:
     void onUnload(std::function<void()> handler) { unload_ = std::move(handler); }
     // Called when the form has taken a new resolution (WM_DPICHANGED) and the size the
     // system suggested for it: its controls are to be laid out again.
-    void onDpiChanged(std::function<void()> handler) { dpiChanged_ = std::move(handler); }
+    void onResolutionChanged(std::function<void()> handler) {
+        resolutionChanged_ = std::move(handler);
+    }
 
     // The resolution the form lays itself out at: its window's when it was made (its monitor's
     // where the system has per-monitor resolutions, else the screen's), then the one the system
@@ -71,7 +73,7 @@ private:
     MouseDown mouseDown_;
     MessageFilter filter_;
     std::function<void()> unload_;
-    std::function<void()> dpiChanged_;
+    std::function<void()> resolutionChanged_;
     runtime::Resolution resolution_;
 };
 

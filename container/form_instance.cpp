@@ -102,7 +102,7 @@ void FormInstance::load() {
         return filter(message, wParam, lParam);
     });
     form_->onUnload([this] { released(); });
-    form_->onDpiChanged([this] { layOut(); });
+    form_->onResolutionChanged([this] { layOut(); });
     loadControls();
     raise(forms::kFormObject, forms::events::kLoad);
 }

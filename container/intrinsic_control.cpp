@@ -19,13 +19,13 @@ using forms::TwipsRect;
 
 namespace {
 
-// The runtime's default font for captions: MS Sans Serif, 8 points at `dpi`, made once per
+// The runtime's default font for captions: MS Sans Serif, 8 points at `at`, made once per
 // resolution and kept for the program's lifetime (every form's controls share it).
-HFONT defaultFont(int dpi) {
+HFONT defaultFont(const runtime::Resolution& at) {
     static std::map<int, win::UniqueFont> fonts; // on the user-interface thread only
-    win::UniqueFont& font = fonts[dpi];
+    win::UniqueFont& font = fonts[at.dpiY];
     if (!font)
-        font.reset(::CreateFontW(-::MulDiv(8, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        font.reset(::CreateFontW(-::MulDiv(8, at.dpiY, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif"));
     return font ? font.get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
@@ -50,14 +50,15 @@ win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes) {
     return bitmap;
 }
 
-win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi) {
+win::UniqueBitmap bitmapAtResolution(std::span<const std::uint8_t> bytes,
+                                     const runtime::Resolution& at) {
     win::UniqueBitmap bitmap = bitmapFromFile(bytes);
     BITMAP size{};
     ::GetObjectW(bitmap.get(), sizeof size, &size);
     const SIZE scaled = [&] {
         try {
-            return SIZE{core::scaledFromPictureDpi(size.bmWidth, dpi),
-                        core::scaledFromPictureDpi(size.bmHeight, dpi)};
+            return SIZE{core::scaledFromPictureDpi(size.bmWidth, at.dpiX),
+                        core::scaledFromPictureDpi(size.bmHeight, at.dpiY)};
         } catch (const core::ArithmeticError& fault) {
             throw runtime::arithmeticError(fault);
         }
@@ -82,16 +83,15 @@ win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi) {
 void layOutIntrinsicControl(IntrinsicControl& control, const runtime::Resolution& at) {
     const ControlDescription& description = *control.description;
     const RECT place = at.pixelRect(description.position.value_or(TwipsRect{}));
-    const int dpi = at.dpiY;
-    ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(dpi)), TRUE);
+    ::SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont(at)), TRUE);
     if (!description.pictureFile.empty()) {
-        win::UniqueBitmap bitmap = bitmapAtDpi(bundledFile(description.pictureFile), dpi);
+        win::UniqueBitmap bitmap = bitmapAtResolution(bundledFile(description.pictureFile), at);
         ::SendMessageW(control.window, STM_SETIMAGE, IMAGE_BITMAP,
                        reinterpret_cast<LPARAM>(bitmap.get()));
         control.bitmap = std::move(bitmap); // the old one is no longer shown
     }
     if (!description.mouseIconFile.empty())
-        control.cursor = cursorFromFile(bundledFile(description.mouseIconFile), dpi);
+        control.cursor = cursorFromFile(bundledFile(description.mouseIconFile), at);
     // After the image: the static control sizes itself to the bitmap; the design size wins.
     ::SetWindowPos(control.window, nullptr, place.left, place.top, place.right - place.left,
                    place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);

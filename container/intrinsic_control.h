@@ -33,7 +33,8 @@ void layOutIntrinsicControl(IntrinsicControl& control, const runtime::Resolution
 // A device-dependent bitmap from the bytes of a BMP file.
 win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes);
 
-// The same bitmap with each pixel drawn as dpi/96 screen pixels, nearest-neighbour.
-win::UniqueBitmap bitmapAtDpi(std::span<const std::uint8_t> bytes, int dpi);
+// The same bitmap with each pixel drawn as dpi/96 screen pixels of `at`, nearest-neighbour.
+win::UniqueBitmap bitmapAtResolution(std::span<const std::uint8_t> bytes,
+                                     const runtime::Resolution& at);
 
 } // namespace cutshape::container

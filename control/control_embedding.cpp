@@ -112,7 +112,7 @@ HRESULT Control::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND paren
         return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
     }
 } catch (...) {
-    return fail(IID_IOleObject);
+    return reportException(IID_IOleObject);
 }
 
 HRESULT Control::EnumVerbs(IEnumOLEVERB** verbs) noexcept {
@@ -142,7 +142,7 @@ HRESULT Control::SetExtent(DWORD aspect, SIZEL* size) noexcept try {
     resize(core::twipsFromHimetric(size->cx), core::twipsFromHimetric(size->cy));
     return S_OK;
 } catch (...) {
-    return fail(IID_IOleObject);
+    return reportException(IID_IOleObject);
 }
 
 HRESULT Control::GetExtent(DWORD aspect, SIZEL* size) noexcept {
@@ -260,7 +260,7 @@ HRESULT Control::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, L
         paintFace(dc, RECT{bounds->left, bounds->top, bounds->right, bounds->bottom});
     return S_OK;
 } catch (...) {
-    return fail(IID_IViewObject);
+    return reportException(IID_IViewObject);
 }
 
 HRESULT Control::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,

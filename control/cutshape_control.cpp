@@ -35,7 +35,7 @@ Control::~Control() {
         win::detachHandler(window_.get());
 }
 
-HRESULT Control::fail(REFIID iid) noexcept {
+HRESULT Control::reportException(REFIID iid) noexcept {
     return win::toComError(iid, kControlName);
 }
 
@@ -75,14 +75,14 @@ HRESULT Control::GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept try {
     (*info)->AddRef();
     return S_OK;
 } catch (...) {
-    return fail(IID_IDispatch);
+    return reportException(IID_IDispatch);
 }
 
 HRESULT Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) noexcept
     try {
     return ::DispGetIDsOfNames(&typeInfo(), names, count, ids);
 } catch (...) {
-    return fail(IID_IDispatch);
+    return reportException(IID_IDispatch);
 }
 
 HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
@@ -107,7 +107,7 @@ HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* paramet
     return ::DispInvoke(static_cast<_Cutshape*>(this), &typeInfo(), id, flags, parameters, result,
                         exception, argumentError);
 } catch (...) {
-    return fail(IID_IDispatch);
+    return reportException(IID_IDispatch);
 }
 
 const ArgumentCounts& Control::argumentCounts() {
@@ -159,7 +159,7 @@ HRESULT Control::get_Picture(Picture** value) noexcept try {
         *value = reinterpret_cast<Picture*>(picture.dispatch().release());
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::putref_Picture(Picture* value) noexcept try {
@@ -167,42 +167,42 @@ HRESULT Control::putref_Picture(Picture* value) noexcept try {
     dirty_ = true;
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::Load(Picture* picture) noexcept try {
     shaper_.load(runtime::Picture::fromObject(picture));
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::Restore() noexcept try {
     shaper_.restore();
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::Move() noexcept try {
     win::dragByCaption(hostForm(runtime::screenResolution())->hwnd());
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::Refresh() noexcept try {
     hostForm(runtime::screenResolution())->refresh();
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::About() noexcept try {
     about::showAboutDialog(moduleHandle());
     return S_OK;
 } catch (...) {
-    return fail();
+    return reportException();
 }
 
 HRESULT Control::get_MaskColor(OLE_COLOR* value) noexcept {
@@ -262,7 +262,7 @@ HRESULT Control::GetClassInfo(ITypeInfo** info) noexcept try {
     win::check(typeInfo().GetContainingTypeLib(library.put(), &index), L"Type library");
     return library->GetTypeInfoOfGuid(CLSID_Cutshape, info);
 } catch (...) {
-    return fail(IID_IProvideClassInfo);
+    return reportException(IID_IProvideClassInfo);
 }
 
 HRESULT Control::GetGUID(DWORD kind, GUID* guid) noexcept {
@@ -311,7 +311,7 @@ HRESULT Control::Load(LPSTREAM stream) noexcept try {
     dirty_ = false;
     return S_OK;
 } catch (...) {
-    return fail(IID_IPersistStreamInit);
+    return reportException(IID_IPersistStreamInit);
 }
 
 HRESULT Control::Save(LPSTREAM stream, BOOL clearDirty) noexcept try {
@@ -322,7 +322,7 @@ HRESULT Control::Save(LPSTREAM stream, BOOL clearDirty) noexcept try {
         dirty_ = false;
     return S_OK;
 } catch (...) {
-    return fail(IID_IPersistStreamInit);
+    return reportException(IID_IPersistStreamInit);
 }
 
 HRESULT Control::GetSizeMax(ULARGE_INTEGER* size) noexcept {
@@ -337,7 +337,7 @@ HRESULT Control::InitNew() noexcept try {
     initNewProperties(properties_);
     return S_OK;
 } catch (...) {
-    return fail(IID_IPersistStreamInit);
+    return reportException(IID_IPersistStreamInit);
 }
 
 HRESULT Control::Load(IPropertyBag* bag, IErrorLog* log) noexcept try {
@@ -347,7 +347,7 @@ HRESULT Control::Load(IPropertyBag* bag, IErrorLog* log) noexcept try {
     dirty_ = false;
     return S_OK;
 } catch (...) {
-    return fail(IID_IPersistPropertyBag);
+    return reportException(IID_IPersistPropertyBag);
 }
 
 HRESULT Control::Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) noexcept try {
@@ -358,7 +358,7 @@ HRESULT Control::Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) noexcept
         dirty_ = false;
     return S_OK;
 } catch (...) {
-    return fail(IID_IPersistPropertyBag);
+    return reportException(IID_IPersistPropertyBag);
 }
 
 } // namespace cutshape::control

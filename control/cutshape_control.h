@@ -141,7 +141,7 @@ public:
     const ControlProperties& properties() const noexcept { return properties_; }
 
 private:
-    HRESULT fail(REFIID iid = IID__Cutshape) noexcept;
+    HRESULT reportException(REFIID iid = IID__Cutshape) noexcept;
     const ArgumentCounts& argumentCounts();
     enum class PictureUse { load, assign };
     HRESULT invokeWithPicture(PictureUse use, DISPPARAMS* parameters, EXCEPINFO* exception,

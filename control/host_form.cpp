@@ -69,20 +69,22 @@ public:
         : window_(window), pictures_(pictures), at_(at) {}
 
     void setPicture(const runtime::Picture& picture) override {
-        pictures_.setBackground(existing(), picture, at_);
+        pictures_.setBackground(liveWindow(), picture, at_);
     }
-    float width() override { return runtime::outerWidthTwips(existing(), at_); }
-    float height() override { return runtime::outerHeightTwips(existing(), at_); }
-    void setWidth(float twips) override { runtime::setOuterWidthTwips(existing(), twips, at_); }
-    void setHeight(float twips) override { runtime::setOuterHeightTwips(existing(), twips, at_); }
-    HWND hwnd() override { return existing(); }
-    void refresh() override { runtime::refreshWindow(existing()); }
-    void setBorderStyle(std::int32_t style) override { runtime::setBorderStyle(existing(), style); }
-    bool showInTaskbar() override { return runtime::showsInTaskbar(existing()); }
-    void setShowInTaskbar(bool show) override { runtime::setShowInTaskbar(existing(), show); }
+    float width() override { return runtime::outerWidthTwips(liveWindow(), at_); }
+    float height() override { return runtime::outerHeightTwips(liveWindow(), at_); }
+    void setWidth(float twips) override { runtime::setOuterWidthTwips(liveWindow(), twips, at_); }
+    void setHeight(float twips) override { runtime::setOuterHeightTwips(liveWindow(), twips, at_); }
+    HWND hwnd() override { return liveWindow(); }
+    void refresh() override { runtime::refreshWindow(liveWindow()); }
+    void setBorderStyle(std::int32_t style) override {
+        runtime::setBorderStyle(liveWindow(), style);
+    }
+    bool showInTaskbar() override { return runtime::showsInTaskbar(liveWindow()); }
+    void setShowInTaskbar(bool show) override { runtime::setShowInTaskbar(liveWindow(), show); }
 
 private:
-    HWND existing() const {
+    HWND liveWindow() const {
         if (!::IsWindow(window_))
             throw win::Error(STD_CTL_SCODE(398),
                              L"Client site not available: the container's window is gone.");

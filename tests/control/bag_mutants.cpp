@@ -4,7 +4,7 @@
 #include "tests/control/control_harness.h"
 #include "tests/control/verbatim_bag.h"
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 constexpr int kRandomMutants = 1000;
@@ -131,4 +131,4 @@ win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const container::Proper
     return win::ComPtr<IPropertyBag>(converting.get());
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

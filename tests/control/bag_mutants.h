@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 // The control's stored keys, in the order it reads them.
 const std::vector<const wchar_t*>& storedKeys();
@@ -37,4 +37,4 @@ std::vector<BagMutant> bagMutants(const VariantValues& values);
 win::ComPtr<IPropertyBag> bagOf(const BagMutant& mutant, const container::PropertyBag& saved,
                                 const VariantValues& values);
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -18,7 +18,7 @@
 namespace cutshape {
 namespace {
 
-using namespace testing;
+using namespace test;
 using container_kinds::ContainerKind;
 
 constexpr core::Color kMask = 0x00FFFFFF;

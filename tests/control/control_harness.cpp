@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 ControlLibrary::ControlLibrary() {
     // The build passes a Unix path; the Z: drive maps the Unix root.
@@ -146,4 +146,4 @@ int runProbe(const char* name, const std::function<int()>& run) {
     return status;
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

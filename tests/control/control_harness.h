@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 inline constexpr CLSID kCutshapeClsid = {
     0x1CD0A9FA, 0x0E57, 0x487D, {0xAF, 0x64, 0x51, 0x0C, 0x36, 0xE1, 0xCD, 0x92}};
@@ -153,4 +153,4 @@ private:
 // cannot start or `run` throws (the error is printed after `name`), else what `run` returns.
 int runProbe(const char* name, const std::function<int()>& run);
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

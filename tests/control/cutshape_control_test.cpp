@@ -26,7 +26,7 @@
 namespace cutshape {
 namespace {
 
-using namespace testing;
+using namespace test;
 constexpr HRESULT kNoPictureSet = static_cast<HRESULT>(0x800403E9);
 
 class CutshapeControl : public ::testing::Test {
@@ -136,9 +136,9 @@ TEST_F(CutshapeControl, LoadErrorWithoutExceptionInfoIsStillADispatchException) 
     ::SysFreeString(description);
 
     // Another member's error without an EXCEPINFO: a picture whose size cannot be read.
-    testing::FakePictureBehaviour behaviour;
+    test::FakePictureBehaviour behaviour;
     behaviour.widthStatus = E_FAIL;
-    const auto fake = win::makeCom<testing::FakePicture>(behaviour);
+    const auto fake = win::makeCom<test::FakePicture>(behaviour);
     VARIANT unreadable = variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())));
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS refused{&unreadable, &named, 1, 1};
@@ -283,9 +283,9 @@ TEST_F(CutshapeControl, PictureWhoseSizeCannotBeReadIsAnErrorAndChangesNothing) 
 
     for (const bool widthFails : {true, false}) {
         SCOPED_TRACE(widthFails ? "Width fails" : "Height fails");
-        testing::FakePictureBehaviour behaviour;
+        test::FakePictureBehaviour behaviour;
         (widthFails ? behaviour.widthStatus : behaviour.heightStatus) = kRefused;
-        const auto fake = win::makeCom<testing::FakePicture>(behaviour);
+        const auto fake = win::makeCom<test::FakePicture>(behaviour);
         const Call load =
             call(hosted.control.get(), dispid::kLoad,
                  {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
@@ -318,7 +318,7 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     };
     const struct {
         const char* what;
-        testing::FakePictureBehaviour behaviour;
+        test::FakePictureBehaviour behaviour;
     } tooLarge[] = {
         {"the largest height a picture can report", {himetricX(1), 0x7FFFFFFF}},
         {"the largest width a picture can report", {0x7FFFFFFF, himetricY(1)}},
@@ -327,7 +327,7 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
     };
     for (const auto& each : tooLarge) {
         SCOPED_TRACE(each.what);
-        const auto fake = win::makeCom<testing::FakePicture>(each.behaviour);
+        const auto fake = win::makeCom<test::FakePicture>(each.behaviour);
         const Call load =
             call(hosted.control.get(), dispid::kLoad,
                  {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(fake.get())))});
@@ -342,8 +342,8 @@ TEST_F(CutshapeControl, PictureTooLargeToStageIsRefusedBeforeTheFormChanges) {
                     shaped);
     }
     // The longest side a window can take is still accepted, and Restore after it works.
-    const auto longest = win::makeCom<testing::FakePicture>(
-        testing::FakePictureBehaviour{himetricX(1), himetricY(32767)});
+    const auto longest =
+        win::makeCom<test::FakePicture>(test::FakePictureBehaviour{himetricX(1), himetricY(32767)});
     EXPECT_EQ(call(hosted.control.get(), dispid::kLoad,
                    {variantOf(static_cast<IDispatch*>(static_cast<IPictureDisp*>(longest.get())))})
                   .status,
@@ -709,7 +709,7 @@ TEST_F(CutshapeControl, MalformedReferencesFromABagAreTypeMismatches) {
     for (const wchar_t* key : {L"Picture", L"MaskColor", L"AutomaticMaskColor", L"ShowPicture"}) {
         for (const VARIANT& value : malformed) {
             SCOPED_TRACE(::testing::Message() << "type " << value.vt);
-            const auto bag = win::makeCom<testing::VerbatimBag>();
+            const auto bag = win::makeCom<test::VerbatimBag>();
             bag->set(key, value);
             HostedControl hosted(formDesign(), true);
             EXPECT_EQ(win::ComPtr<IDispatch>(hosted.control)
@@ -720,7 +720,7 @@ TEST_F(CutshapeControl, MalformedReferencesFromABagAreTypeMismatches) {
     }
     // One level of reference is an ordinary stored value.
     LONG colour = 255;
-    const auto bag = win::makeCom<testing::VerbatimBag>();
+    const auto bag = win::makeCom<test::VerbatimBag>();
     bag->set(L"MaskColor", reference(VT_I4, &colour));
     HostedControl hosted(formDesign(), true);
     ASSERT_EQ(win::ComPtr<IDispatch>(hosted.control)

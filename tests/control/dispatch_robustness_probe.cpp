@@ -27,7 +27,7 @@
 namespace {
 
 using namespace cutshape;
-using namespace cutshape::testing;
+using namespace cutshape::test;
 using namespace std::chrono_literals;
 
 // Under emulation an About box takes a few seconds to open and close.

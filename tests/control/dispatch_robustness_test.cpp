@@ -27,8 +27,8 @@ class DispatchRobustness : public ::testing::TestWithParam<const wchar_t*> {};
 // and closing it leaves no reference to the arguments and no control object alive.
 TEST_P(DispatchRobustness, EveryKindAndArgumentLayoutIsAnsweredAndTheControlStillWorks) {
     const std::wstring member = GetParam();
-    const testing::ChildResult child = testing::runChildCapturingOutput(
-        testing::besideThisProgram(L"dispatch_robustness_probe.exe"), member, kBatchDeadline);
+    const test::ChildResult child = test::runChildCapturingOutput(
+        test::besideThisProgram(L"dispatch_robustness_probe.exe"), member, kBatchDeadline);
     std::printf("%s", child.output.c_str());
     EXPECT_FALSE(child.timedOut) << "the batch did not end within its deadline";
     EXPECT_EQ(child.exitCode, 0u) << "exit code 0x" << std::hex << child.exitCode;

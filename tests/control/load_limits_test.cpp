@@ -28,7 +28,7 @@
 namespace cutshape {
 namespace {
 
-using namespace testing;
+using namespace test;
 constexpr core::Color kWhite = 0x00FFFFFF;
 
 class LoadLimits : public ::testing::Test {
@@ -69,8 +69,8 @@ protected:
         const std::wstring description = call.description();
         return std::string(description.begin(), description.end());
     }
-    core::Rects windowRegion() const { return testing::windowRegion(form_->hwnd()); }
-    SIZE windowSize() const { return testing::windowSize(form_->hwnd()); }
+    core::Rects windowRegion() const { return test::windowRegion(form_->hwnd()); }
+    SIZE windowSize() const { return test::windowSize(form_->hwnd()); }
     static std::string figureMismatch(const core::Rects& rects, const Image& image) {
         return test::regionMismatch(
             rects, test::referenceFigure(image.view(), image.width(), image.height(), kWhite));

@@ -29,7 +29,7 @@
 namespace {
 
 using namespace cutshape;
-using namespace cutshape::testing;
+using namespace cutshape::test;
 using namespace std::chrono_literals;
 
 constexpr auto kMutantLimit = 30s;

@@ -35,12 +35,12 @@ struct Totals {
 
 // Runs every batch of `kind`; adds up the mutants and outcomes the probe reports.
 Totals runAllBatches(const wchar_t* kind) {
-    const std::wstring probe = testing::besideThisProgram(L"persistence_mutation_probe.exe");
+    const std::wstring probe = test::besideThisProgram(L"persistence_mutation_probe.exe");
     Totals totals;
     long long all = -1;
     for (std::size_t first = 0; all < 0 || static_cast<long long>(first) < all;
          first += kBatchSize) {
-        const testing::ChildResult child = testing::runChildCapturingOutput(
+        const test::ChildResult child = test::runChildCapturingOutput(
             probe,
             std::wstring(kind) + L" " + std::to_wstring(first) + L" " +
                 std::to_wstring(kBatchSize) + L" " + std::to_wstring(kStride),

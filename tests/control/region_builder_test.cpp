@@ -16,7 +16,7 @@ namespace {
 using control::ScanSize;
 using core::MaskSettings;
 using runtime::StagedPicture;
-using testing::Image;
+using test::Image;
 
 constexpr core::Color kWhite = 0x00FFFFFF;
 
@@ -56,7 +56,7 @@ protected:
         return fastRects;
     }
 
-    testing::TempFolder folder_;
+    test::TempFolder folder_;
 };
 
 // The figure of the picture as the file's own pixels say, read one by one.
@@ -72,23 +72,23 @@ TEST_F(RegionBuilder, FastAndPerPixelAgreeOnGeneratedPictures) {
         core::Color mask;
     };
     const Case cases[] = {
-        {L"figure.bmp", testing::makeFigure(120, 90), kWhite},
-        {L"text.bmp", testing::makeTextPage(200, 100), kWhite},
-        {L"checker.bmp", testing::makeCheckerboard(64, 48), 0},
-        {L"noise.bmp", testing::makeNoise(77, 33, 7, {0x00000000, 0x00FF0000, 0x000000FF}), 0},
+        {L"figure.bmp", test::makeFigure(120, 90), kWhite},
+        {L"text.bmp", test::makeTextPage(200, 100), kWhite},
+        {L"checker.bmp", test::makeCheckerboard(64, 48), 0},
+        {L"noise.bmp", test::makeNoise(77, 33, 7, {0x00000000, 0x00FF0000, 0x000000FF}), 0},
         {L"allmask.bmp", Image(30, 20, kWhite), kWhite},
         {L"nomask.bmp", Image(30, 20, 0x00808080), kWhite},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const StagedPicture box = stage(c.name, testing::writeBmp24(c.image));
+        const StagedPicture box = stage(c.name, test::writeBmp24(c.image));
         const core::Rects rects = buildBothWays(box, MaskSettings{c.mask, false});
         EXPECT_EQ(mismatchWithFigure(rects, c.image, c.mask), "");
     }
 }
 
 TEST_F(RegionBuilder, RegionTheSystemCannotCreateIsTheRuntimesOutOfMemoryError) {
-    const StagedPicture box = stage(L"t.bmp", testing::writeBmp24(testing::makeTextPage(200, 100)));
+    const StagedPicture box = stage(L"t.bmp", test::writeBmp24(test::makeTextPage(200, 100)));
     control::RegionBuilder builder;
     ScanSize scan;
     win::GdiWatch watch;
@@ -104,11 +104,11 @@ TEST_F(RegionBuilder, RegionTheSystemCannotCreateIsTheRuntimesOutOfMemoryError) 
 }
 
 TEST_F(RegionBuilder, GifAndBmpFilesGiveTheFigure) {
-    const Image image = testing::makeFigure(150, 110, kWhite, 0x00206040);
+    const Image image = test::makeFigure(150, 110, kWhite, 0x00206040);
     const core::Rects fromBmp =
-        buildBothWays(stage(L"f.bmp", testing::writeBmp8(image)), MaskSettings{kWhite});
+        buildBothWays(stage(L"f.bmp", test::writeBmp8(image)), MaskSettings{kWhite});
     const core::Rects fromGif =
-        buildBothWays(stage(L"f.gif", testing::writeGif(image)), MaskSettings{kWhite});
+        buildBothWays(stage(L"f.gif", test::writeGif(image)), MaskSettings{kWhite});
     EXPECT_EQ(mismatchWithFigure(fromBmp, image, kWhite), "");
     EXPECT_EQ(fromGif, fromBmp);
 }
@@ -122,7 +122,7 @@ TEST_F(RegionBuilder, GifTransparencyIsCutWhateverTheMaskAndTheBackground) {
     for (const core::Color back : {runtime::kButtonFaceColor, core::Color{0}}) {
         for (const MaskSettings mask : {MaskSettings{0, true}, MaskSettings{0x0000FF00, false}}) {
             SCOPED_TRACE(::testing::Message() << std::hex << back << " " << mask.automatic);
-            const StagedPicture box = stage(L"t.gif", testing::writeGif(image, kWhite), back);
+            const StagedPicture box = stage(L"t.gif", test::writeGif(image, kWhite), back);
             EXPECT_EQ(mismatchWithFigure(buildBothWays(box, mask), image, kWhite), "");
         }
     }
@@ -133,14 +133,14 @@ TEST_F(RegionBuilder, AutomaticMaskTakesTopLeftPixelEvenInsideTheFigure) {
     image.fillRect(0, 0, 2, 4, 0x000000FF); // the top-left pixel belongs to the figure
     image.fillRect(6, 1, 9, 3, 0x000000FF);
     image.set(4, 2, 0x00000000);
-    const StagedPicture box = stage(L"auto.bmp", testing::writeBmp24(image));
+    const StagedPicture box = stage(L"auto.bmp", test::writeBmp24(image));
     const core::Rects rects = buildBothWays(box, MaskSettings{kWhite, true});
     EXPECT_EQ(mismatchWithFigure(rects, image, 0x000000FF), "");
 }
 
 TEST_F(RegionBuilder, SystemColourMaskMatchesNoPixel) {
-    const Image image = testing::makeFigure(40, 30);
-    const StagedPicture box = stage(L"sys.bmp", testing::writeBmp24(image));
+    const Image image = test::makeFigure(40, 30);
+    const StagedPicture box = stage(L"sys.bmp", test::writeBmp24(image));
     // 0x8000000F stands for the button face, which the box's pixels may well show.
     const core::Rects rects = buildBothWays(box, MaskSettings{0x8000000F, false});
     EXPECT_EQ(rects, (core::Rects{{0, 0, 40, 30}}));

@@ -7,7 +7,7 @@
 #include "tests/support/windows_pictures.h"
 #include "win/region.h"
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 constexpr std::int32_t kWidthPx = 120;
@@ -48,4 +48,4 @@ std::string shapingFault(const HostedControl& hosted) {
     return {};
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

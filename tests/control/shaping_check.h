@@ -6,10 +6,10 @@
 
 #include <string>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 // Empty when the control loads a 120 x 90 figure (mask colour white, set here) into its
 // form's size and outline, and restores a full rectangular region; otherwise what differs.
 std::string shapingFault(const HostedControl& hosted);
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -113,17 +113,17 @@ protected:
     }
     runtime::Picture picture(const std::wstring& name, int width, int height) {
         return runtime::loadPicture(
-            folder_.write(name, testing::writeBmp24(testing::makeFigure(width, height))).wstring());
+            folder_.write(name, test::writeBmp24(test::makeFigure(width, height))).wstring());
     }
-    core::Rects windowRegion() { return testing::windowRegion(window_.get()); }
-    SIZE windowSize() { return testing::windowSize(window_.get()); }
+    core::Rects windowRegion() { return test::windowRegion(window_.get()); }
+    SIZE windowSize() { return test::windowSize(window_.get()); }
 
     FormLog log_;
     control::ControlProperties properties_;
     const runtime::Resolution at_ = runtime::screenResolution();
     win::UniqueWindow window_;
     control::WindowPictures pictures_;
-    testing::TempFolder folder_;
+    test::TempFolder folder_;
 };
 
 TEST_F(ShapingTest, LoadRemembersTheFormSizeOnceThenSizesAndShapesIt) {
@@ -229,9 +229,8 @@ TEST_F(ShapingTest, BareWindowIsSizedShapedAndRestoredInPixels) {
     Shaper shaper = makeWindowShaper(window_.get());
     properties_.setMaskColor(0x00FFFFFF);
     properties_.setShowPicture(VARIANT_TRUE);
-    const auto image = testing::makeFigure(52, 37);
-    shaper.load(
-        runtime::loadPicture(folder_.write(L"w.bmp", testing::writeBmp24(image)).wstring()));
+    const auto image = test::makeFigure(52, 37);
+    shaper.load(runtime::loadPicture(folder_.write(L"w.bmp", test::writeBmp24(image)).wstring()));
     EXPECT_EQ(windowSize().cx, 52);
     EXPECT_EQ(windowSize().cy, 37);
     EXPECT_EQ(shaper.savedFormSize().cx, static_cast<int>(320 * at_.twipsPerPixelX()));

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 constexpr std::size_t kClassOffset = 7;         // after the tag, the version, the picture flag
@@ -143,4 +143,4 @@ StreamMutants::Bytes StreamMutants::bytes(std::size_t index) const {
     return mutant;
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 class StreamMutants {
 public:
@@ -36,4 +36,4 @@ private:
     std::vector<Recipe> recipes_;
 };
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -6,7 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 // Everything a by-reference value points into: fixed addresses for the set's lifetime.
 struct VariantValues::Storage {
@@ -220,4 +220,4 @@ const VARIANT& VariantValues::operator[](const std::string& name) const {
     throw std::out_of_range("no value named " + name);
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 struct NamedVariant {
     std::string name;
@@ -41,4 +41,4 @@ private:
     std::vector<NamedVariant> values_;
 };
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -1,6 +1,6 @@
 #include "tests/control/verbatim_bag.h"
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 void VerbatimBag::set(const std::wstring& key, const VARIANT& value) {
     win::Variant copy;
@@ -37,4 +37,4 @@ HRESULT VerbatimBag::Write(LPCOLESTR key, VARIANT* value) noexcept try {
     return E_OUTOFMEMORY;
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 class VerbatimBag final : public win::ComObject<VerbatimBag, IPropertyBag> {
 public:
@@ -32,4 +32,4 @@ private:
     std::vector<std::wstring> written_;
 };
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

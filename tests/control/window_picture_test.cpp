@@ -8,7 +8,7 @@ namespace cutshape {
 namespace {
 
 using control::WindowPictures;
-using testing::FakePicture;
+using test::FakePicture;
 
 class WindowPictureTest : public ::testing::Test {
 protected:
@@ -25,7 +25,7 @@ protected:
     }
 
     static win::ComPtr<FakePicture> fake() {
-        return win::makeCom<FakePicture>(testing::FakePictureBehaviour{});
+        return win::makeCom<FakePicture>(test::FakePictureBehaviour{});
     }
     static runtime::Picture pictureOf(const win::ComPtr<FakePicture>& fake) {
         return runtime::Picture::fromObject(static_cast<IPicture*>(fake.get()));

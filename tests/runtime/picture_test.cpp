@@ -9,7 +9,7 @@
 namespace cutshape {
 namespace {
 
-using testing::Image;
+using test::Image;
 
 class LoadPicture : public ::testing::Test {
 protected:
@@ -31,11 +31,11 @@ protected:
         }
     }
 
-    testing::TempFolder folder_;
+    test::TempFolder folder_;
 };
 
 Image sampleFigure() {
-    return testing::makeFigure(40, 30, 0x00FFFFFF, 0x00203040);
+    return test::makeFigure(40, 30, 0x00FFFFFF, 0x00203040);
 }
 
 void expectPicture(const runtime::Picture& picture, SHORT type, SIZE sizePx) {
@@ -52,7 +52,7 @@ void expectPicture(const runtime::Picture& picture, SHORT type, SIZE sizePx) {
 TEST_F(LoadPicture, LoadsEveryFormatAtItsNaturalSize) {
     const Image image = sampleFigure();
     const SIZE size{image.width(), image.height()};
-    const Image icon = testing::makeFigure(32, 32, 0x00FFFFFF, 0x00000080);
+    const Image icon = test::makeFigure(32, 32, 0x00FFFFFF, 0x00000080);
     const RECT figure{5, 5, 20, 25};
     const struct {
         const wchar_t* name;
@@ -60,18 +60,17 @@ TEST_F(LoadPicture, LoadsEveryFormatAtItsNaturalSize) {
         SHORT type;
         SIZE size;
     } files[] = {
-        {L"a.bmp", testing::writeBmp24(image), PICTYPE_BITMAP, size},
-        {L"a8.bmp", testing::writeBmp8(image, testing::Bmp8Compression::Rle8), PICTYPE_BITMAP,
-         size},
+        {L"a.bmp", test::writeBmp24(image), PICTYPE_BITMAP, size},
+        {L"a8.bmp", test::writeBmp8(image, test::Bmp8Compression::Rle8), PICTYPE_BITMAP, size},
         // A table of only the colours used makes this file smaller than a full 256-colour
         // table.
-        {L"small8.bmp", testing::writeBmp8(testing::makeFigure(8, 6, 0x00FFFFFF, 0x00203040)),
+        {L"small8.bmp", test::writeBmp8(test::makeFigure(8, 6, 0x00FFFFFF, 0x00203040)),
          PICTYPE_BITMAP, SIZE{8, 6}},
-        {L"a.gif", testing::writeGif(image, 0x00FFFFFFu), PICTYPE_BITMAP, size},
-        {L"a.jpg", testing::encodeJpeg(image), PICTYPE_BITMAP, size},
-        {L"a.ico", testing::writeIco(icon, 0x00FFFFFFu), PICTYPE_ICON, SIZE{32, 32}},
-        {L"a.emf", testing::makeEnhancedMetafile(40, 30, figure), PICTYPE_ENHMETAFILE, size},
-        {L"a.wmf", testing::makePlaceableMetafile(40, 30, figure), PICTYPE_METAFILE, size},
+        {L"a.gif", test::writeGif(image, 0x00FFFFFFu), PICTYPE_BITMAP, size},
+        {L"a.jpg", test::encodeJpeg(image), PICTYPE_BITMAP, size},
+        {L"a.ico", test::writeIco(icon, 0x00FFFFFFu), PICTYPE_ICON, SIZE{32, 32}},
+        {L"a.emf", test::makeEnhancedMetafile(40, 30, figure), PICTYPE_ENHMETAFILE, size},
+        {L"a.wmf", test::makePlaceableMetafile(40, 30, figure), PICTYPE_METAFILE, size},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(::testing::Message() << file.name);
@@ -94,8 +93,8 @@ TEST_F(LoadPicture, EmptyPathGivesEmptyPictureObject) {
 // core's inspection, tested for every format in tests/core/picture_header_test.cpp; here one
 // file of each verdict, and an empty file (the file reader skips its read).
 TEST_F(LoadPicture, FailuresRaiseTheirErrors) {
-    const std::vector<std::uint8_t> bmp = testing::writeBmp24(sampleFigure());
-    std::vector<std::uint8_t> huge = testing::writeBmp24(Image(1, 1, 0));
+    const std::vector<std::uint8_t> bmp = test::writeBmp24(sampleFigure());
+    std::vector<std::uint8_t> huge = test::writeBmp24(Image(1, 1, 0));
     for (const std::size_t at : {18u, 22u}) { // a valid header claiming 60000 x 60000 pixels
         huge[at] = 0x60;
         huge[at + 1] = 0xEA;

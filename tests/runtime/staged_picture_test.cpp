@@ -18,7 +18,7 @@ namespace cutshape {
 namespace {
 
 using runtime::StagedPicture;
-using testing::Image;
+using test::Image;
 
 class StagedPictureTest : public ::testing::Test {
 protected:
@@ -29,7 +29,7 @@ protected:
         return runtime::loadPicture(folder_.write(name, bytes).wstring());
     }
 
-    testing::TempFolder folder_;
+    test::TempFolder folder_;
     const runtime::Resolution at_ = runtime::screenResolution();
 };
 
@@ -43,9 +43,9 @@ HRESULT errorOf(auto&& action) {
 }
 
 TEST_F(StagedPictureTest, PictureIsStagedAtItsNaturalSizeWithItsPixels) {
-    const Image image = testing::makeFigure(53, 41, 0x00FFFFFF, 0x00336699);
+    const Image image = test::makeFigure(53, 41, 0x00FFFFFF, 0x00336699);
     StagedPicture staging;
-    const runtime::Picture picture = load(L"f.bmp", testing::writeBmp24(image));
+    const runtime::Picture picture = load(L"f.bmp", test::writeBmp24(image));
     staging.stage(picture, at_);
     EXPECT_TRUE(staging.picture() == picture); // shared, not copied
     ASSERT_EQ(staging.widthPx(), 53);
@@ -61,10 +61,10 @@ TEST_F(StagedPictureTest, PictureIsStagedAtItsNaturalSizeWithItsPixels) {
 // background and are staged transparent.
 TEST_F(StagedPictureTest, SameSizePictureIsDrawnIntoTheSameImageOverTheBackground) {
     StagedPicture staging(0x00123456);
-    staging.stage(load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF))), at_);
+    staging.stage(load(L"red.bmp", test::writeBmp24(Image(8, 4, 0x000000FF))), at_);
     Image holed(8, 4, 0x00FFFFFF);
     holed.fillRect(2, 1, 6, 3, 0x00FF0000);
-    const runtime::Picture gif = load(L"holed.gif", testing::writeGif(holed, 0x00FFFFFFu));
+    const runtime::Picture gif = load(L"holed.gif", test::writeGif(holed, 0x00FFFFFFu));
 
     win::GdiWatch watch;
     staging.stage(gif, at_);
@@ -74,21 +74,21 @@ TEST_F(StagedPictureTest, SameSizePictureIsDrawnIntoTheSameImageOverTheBackgroun
     EXPECT_TRUE(staging.pixels().opaqueAt(3, 2));
     EXPECT_EQ(watch.dibSectionsCreated(), 0);
 
-    staging.stage(load(L"wide.bmp", testing::writeBmp24(Image(9, 4, 0x0000FF00))), at_);
+    staging.stage(load(L"wide.bmp", test::writeBmp24(Image(9, 4, 0x0000FF00))), at_);
     EXPECT_EQ(watch.dibSectionsCreated(), 1);
     EXPECT_EQ(::GetPixel(staging.hDC(), 8, 3), 0x0000FF00u);
 }
 
 TEST_F(StagedPictureTest, PictureThatCannotBeDrawnLeavesTheStagingAsItWas) {
     StagedPicture staging;
-    const runtime::Picture red = load(L"red.bmp", testing::writeBmp24(Image(8, 4, 0x000000FF)));
+    const runtime::Picture red = load(L"red.bmp", test::writeBmp24(Image(8, 4, 0x000000FF)));
     staging.stage(red, at_);
     for (const int width : {8, 9}) { // into the image it has, and into a new one
         SCOPED_TRACE(width);
-        const auto fake = win::makeCom<testing::FakePicture>(
-            testing::FakePictureBehaviour{.widthHimetric = ::MulDiv(width, 2540, at_.dpiX),
-                                          .heightHimetric = ::MulDiv(4, 2540, at_.dpiY),
-                                          .renderStatus = E_OUTOFMEMORY});
+        const auto fake = win::makeCom<test::FakePicture>(
+            test::FakePictureBehaviour{.widthHimetric = ::MulDiv(width, 2540, at_.dpiX),
+                                       .heightHimetric = ::MulDiv(4, 2540, at_.dpiY),
+                                       .renderStatus = E_OUTOFMEMORY});
         const runtime::Picture undrawable =
             runtime::Picture::fromObject(static_cast<IPicture*>(fake.get()));
         ASSERT_EQ(undrawable.sizePixels(at_.dpiX, at_.dpiY).cx, width);
@@ -132,7 +132,7 @@ private:
 
 std::string runProbe(const std::vector<std::wstring>& pictures) {
     // The command processor strips the outer pair of quotes.
-    std::wstring command = L"\"\"" + testing::besideThisProgram(L"staging_size_probe.exe") + L"\"";
+    std::wstring command = L"\"\"" + test::besideThisProgram(L"staging_size_probe.exe") + L"\"";
     for (const std::wstring& picture : pictures)
         command += L" \"" + picture + L"\"";
     command += L"\"";
@@ -158,13 +158,13 @@ TEST_F(StagedPictureTest, StagedPictureSizeFollowsScreenResolution) {
         bool metafile;
     };
     const Kind kinds[] = {
-        {L"head.bmp", testing::writeBmp24(testing::makeFigure(350, 406)), {350, 406}, false},
-        {L"odd.bmp", testing::writeBmp24(testing::makeFigure(211, 157)), {211, 157}, false},
+        {L"head.bmp", test::writeBmp24(test::makeFigure(350, 406)), {350, 406}, false},
+        {L"odd.bmp", test::writeBmp24(test::makeFigure(211, 157)), {211, 157}, false},
         {L"icon.ico",
-         testing::writeIco(testing::makeFigure(32, 32, 0x00FFFFFF, 0x00000080), 0x00FFFFFFu),
+         test::writeIco(test::makeFigure(32, 32, 0x00FFFFFF, 0x00000080), 0x00FFFFFFu),
          {32, 32},
          false},
-        {L"figure.emf", testing::makeEnhancedMetafile(40, 30, RECT{5, 5, 20, 25}), {40, 30}, true},
+        {L"figure.emf", test::makeEnhancedMetafile(40, 30, RECT{5, 5, 20, 25}), {40, 30}, true},
     };
     std::vector<std::wstring> files;
     for (const Kind& kind : kinds)

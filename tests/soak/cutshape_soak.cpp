@@ -23,7 +23,7 @@
 namespace {
 
 using namespace cutshape;
-using namespace cutshape::testing;
+using namespace cutshape::test;
 
 // Counts: a leak of one object per cycle is a slope of 1,000 per 1,000 cycles. A run may
 // create an object or two once, late (a cache filled on first use), and nothing steadily.

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <windows.h>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 constexpr auto kLookInterval = std::chrono::seconds(1);
@@ -72,4 +72,4 @@ void CaseWatchdog::watch() {
     }
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

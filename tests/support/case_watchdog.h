@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 class CaseWatchdog {
 public:
@@ -43,4 +43,4 @@ private:
     std::thread thread_;
 };
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 // How often the parent looks for output while the child runs.
@@ -83,4 +83,4 @@ std::wstring besideThisProgram(const std::wstring& fileName) {
     return path.substr(0, path.find_last_of(L"\\/") + 1) + fileName;
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

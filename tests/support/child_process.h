@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 struct ChildResult {
     bool timedOut = false;
@@ -25,4 +25,4 @@ ChildResult runChildCapturingOutput(const std::wstring& program, const std::wstr
 // The full path of a program beside the running one.
 std::wstring besideThisProgram(const std::wstring& fileName);
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -11,7 +11,7 @@
 #include <olectl.h>
 #include <type_traits>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 struct FakePictureBehaviour {
     OLE_XSIZE_HIMETRIC widthHimetric = 2540; // 96 pixels at 96 dpi
@@ -109,4 +109,4 @@ private:
     int renders_ = 0;
 };
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <utility>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 template <class Completion>
 class PhaseBarrier {
@@ -61,4 +61,4 @@ private:
     Completion completion_;
 };
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

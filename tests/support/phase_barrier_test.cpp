@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 // Threads meet many times; after each meeting every thread must see the completion step of
@@ -39,4 +39,4 @@ TEST(PhaseBarrierTest, EveryThreadSeesEachPhaseCompletedOnceBeforeItGoesOn) {
 }
 
 } // namespace
-} // namespace cutshape::testing
+} // namespace cutshape::test

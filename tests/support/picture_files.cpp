@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 namespace {
 
@@ -185,4 +185,4 @@ Image makeNoise(std::int32_t width, std::int32_t height, std::uint64_t seed,
                 std::initializer_list<core::Color> colours) {
     return makeNoise(width, height, seed, std::span<const core::Color>(colours));
 }
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <span>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 using pictures::AlphaImage;
 using pictures::Bmp8Compression;
@@ -42,4 +42,4 @@ Image makeNoise(std::int32_t width, std::int32_t height, std::uint64_t seed,
 Image makeNoise(std::int32_t width, std::int32_t height, std::uint64_t seed,
                 std::initializer_list<core::Color> colours);
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

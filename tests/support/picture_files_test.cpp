@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 using core::Color;
@@ -318,4 +318,4 @@ TEST(PictureHelpersTest, RefuseWhatTheyCannotMake) {
 }
 
 } // namespace
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -10,7 +10,7 @@
 #include <system_error>
 #include <wincodec.h>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 namespace {
 
 std::vector<std::uint8_t> streamBytes(IStream* stream) {
@@ -160,4 +160,4 @@ core::Rects windowRegion(HWND window) {
     return win::regionRects(region.get());
 }
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -10,7 +10,7 @@
 #include <vector>
 #include <windows.h>
 
-namespace cutshape::testing {
+namespace cutshape::test {
 
 // A fresh folder under the user's temporary folder, removed with everything in it.
 class TempFolder {
@@ -43,4 +43,4 @@ std::vector<std::uint8_t> makePlaceableMetafile(int widthPx, int heightPx, RECT 
 SIZE windowSize(HWND window);
 core::Rects windowRegion(HWND window);
 
-} // namespace cutshape::testing
+} // namespace cutshape::test

@@ -52,7 +52,7 @@ TEST(CreateRegion, EmptyListGivesEmptyRegion) {
 TEST(CreateRegion, MatchesUnionOfBandsAcrossBatchBoundaries) {
     // Band counts around and well beyond one batch, and odd numbers of batches.
     for (const int height : {1, 5, 31, 64, 65, 129, 300}) {
-        const testing::Image image = testing::makeCheckerboard(37, height, 3);
+        const test::Image image = test::makeCheckerboard(37, height, 3);
         const core::BandedRegion bands =
             core::buildBandedRegion(image.view(), image.width(), image.height(), 0x00FFFFFF);
         SCOPED_TRACE(height);
@@ -80,7 +80,7 @@ TEST(CreateRegion, MatchesUnionOfOverlappingUnsortedRects) {
 // region came out wrong: a 1080p checkerboard (over a million rectangles) once held about
 // 16,200 regions alive at the same time.
 TEST(CreateRegion, OneMillionRectanglesNeedFewLiveRegionsAndGiveTheExactFigure) {
-    const testing::Image board = testing::makeCheckerboard(1920, 1080);
+    const test::Image board = test::makeCheckerboard(1920, 1080);
     const core::BandedRegion bands =
         core::buildBandedRegion(board.view(), board.width(), board.height(), 0x00FFFFFF);
     ASSERT_EQ(bands.rects.size(), 1920u * 1080u / 2u);
@@ -97,7 +97,7 @@ TEST(CreateRegion, OneMillionRectanglesNeedFewLiveRegionsAndGiveTheExactFigure) 
 }
 
 TEST(CreateRegion, FailedCreationOrUnionThrowsAndFreesEveryRegion) {
-    const testing::Image board = testing::makeCheckerboard(200, 150);
+    const test::Image board = test::makeCheckerboard(200, 150);
     const core::BandedRegion bands =
         core::buildBandedRegion(board.view(), board.width(), board.height(), 0x00FFFFFF);
     std::int64_t callsOfOneBuild = 0;
