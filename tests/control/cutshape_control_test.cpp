@@ -6,6 +6,7 @@
 #include "runtime/picture_opacity.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
+#include "tests/control/stored_forms.h"
 #include "tests/control/verbatim_bag.h"
 #include "tests/support/fake_picture.h"
 #include "tests/support/picture_files.h"
@@ -851,45 +852,11 @@ TEST_F(CutshapeControl, StreamThatNamesAnotherClassThanAPictureIsAnInvalidPictur
 
 // ---- stored forms ----
 //
-// golden/persistence keeps what the control saved for each case of cases.txt: the stream
-// (<case>.stream.hex) and the property set without and with the values equal to their defaults
-// (<case>.bag.txt, <case>.bag-all.txt: a key a line in write order, its VARTYPE and value).
-// Each must load to the values cases.txt gives and save to the same bytes again, so that
-// forms stored by earlier builds keep loading. CUTSHAPE_UPDATE_GOLDEN=1 in the 64-bit build
-// saves them again from cases.txt.
+// Each stored form of earlier builds must load to the values cases.txt gives and save to the
+// same bytes again, so that forms stored by earlier builds keep loading.
+// CUTSHAPE_UPDATE_GOLDEN=1 in the 64-bit build saves them again from cases.txt.
 
-const std::filesystem::path kGoldenForms = CUTSHAPE_GOLDEN_PERSISTENCE;
-
-struct StoredCase {
-    std::string name;
-    std::string picture; // a picture file beside cases.txt, or "empty"
-    LONG maskColor = 0;
-    VARIANT_BOOL showPicture = 0;
-    VARIANT_BOOL automaticMaskColor = 0;
-};
-
-std::string readGolden(const std::string& name) {
-    std::ifstream in(kGoldenForms / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::uint8_t> bytesOf(const std::string& text) {
-    return std::vector<std::uint8_t>(text.begin(), text.end());
-}
-
-std::vector<StoredCase> storedCases() {
-    std::istringstream in(readGolden("cases.txt"));
-    std::vector<StoredCase> cases;
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        StoredCase c;
-        if (!line.starts_with('#') &&
-            fields >> c.name >> c.picture >> c.maskColor >> c.showPicture >> c.automaticMaskColor)
-            cases.push_back(c);
-    }
-    EXPECT_EQ(cases.size(), 3u) << "the cases of " << (kGoldenForms / "cases.txt").string();
-    return cases;
-}
+const std::filesystem::path& kGoldenForms = storedFormsFolder();
 
 std::string hexText(const std::vector<std::uint8_t>& bytes, char lineEnd = '\n') {
     std::string text;
@@ -899,14 +866,6 @@ std::string hexText(const std::vector<std::uint8_t>& bytes, char lineEnd = '\n')
         text += (i + 1 == bytes.size()) ? '\n' : i % 32 == 31 ? lineEnd : ' ';
     }
     return text;
-}
-
-std::vector<std::uint8_t> bytesOfHex(const std::string& text) {
-    std::vector<std::uint8_t> bytes;
-    std::istringstream in(text);
-    for (std::string byte; in >> byte;)
-        bytes.push_back(static_cast<std::uint8_t>(std::stoul(byte, nullptr, 16)));
-    return bytes;
 }
 
 std::vector<std::uint8_t> contentsOf(IStream& stream) {
@@ -940,12 +899,6 @@ std::string pictureText(const runtime::Picture& picture) {
     return hexText(std::vector<std::uint8_t>(saved.begin() + 24, saved.end()), ' ');
 }
 
-runtime::Picture pictureOfText(const std::string& text) {
-    if (text == "nothing" || text == "empty")
-        return text == "empty" ? runtime::emptyPicture() : runtime::Picture();
-    return runtime::pictureFromBytes(bytesOfHex(text), L"a stored picture");
-}
-
 std::string savedBagText(IDispatch* control, bool saveAll) {
     const auto bag = win::makeCom<VerbatimBag>();
     EXPECT_EQ(win::ComPtr<IDispatch>(control).query<IPersistPropertyBag>()->Save(
@@ -963,27 +916,6 @@ std::string savedBagText(IDispatch* control, bool saveAll) {
     return text.str();
 }
 
-// The container's bag with the values of `text`; `pictures` keeps its pictures alive.
-win::ComPtr<container::PropertyBag> bagOfText(const std::string& text,
-                                              std::vector<runtime::Picture>& pictures) {
-    auto bag = win::makeCom<container::PropertyBag>();
-    std::istringstream lines(text);
-    std::string key, value;
-    VARIANT stored{};
-    while (lines >> key >> stored.vt >> std::ws && std::getline(lines, value)) {
-        stored.lVal = stored.vt == VT_DISPATCH ? 0 : std::stol(value);
-        if (stored.vt == VT_BOOL)
-            stored.boolVal = static_cast<VARIANT_BOOL>(stored.lVal);
-        if (stored.vt == VT_DISPATCH) {
-            pictures.push_back(pictureOfText(value));
-            stored.pdispVal =
-                pictures.back().isNothing() ? nullptr : pictures.back().dispatch().get();
-        }
-        bag->set(std::wstring(key.begin(), key.end()), stored);
-    }
-    return bag;
-}
-
 void expectValuesOf(IDispatch* control, const StoredCase& c) {
     EXPECT_EQ(get(control, dispid::kMaskColor).result.get()->lVal, c.maskColor);
     EXPECT_EQ(get(control, dispid::kShowPicture).result.get()->boolVal, c.showPicture);
@@ -995,7 +927,7 @@ void expectValuesOf(IDispatch* control, const StoredCase& c) {
     EXPECT_EQ(pictureText(runtime::Picture::fromObject(picture.result.get()->pdispVal)),
               c.picture == "empty" ? "empty\n"
                                    : pictureText(runtime::pictureFromBytes(
-                                         bytesOf(readGolden(c.picture)), L"golden")));
+                                         bytesOf(storedFormFile(c.picture)), L"golden")));
 }
 
 // Saves each case from the values of cases.txt, and the pictures they name.
@@ -1011,7 +943,7 @@ void saveGoldenForms(const std::vector<StoredCase>& cases, const container::Form
         IDispatch* control = hosted.control.get();
         if (c.picture != "empty")
             putRef(control, dispid::kPicture,
-                   runtime::pictureFromBytes(bytesOf(readGolden(c.picture)), L"golden")
+                   runtime::pictureFromBytes(bytesOf(storedFormFile(c.picture)), L"golden")
                        .dispatch()
                        .get());
         put(control, dispid::kMaskColor, variantOf(c.maskColor));
@@ -1025,6 +957,7 @@ void saveGoldenForms(const std::vector<StoredCase>& cases, const container::Form
 
 TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
     const std::vector<StoredCase> cases = storedCases();
+    ASSERT_EQ(cases.size(), 3u) << "the cases of " << (kGoldenForms / "cases.txt").string();
     if (std::getenv("CUTSHAPE_UPDATE_GOLDEN")) {
         if (sizeof(void*) != 8)
             GTEST_SKIP() << "the stored forms are the 64-bit build's: save them there";
@@ -1033,7 +966,7 @@ TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
     }
     for (const StoredCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string streamText = readGolden(c.name + ".stream.hex");
+        const std::string streamText = storedFormFile(c.name + ".stream.hex");
         HostedControl viaStream(formDesign(), true);
         ASSERT_EQ(win::ComPtr<IDispatch>(viaStream.control)
                       .query<IPersistStreamInit>()
@@ -1042,7 +975,8 @@ TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
         expectValuesOf(viaStream.control.get(), c);
         EXPECT_EQ(hexText(contentsOf(*savedStream(viaStream.control.get()).get())), streamText);
         for (const bool saveAll : {false, true}) {
-            const std::string text = readGolden(c.name + (saveAll ? ".bag-all.txt" : ".bag.txt"));
+            const std::string text =
+                storedFormFile(c.name + (saveAll ? ".bag-all.txt" : ".bag.txt"));
             SCOPED_TRACE(text);
             std::vector<runtime::Picture> pictures;
             HostedControl viaBag(formDesign(), true, bagOfText(text, pictures).get());
@@ -1055,8 +989,8 @@ TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
 // From version 2 on, the version is followed by the length of the rest of the control's data:
 // a reader takes the values it knows, skips the rest, and refuses a length that does not fit.
 TEST_F(CutshapeControl, LaterStreamVersionsAreReadUpToTheLengthTheyGive) {
-    const StoredCase bitmap = storedCases().at(0);
-    const std::vector<std::uint8_t> v1 = bytesOfHex(readGolden("bitmap.stream.hex"));
+    const StoredCase bitmap = storedCase("bitmap");
+    const std::vector<std::uint8_t> v1 = bytesOfHex(storedFormFile("bitmap.stream.hex"));
     const std::size_t known = v1.size() - 6;
     const struct {
         std::uint16_t version;

@@ -14,6 +14,7 @@
 #include "tests/control/bag_mutants.h"
 #include "tests/control/control_harness.h"
 #include "tests/control/shaping_check.h"
+#include "tests/control/stored_forms.h"
 #include "tests/control/stream_mutants.h"
 #include "tests/support/case_watchdog.h"
 #include "tests/support/fake_picture.h"
@@ -33,9 +34,6 @@ using namespace cutshape::test;
 using namespace std::chrono_literals;
 
 constexpr auto kMutantLimit = 30s;
-constexpr std::int32_t kWidthPx = 48;
-constexpr std::int32_t kHeightPx = 36;
-constexpr core::Color kWhite = 0x00FFFFFF;
 
 const container::FormDesign kDesign{L"Persistence mutants"};
 
@@ -49,33 +47,19 @@ win::ComPtr<IStream> streamOf(const std::vector<std::uint8_t>& bytes) {
     return stream;
 }
 
-// The valid state: a figure on white, white as the mask colour, the picture shown.
+// The valid state: the bitmap case that an earlier build stored, as a stream and as a
+// property set with every value, and the properties cases.txt says it holds.
 struct ValidSave {
-    Image image = makeFigure(kWidthPx, kHeightPx, kWhite);
-    std::vector<std::uint8_t> stream;
-    win::ComPtr<container::PropertyBag> bag = win::makeCom<container::PropertyBag>();
+    StoredCase stored = storedCase("bitmap");
+    Image image = readBmp24(bytesOf(storedFormFile(stored.picture)));
+    std::vector<std::uint8_t> stream = bytesOfHex(storedFormFile(stored.name + ".stream.hex"));
+    std::vector<runtime::Picture> pictures;
+    win::ComPtr<container::PropertyBag> bag =
+        bagOfText(storedFormFile(stored.name + ".bag-all.txt"), pictures);
 
-    ValidSave() {
-        HostedControl saved(kDesign, true);
-        const runtime::Picture picture = runtime::pictureFromBytes(writeBmp24(image), L"figure");
-        win::check(putRef(saved.control.get(), dispid::kPicture, picture.dispatch().get()).status,
-                   L"Setting the picture");
-        win::check(put(saved.control.get(), dispid::kMaskColor, variantOf(LONG{kWhite})).status,
-                   L"Setting the mask colour");
-        win::check(put(saved.control.get(), dispid::kShowPicture, variantOfBool(true)).status,
-                   L"Showing the picture");
-        const win::ComPtr<IStream> memory = streamOf({});
-        win::check(saved.control.query<IPersistStreamInit>()->Save(memory.get(), TRUE),
-                   L"Saving to a stream");
-        STATSTG stat{};
-        win::check(memory->Stat(&stat, STATFLAG_NONAME), L"The stream's size");
-        stream.resize(static_cast<std::size_t>(stat.cbSize.QuadPart));
-        win::check(memory->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"Rewinding");
-        ULONG read = 0;
-        win::check(memory->Read(stream.data(), static_cast<ULONG>(stream.size()), &read),
-                   L"Reading the stream");
-        win::check(saved.control.query<IPersistPropertyBag>()->Save(bag.get(), TRUE, TRUE),
-                   L"Saving to a property set");
+    core::Color maskColor() const {
+        return stored.automaticMaskColor ? image.get(0, 0)
+                                         : static_cast<core::Color>(stored.maskColor);
     }
 };
 
@@ -178,12 +162,19 @@ std::string validStateFault(const ValidSave& valid, bool fromStream) {
                                       : loadBag(form, valid.bag.get(), true, hosted);
     if (status != S_OK)
         return "the valid state is refused: " + hexOf(status);
+    IDispatch* control = hosted->control.get();
+    if (get(control, dispid::kMaskColor).result.get()->lVal != valid.stored.maskColor ||
+        get(control, dispid::kShowPicture).result.get()->boolVal != valid.stored.showPicture ||
+        get(control, dispid::kAutomaticMaskColor).result.get()->boolVal !=
+            valid.stored.automaticMaskColor)
+        return "the valid state loads other properties than cases.txt gives";
     const Call load = call(hosted->control.get(), dispid::kLoad);
     if (load.status != S_OK)
         return "Load of the restored picture answered " + hexOf(load.status);
-    if (std::string fault = test::regionMismatch(
-            windowRegion(hosted->form->hwnd()),
-            test::referenceFigure(valid.image.view(), kWidthPx, kHeightPx, kWhite));
+    if (std::string fault =
+            test::regionMismatch(windowRegion(hosted->form->hwnd()),
+                                 test::referenceFigure(valid.image.view(), valid.image.width(),
+                                                       valid.image.height(), valid.maskColor()));
         !fault.empty())
         return "the restored picture does not shape the form: " + fault;
     return shapingFault(*hosted);
