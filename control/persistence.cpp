@@ -1,7 +1,7 @@
 #include "control/persistence.h"
 
 #include "core/picture_header.h"
-#include "runtime/picture_opacity.h"
+#include "runtime/picture_alpha.h"
 #include "runtime/runtime_errors.h"
 #include "win/variant.h"
 
@@ -78,11 +78,11 @@ T readValue(IStream& stream) {
 // The system picture's own stored form: a tag, the size of the file data, the file data.
 constexpr std::uint32_t kPictureDataTag = 0x0000746C; // "lt"
 
-// A picture with opacity of its own is stored as the system's picture stores a bitmap, its
+// A picture with alpha of its own is stored as the system's picture stores a bitmap, its
 // file data a 32-bit bitmap that keeps the alpha (which the system's own saving may drop);
 // any loader of the system's picture reads it back.
-void writePictureWithOpacity(IStream& stream, const runtime::PictureOpacity& opacity) {
-    const std::vector<std::uint8_t> file = opacity.bitmapFile();
+void writePictureWithAlpha(IStream& stream, const runtime::PictureAlpha& alpha) {
+    const std::vector<std::uint8_t> file = alpha.bitmapFile();
     win::check(::WriteClassStm(&stream, CLSID_StdPicture), L"Saving the picture");
     writeValue(stream, kPictureDataTag);
     writeValue(stream, static_cast<std::uint32_t>(file.size()));
@@ -93,11 +93,11 @@ void writePictureWithOpacity(IStream& stream, const runtime::PictureOpacity& opa
         throw win::Error(STG_E_MEDIUMFULL, L"Saving the picture: the stream is full.");
 }
 
-// A stored picture in the form writePictureWithOpacity gives (a 32-bit bitmap whose alpha is
+// A stored picture in the form writePictureWithAlpha gives (a 32-bit bitmap whose alpha is
 // in use), read with its alpha; nothing, and the stream back where it was, for any other
 // stored picture or a stream that cannot go back. The header is checked before the pixels
 // are read, so a damaged size cannot make it allocate more than the picture limit allows.
-std::optional<runtime::Picture> readPictureWithOpacity(IStream& stream) {
+std::optional<runtime::Picture> readPictureWithAlpha(IStream& stream) {
     ULARGE_INTEGER start{};
     if (FAILED(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_CUR, &start)))
         return std::nullopt;
@@ -115,7 +115,7 @@ std::optional<runtime::Picture> readPictureWithOpacity(IStream& stream) {
             tagAndSize[1] == layout->fileSize()) {
             file.resize(tagAndSize[1]);
             if (readInto(file.data() + kHeaders, file.size() - kHeaders)) {
-                if (auto picture = runtime::PictureOpacity::pictureOfBitmapFile(file))
+                if (auto picture = runtime::PictureAlpha::pictureOfBitmapFile(file))
                     return runtime::Picture::fromObject(picture->get());
             }
         }
@@ -134,8 +134,8 @@ runtime::Picture readPicture(IStream& stream) {
     win::check(::ReadClassStm(&stream, &stored), L"Loading the picture");
     if (stored != CLSID_StdPicture)
         throw runtime::invalidPictureError(L"the stored picture is of another class");
-    if (std::optional<runtime::Picture> withOpacity = readPictureWithOpacity(stream))
-        return std::move(*withOpacity);
+    if (std::optional<runtime::Picture> withAlpha = readPictureWithAlpha(stream))
+        return std::move(*withAlpha);
     win::ComPtr<IPersistStream> loader;
     win::check(::OleCreatePictureIndirect(nullptr, IID_IPersistStream, TRUE, loader.putVoid()),
                L"Creating a picture");
@@ -174,8 +174,8 @@ void writeField(IStream& stream, const StoredValue& stored) {
         writeValue(stream, hasPicture);
         if (!hasPicture)
             return;
-        if (const auto opacity = runtime::PictureOpacity::read(picture->get())) {
-            writePictureWithOpacity(stream, *opacity);
+        if (const auto alpha = runtime::PictureAlpha::read(picture->get())) {
+            writePictureWithAlpha(stream, *alpha);
         } else {
             const auto persist = win::ComPtr<IPicture>(picture->get()).query<IPersistStream>();
             win::check(::OleSaveToStream(persist.get(), &stream), L"Saving the picture");

@@ -7,7 +7,7 @@
 namespace cutshape::control {
 namespace {
 
-// With opacity of its own, a picture whose top-left pixel is transparent names no colour to
+// With alpha of its own, a picture whose top-left pixel is transparent names no colour to
 // cut: only its transparency is cut.
 core::Color chooseMask(const runtime::StagedPicture& staging, const core::MaskSettings& mask) {
     return core::chooseMaskColor(mask, [&]() -> core::Color {
@@ -56,10 +56,10 @@ win::UniqueRegion buildRegionPerPixel(const runtime::StagedPicture& staging,
     win::UniqueRegion accumulator(::CreateRectRgn(0, 0, 0, 0));
     measureScan(staging, scan);
     const core::Color maskColor = chooseMask(staging, mask);
-    const core::PixelView opacity = staging.pixels();
+    const core::PixelView alpha = staging.pixels();
     const auto figure = [&](std::int32_t x, std::int32_t y) {
-        const bool inside = x < opacity.width && y < opacity.height;
-        return ::GetPixel(staging.hDC(), x, y) != maskColor && (!inside || opacity.opaqueAt(x, y));
+        const bool inside = x < alpha.width && y < alpha.height;
+        return ::GetPixel(staging.hDC(), x, y) != maskColor && (!inside || alpha.opaqueAt(x, y));
     };
     for (std::int32_t y = 0; y < scan.scanHeight; ++y) {
         std::int32_t x = 0;

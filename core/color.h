@@ -16,7 +16,7 @@ inline constexpr Color kInvalidColor = 0xFFFFFFFFu;
 // A mask colour that no pixel inside an image has: with it, only transparency is cut.
 inline constexpr Color kNoMaskColor = 0xFF000000u;
 
-// The least opacity of a figure pixel, in an image with an alpha channel: half opaque.
+// The least alpha of a figure pixel, in an image with an alpha channel: half opaque.
 inline constexpr std::uint32_t kFigureAlpha = 128;
 
 // Converts an image word to the colour a pixel read returns: the unused byte is dropped.

@@ -1,7 +1,7 @@
 #pragma once
 // The fringe of a picture with alpha: its pixels that are partly opaque but under half
 // (0 < alpha < kFigureAlpha) and whose colour the mask does not cut, compared exactly as the
-// figure's pixels are (run_scanner.h). The figure takes every pixel of at least half opacity,
+// figure's pixels are (run_scanner.h). The figure takes every pixel at least half opaque,
 // so figure and fringe never share a pixel, and a window showing the fringe beside a window
 // shaped to the figure never covers it.
 
@@ -20,7 +20,7 @@ struct FringeExtent {
 };
 
 // Finds the fringe of `staged`, the picture as scanned: its colours as the mask compares
-// them, its opacity in the top bytes. An image without alpha has none.
+// them, its alpha in the top bytes. An image without alpha has none.
 FringeExtent findFringe(const PixelView& staged, Color mask) noexcept;
 
 // Writes the fringe within `bounds` as a premultiplied 0xAARRGGBB image of its size, rows

@@ -1,7 +1,7 @@
 #pragma once
 // A read-only view of a 32-bit image in the device-independent layout (see color.h), rows
 // top to bottom. The view never owns the pixels. When the image has an alpha channel, each
-// word's top byte is the pixel's opacity (0 transparent, 255 opaque); otherwise that byte is
+// word's top byte is the pixel's alpha (0 transparent, 255 opaque); otherwise that byte is
 // unused and every pixel counts as opaque.
 
 #include "core/color.h"

@@ -1,12 +1,12 @@
 // Every variant of the row scanner yields exactly the runs a per-pixel read would: maximal,
 // sorted, non-empty intervals of [0, scanWidth) whose colour differs from the mask and, in an
-// image with alpha, whose opacity is at least kFigureAlpha, with pixels beyond the image
+// image with alpha, whose alpha is at least kFigureAlpha, with pixels beyond the image
 // reading as kInvalidColor. The variants differ only in how many pixels one compare covers.
 //
 // Each variant turns 64 pixels at a time into a "figure" bit mask (bit i set when pixel
 // base + i is a figure pixel) and reads the runs off the mask's transitions with
 // count-trailing-zeros, so long runs cost one test per 64 pixels and a checkerboard costs one
-// bit scan per run boundary. Images without alpha take a path with no opacity test at all.
+// bit scan per run boundary. Images without alpha take a path with no alpha test at all.
 
 #include "core/run_scanner.h"
 
@@ -30,7 +30,7 @@ namespace {
 // Image words carry an unused top byte; only the colour bits take part in the compare.
 constexpr std::uint32_t kColorBits = 0x00FFFFFFu;
 constexpr Color kSystemColorBits = 0xFF000000u;
-// A mask word no pixel's colour bits equal: with it, only the opacity decides.
+// A mask word no pixel's colour bits equal: with it, only the alpha decides.
 constexpr std::uint32_t kNoMaskWord = 0xFFFFFFFFu;
 // kFigureAlpha is 128: a word is at least half opaque exactly when its sign bit is set, which
 // the vector variants test with one signed compare.

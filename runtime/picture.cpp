@@ -2,7 +2,7 @@
 
 #include "core/picture_header.h"
 #include "core/twips.h"
-#include "runtime/picture_opacity.h"
+#include "runtime/picture_alpha.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/wic_decoder.h"
 #include "win/handles.h"
@@ -126,8 +126,8 @@ SIZE Picture::sizePixels(int dpiX, int dpiY) const {
 }
 
 std::optional<std::vector<std::uint32_t>> Picture::ownWords(SIZE sizePx) const {
-    if (const std::optional<PictureOpacity> opacity = PictureOpacity::read(picture_.get()))
-        return opacity->scaled(sizePx);
+    if (const std::optional<PictureAlpha> alpha = PictureAlpha::read(picture_.get()))
+        return alpha->scaled(sizePx);
     return std::nullopt;
 }
 
@@ -143,7 +143,7 @@ std::vector<std::uint32_t> Picture::transparencyByDrawing(win::DibSurface& image
                                                           SIZE sizePx) const {
     const auto drawnOver = [&](COLORREF below) {
         image.fill(below);
-        renderWithoutOpacity(image.dc(), sizePx);
+        renderWithoutAlpha(image.dc(), sizePx);
         return image.pixels();
     };
     const core::PixelView overBlack = drawnOver(0x00000000);
@@ -169,11 +169,11 @@ std::optional<std::vector<std::uint32_t>> Picture::renderAtOrigin(HDC dc, SIZE s
     if (words)
         blendAtOrigin(dc, *words, sizePx);
     else
-        renderWithoutOpacity(dc, sizePx);
+        renderWithoutAlpha(dc, sizePx);
     return words;
 }
 
-void Picture::renderWithoutOpacity(HDC dc, SIZE sizePx) const {
+void Picture::renderWithoutAlpha(HDC dc, SIZE sizePx) const {
     const SIZE himetric = sizeHimetric();
     // Without this a shrunk bitmap would AND or OR its pixels together (the default mode).
     const int previousMode = ::SetStretchBltMode(dc, COLORONCOLOR);
@@ -199,7 +199,7 @@ Picture::renderOver(win::DibSurface& image, COLORREF background, SIZE sizePx) co
     if (words)
         blendOver(image.writablePixels(), image.width(), image.height(), *words, sizePx);
     else
-        renderWithoutOpacity(image.dc(), sizePx);
+        renderWithoutAlpha(image.dc(), sizePx);
     return words;
 }
 
@@ -235,7 +235,7 @@ Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view 
         return pictureOfBitmap(bytes, name);
     // A 32-bit bitmap whose alpha is in use keeps it (the system's loader would drop it).
     if (header.format == core::PictureFormat::Bitmap) {
-        if (auto picture = PictureOpacity::pictureOfBitmapFile(bytes))
+        if (auto picture = PictureAlpha::pictureOfBitmapFile(bytes))
             return Picture(std::move(*picture));
     }
 

@@ -39,14 +39,14 @@ public:
     // Draws the picture at `sizePx` with its top-left corner at (0, 0). A bitmap is scaled
     // nearest-neighbour: every pixel drawn is one of the picture's own, so a scaled figure
     // shows no blend of its background colour at its edges.
-    // A picture with opacity of its own (picture_opacity.h) is blended over what `dc` shows;
+    // A picture with alpha of its own (picture_alpha.h) is blended over what `dc` shows;
     // its premultiplied words as drawn (rows top to bottom) are then returned.
     std::optional<std::vector<std::uint32_t>> renderAtOrigin(HDC dc, SIZE sizePx) const;
     // Fills a 32-bit image with `background` and draws the picture over it from its origin;
-    // a picture with opacity is blended in place. A bitmap the system draws through a mask of
+    // a picture with alpha is blended in place. A bitmap the system draws through a mask of
     // its own (a GIF's transparent colour) is drawn over black and over white first: a pixel
     // that differs shows the background and is returned as transparent, whatever colour the
-    // file gives it. Returns the picture's premultiplied words as drawn, when it has opacity.
+    // file gives it. Returns the picture's premultiplied words as drawn, when it has alpha.
     std::optional<std::vector<std::uint32_t>> renderOver(win::DibSurface& image,
                                                          COLORREF background, SIZE sizePx) const;
 
@@ -58,16 +58,16 @@ public:
     }
 
 private:
-    // The picture's own premultiplied pixels scaled to `sizePx`, when it carries opacity
-    // (picture_opacity.h).
+    // The picture's own premultiplied pixels scaled to `sizePx`, when it carries alpha
+    // (picture_alpha.h).
     std::optional<std::vector<std::uint32_t>> ownWords(SIZE sizePx) const;
     // Whether the picture is a bitmap the system draws with transparent parts.
     bool drawsThroughMask() const noexcept;
     // The picture drawn into `image` over black and over white: a pixel that differs is
     // transparent (0), any other opaque in its own colour. The image is left drawn over.
     std::vector<std::uint32_t> transparencyByDrawing(win::DibSurface& image, SIZE sizePx) const;
-    // Draws a picture without opacity of its own through the picture object.
-    void renderWithoutOpacity(HDC dc, SIZE sizePx) const;
+    // Draws a picture without alpha of its own through the picture object.
+    void renderWithoutAlpha(HDC dc, SIZE sizePx) const;
     // A bitmap's or icon's own size in pixels; nothing for other pictures.
     std::optional<SIZE> bitmapPixels() const;
 
@@ -81,7 +81,7 @@ private:
 
 // A picture object from a BMP, GIF, JPEG, PNG, TIFF, ICO, WMF or EMF file (PNG and TIFF
 // through the imaging component; those and 32-bit bitmaps keep their alpha:
-// picture_opacity.h); an empty path gives an
+// picture_alpha.h); an empty path gives an
 // empty picture. Throws the runtime's errors: file not found, invalid picture (empty,
 // damaged, truncated or foreign files), out of memory (sizes that cannot be held).
 Picture loadPicture(std::wstring_view path);

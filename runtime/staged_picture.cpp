@@ -22,11 +22,11 @@ core::PixelView StagedPicture::ownPixels() const noexcept {
 std::optional<StagedPicture::OwnPixels> StagedPicture::draw(win::DibSurface& image,
                                                             const Picture& picture, SIZE sizePx) {
     pixelsDrawn_ += static_cast<std::int64_t>(image.width()) * image.height();
-    // The scan reads a picture's own opacity from the image's top bytes.
+    // The scan reads a picture's own alpha from the image's top bytes.
     auto drawn = picture.renderOver(image, resolveColor(background_), sizePx);
     if (!drawn)
         return std::nullopt;
-    image.setOpacity(*drawn, sizePx);
+    image.setAlpha(*drawn, sizePx);
     return OwnPixels{std::move(*drawn), sizePx};
 }
 

@@ -47,7 +47,7 @@ public:
     // The persistent image's pixels, for reading many at once.
     core::PixelView pixels() const noexcept { return image_.pixels(); }
     // The picture's own premultiplied pixels as last drawn into the image, when it carries
-    // opacity of its own; an empty view otherwise.
+    // alpha of its own; an empty view otherwise.
     core::PixelView ownPixels() const noexcept;
 
     // The pixels of every image the staging has drawn so far: what its changes have cost.

@@ -110,7 +110,7 @@ std::uint32_t* DibSurface::writablePixels() noexcept {
     return bits_;
 }
 
-void DibSurface::setOpacity(const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept {
+void DibSurface::setAlpha(const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept {
     ::GdiFlush();
     for (std::int32_t y = 0; y < height_; ++y) {
         std::uint32_t* row = bits_ + static_cast<std::ptrdiff_t>(y) * width_;

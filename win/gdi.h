@@ -38,11 +38,11 @@ public:
     // The same pixels to write, rows top to bottom, width() words each.
     std::uint32_t* writablePixels() noexcept;
 
-    // Fills the image with one colour; it has no opacity then.
+    // Fills the image with one colour; it has no alpha then.
     void fill(COLORREF color) noexcept;
-    // Gives the image opacity: the top bytes of `words` (sizePx, rows top to bottom) over the
+    // Gives the image alpha: the top bytes of `words` (sizePx, rows top to bottom) over the
     // pixels they cover from the origin, every other pixel opaque.
-    void setOpacity(const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept;
+    void setAlpha(const std::vector<std::uint32_t>& words, SIZE sizePx) noexcept;
 
 private:
     void destroy() noexcept;

@@ -3,7 +3,7 @@
 #include "control/region_builder.h"
 #include "core/region_check.h"
 #include "runtime/picture.h"
-#include "runtime/picture_opacity.h"
+#include "runtime/picture_alpha.h"
 #include "runtime/screen.h"
 #include "tests/control/control_harness.h"
 #include "tests/control/stored_forms.h"
@@ -806,8 +806,8 @@ TEST_F(CutshapeControl, StreamAndBagKeepAPicturesAlpha) {
                 reinterpret_cast<const std::uint8_t*>(words) + sizeof words);
     const runtime::Picture picture = runtime::pictureFromBytes(file, L"alpha.bmp");
     const auto alphaOf = [](const runtime::Picture& shown) {
-        const auto opacity = runtime::PictureOpacity::read(shown.get());
-        return opacity ? opacity->scaled({3, 2}) : std::vector<std::uint32_t>{};
+        const auto alpha = runtime::PictureAlpha::read(shown.get());
+        return alpha ? alpha->scaled({3, 2}) : std::vector<std::uint32_t>{};
     };
     ASSERT_EQ(alphaOf(picture), (std::vector<std::uint32_t>{words[3], words[4], words[5], words[0],
                                                             words[1], words[2]}));
@@ -886,12 +886,12 @@ win::ComPtr<IStream> streamOfBytes(const std::vector<std::uint8_t>& bytes) {
 }
 
 // A picture as stored text: "nothing", "empty", or its file: the 32-bit bitmap that keeps its
-// opacity, else the file OleSaveToStream writes after the class, "lt\0\0" and the size.
+// alpha, else the file OleSaveToStream writes after the class, "lt\0\0" and the size.
 std::string pictureText(const runtime::Picture& picture) {
     if (picture.isNothing() || picture.isEmpty())
         return picture.isNothing() ? "nothing\n" : "empty\n";
-    if (const auto opacity = runtime::PictureOpacity::read(picture.get()))
-        return hexText(opacity->bitmapFile(), ' ');
+    if (const auto alpha = runtime::PictureAlpha::read(picture.get()))
+        return hexText(alpha->bitmapFile(), ' ');
     const win::ComPtr<IStream> stream = streamOfBytes({});
     const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
     EXPECT_EQ(::OleSaveToStream(persist.get(), stream.get()), S_OK);

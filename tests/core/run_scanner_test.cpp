@@ -79,7 +79,7 @@ TEST_P(ScanRowTest, WhiteWithAFullUnusedByteIsNotTheInvalidColour) {
 }
 
 // With alpha, a pixel under half opaque is cut whatever its colour; a mask colour still cuts
-// opaque pixels, and kNoMaskColor cuts by opacity alone.
+// opaque pixels, and kNoMaskColor cuts by alpha alone.
 TEST_P(ScanRowTest, AlphaUnderHalfIsCutAndTheMaskColourStillCuts) {
     TestImage image = test::makeImage(6, 1, 6, 0);
     const std::uint32_t words[] = {0x00000000, 0x7F102030, 0x80102030,

@@ -20,7 +20,7 @@ struct TestImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::ptrdiff_t stridePixels = 0;
-    bool hasAlpha = false; // the top byte of each word is the pixel's opacity
+    bool hasAlpha = false; // the top byte of each word is the pixel's alpha
 
     core::PixelView view() const;
     std::uint32_t& word(std::int32_t x, std::int32_t y);

@@ -1,4 +1,4 @@
-#include "runtime/picture_opacity.h"
+#include "runtime/picture_alpha.h"
 
 #include "core/picture_header.h"
 #include "win/error.h"
@@ -16,7 +16,7 @@ using Words = std::vector<std::uint32_t>;
 constexpr std::uint32_t kAlphaBits = 0xFF000000u;
 
 // Whether the top bytes say anything: neither all 0 (unused) nor all 255 (opaque).
-bool opacityInUse(const Words& words) {
+bool alphaInUse(const Words& words) {
     const bool anySet = std::any_of(words.begin(), words.end(),
                                     [](std::uint32_t word) { return (word & kAlphaBits) != 0; });
     const bool anyUnder = std::any_of(words.begin(), words.end(), [](std::uint32_t word) {
@@ -69,7 +69,7 @@ std::optional<Words> bitmapWords(HBITMAP bitmap, std::int32_t& width, std::int32
     return readBitmap(bitmap, width, height);
 }
 
-// An icon's image with its opacity: the 32-bit image's alpha (straight, as icons keep it)
+// An icon's image with its alpha: the 32-bit image's alpha (straight, as icons keep it)
 // when it has one, else the AND mask (a set bit is transparent).
 std::optional<Words> iconWords(HICON icon, std::int32_t& width, std::int32_t& height) {
     ICONINFO parts{};
@@ -101,7 +101,7 @@ std::optional<Words> iconWords(HICON icon, std::int32_t& width, std::int32_t& he
 
 } // namespace
 
-std::optional<PictureOpacity> PictureOpacity::read(IPicture* picture) {
+std::optional<PictureAlpha> PictureAlpha::read(IPicture* picture) {
     SHORT type = PICTYPE_NONE;
     OLE_HANDLE handle = 0;
     if (!picture || FAILED(picture->get_Type(&type)) || FAILED(picture->get_Handle(&handle)) ||
@@ -115,12 +115,12 @@ std::optional<PictureOpacity> PictureOpacity::read(IPicture* picture) {
         words = bitmapWords(static_cast<HBITMAP>(object), width, height);
     else if (type == PICTYPE_ICON)
         words = iconWords(static_cast<HICON>(object), width, height);
-    if (!words || !opacityInUse(*words))
+    if (!words || !alphaInUse(*words))
         return std::nullopt;
-    return PictureOpacity(width, height, std::move(*words));
+    return PictureAlpha(width, height, std::move(*words));
 }
 
-std::vector<std::uint32_t> PictureOpacity::scaled(SIZE sizePx) const {
+std::vector<std::uint32_t> PictureAlpha::scaled(SIZE sizePx) const {
     Words result;
     if (sizePx.cx <= 0 || sizePx.cy <= 0)
         return result;
@@ -149,7 +149,7 @@ win::ComPtr<IPicture> pictureOwning(win::UniqueBitmap bitmap) {
     return picture;
 }
 
-std::vector<std::uint8_t> PictureOpacity::bitmapFile() const {
+std::vector<std::uint8_t> PictureAlpha::bitmapFile() const {
     const auto pixelBytes = static_cast<std::uint32_t>(words_.size() * 4);
     std::vector<std::uint8_t> file(14 + sizeof(BITMAPINFOHEADER) + pixelBytes);
     BITMAPFILEHEADER header{};
@@ -176,7 +176,7 @@ std::vector<std::uint8_t> PictureOpacity::bitmapFile() const {
 }
 
 std::optional<win::ComPtr<IPicture>>
-PictureOpacity::pictureOfBitmapFile(std::span<const std::uint8_t> file) {
+PictureAlpha::pictureOfBitmapFile(std::span<const std::uint8_t> file) {
     const std::optional<core::Bitmap32Layout> layout = core::bitmap32Layout(file);
     if (!layout || layout->fileSize() > file.size())
         return std::nullopt;
@@ -190,7 +190,7 @@ PictureOpacity::pictureOfBitmapFile(std::span<const std::uint8_t> file) {
                         static_cast<std::size_t>(stored * width * 4),
                     static_cast<std::size_t>(width) * 4);
     }
-    if (!opacityInUse(words))
+    if (!alphaInUse(words))
         return std::nullopt;
     std::uint32_t* bits = nullptr;
     win::UniqueBitmap bitmap = win::createDibSection(static_cast<std::int32_t>(width),

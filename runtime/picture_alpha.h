@@ -1,5 +1,5 @@
 #pragma once
-// The opacity a picture carries in its own pixels: a 32-bit bitmap whose alpha channel is in
+// The alpha a picture carries in its own pixels: a 32-bit bitmap whose alpha channel is in
 // use (neither all 0, the unused byte of older bitmaps, nor all 255), or an icon or cursor
 // (its 32-bit image's alpha, else its AND mask). It is read from the picture's bitmaps, never
 // from what drawing it leaves on a background.
@@ -16,17 +16,17 @@
 
 namespace cutshape::runtime {
 
-class PictureOpacity {
+class PictureAlpha {
 public:
-    // The picture's own pixels when they carry opacity; nothing for every other picture.
-    static std::optional<PictureOpacity> read(IPicture* picture);
+    // The picture's own pixels when they carry alpha; nothing for every other picture.
+    static std::optional<PictureAlpha> read(IPicture* picture);
 
     // The pixels scaled nearest-neighbour to `sizePx` (each one of the picture's own, as a
     // bitmap is drawn): premultiplied 0xAARRGGBB words, rows top to bottom.
     std::vector<std::uint32_t> scaled(SIZE sizePx) const;
 
     // The pixels as a 32-bit bitmap file, rows bottom-up with the premultiplied alpha in the top
-    // bytes: the form in which a picture with opacity is stored.
+    // bytes: the form in which a picture with alpha is stored.
     std::vector<std::uint8_t> bitmapFile() const;
     // A picture object over a DIB section of a 32-bit bitmap file's pixels when their alpha is
     // in use; nothing for any other file (the system's loader reads those).
@@ -37,7 +37,7 @@ public:
     std::int32_t height() const noexcept { return height_; }
 
 private:
-    PictureOpacity(std::int32_t width, std::int32_t height, std::vector<std::uint32_t> words)
+    PictureAlpha(std::int32_t width, std::int32_t height, std::vector<std::uint32_t> words)
         : width_(width), height_(height), words_(std::move(words)) {}
 
     std::int32_t width_ = 0;
