@@ -96,7 +96,7 @@ HRESULT Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* paramet
     if (id == dispid::kLoad && (flags & DISPATCH_METHOD))
         return invokeWithPicture(PictureUse::load, parameters, exception, argumentError);
     // A script's "Picture = null" clears the picture, as assigning Nothing does.
-    if (id == dispid::kPicture && putsNoPicture(flags, *parameters))
+    if (id == dispid::kPicture && putsNothing(flags, *parameters))
         return putref_Picture(nullptr);
     // So is an object assigned to Picture: Wine's dispatcher keeps a reference to an object
     // that is not a picture when it refuses it.

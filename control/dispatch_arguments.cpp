@@ -6,7 +6,7 @@
 namespace cutshape::control {
 namespace {
 
-bool meansNoPicture(const VARIANT& value) noexcept {
+bool meansNothing(const VARIANT& value) noexcept {
     return value.vt == VT_NULL || value.vt == VT_EMPTY;
 }
 
@@ -33,7 +33,7 @@ const VARIANT& dereferenced(const VARIANT& argument) noexcept {
 
 runtime::Picture pictureArgument(const VARIANT& argument) {
     const VARIANT* value = &dereferenced(argument);
-    if (meansNoPicture(*value))
+    if (meansNothing(*value))
         return {};
     switch (value->vt) {
     case VT_ERROR:
@@ -63,9 +63,9 @@ bool putsOneValue(const DISPPARAMS& parameters) noexcept {
 
 } // namespace
 
-bool putsNoPicture(WORD flags, const DISPPARAMS& parameters) noexcept {
+bool putsNothing(WORD flags, const DISPPARAMS& parameters) noexcept {
     return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && putsOneValue(parameters) &&
-           meansNoPicture(dereferenced(parameters.rgvarg[0]));
+           meansNothing(dereferenced(parameters.rgvarg[0]));
 }
 
 bool assignsOneValue(WORD flags, const DISPPARAMS& parameters) noexcept {

@@ -22,14 +22,14 @@ HRESULT checkParameters(const DISPPARAMS& parameters, UINT* argumentError) noexc
 const VARIANT& dereferenced(const VARIANT& argument) noexcept;
 
 // The picture argument of a checked call: missing (left out, or the error value that stands
-// for a missing optional argument), null or empty gives no picture; a picture object by
+// for a missing optional argument), null or empty gives Nothing; a picture object by
 // value or by reference gives it. Throws the runtime's type-mismatch error for anything
 // else.
 runtime::Picture pictureArgument(const VARIANT& argument);
 
 // Whether a checked call is a property put of one value, by value or by reference, that
-// means no picture (a script's null or empty, having no Nothing).
-bool putsNoPicture(WORD flags, const DISPPARAMS& parameters) noexcept;
+// means Nothing (a script's null or empty, having no Nothing of its own).
+bool putsNothing(WORD flags, const DISPPARAMS& parameters) noexcept;
 // Whether the call assigns one value to a property by reference, as "Set x.P = value" does.
 bool assignsOneValue(WORD flags, const DISPPARAMS& parameters) noexcept;
 

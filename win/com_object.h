@@ -43,7 +43,7 @@ struct Via {};
 template <class Interface, class Implementation>
 struct Implements {};
 
-namespace details {
+namespace detail {
 
 template <class Entry>
 struct BaseOf {
@@ -89,10 +89,10 @@ struct FirstOf {
     using Type = First;
 };
 
-} // namespace details
+} // namespace detail
 
 template <class Self, class... Entries>
-class ComObject : public details::BaseOf<Entries>::Type... {
+class ComObject : public detail::BaseOf<Entries>::Type... {
 public:
     ComObject() noexcept { ModuleLock::acquire(); }
     ComObject(const ComObject&) = delete;
@@ -120,7 +120,7 @@ public:
 
     // The object's identity: its first interface as IUnknown.
     IUnknown* identity() noexcept {
-        using First = typename details::BaseOf<typename details::FirstOf<Entries...>::Type>::Type;
+        using First = typename detail::BaseOf<typename detail::FirstOf<Entries...>::Type>::Type;
         return static_cast<First*>(this);
     }
 
@@ -133,7 +133,7 @@ private:
         if (iid == IID_IUnknown)
             return identity();
         void* found = nullptr;
-        ((found = found ? found : details::InterfaceEntry<Entries>::find(this, iid)), ...);
+        ((found = found ? found : detail::InterfaceEntry<Entries>::find(this, iid)), ...);
         return found ? found : static_cast<Self*>(this)->findOtherInterface(iid);
     }
 
