@@ -131,11 +131,14 @@ std::optional<std::vector<std::uint32_t>> Picture::ownWords(SIZE sizePx) const {
     return std::nullopt;
 }
 
-bool Picture::drawsThroughMask() const noexcept {
+bool Picture::leavesPixelsUndrawn() const noexcept {
     SHORT type = PICTYPE_NONE;
+    if (!picture_ || FAILED(picture_->get_Type(&type)))
+        return false;
+    if (type == PICTYPE_METAFILE || type == PICTYPE_ENHMETAFILE)
+        return true;
     DWORD attributes = 0;
-    return picture_ && SUCCEEDED(picture_->get_Type(&type)) && type == PICTYPE_BITMAP &&
-           SUCCEEDED(picture_->get_Attributes(&attributes)) &&
+    return type == PICTYPE_BITMAP && SUCCEEDED(picture_->get_Attributes(&attributes)) &&
            (attributes & PICTURE_TRANSPARENT) != 0;
 }
 
@@ -188,11 +191,12 @@ void Picture::renderWithoutAlpha(HDC dc, SIZE sizePx) const {
 std::optional<std::vector<std::uint32_t>>
 Picture::renderOver(win::DibSurface& image, COLORREF background, SIZE sizePx) const {
     const bool drawn = !isEmpty() && sizePx.cx > 0 && sizePx.cy > 0;
-    // Drawn through its mask over two backgrounds before the image takes its own.
-    auto words = !drawn ? std::nullopt
-                 : drawsThroughMask() && sizePx.cx <= image.width() && sizePx.cy <= image.height()
-                     ? std::optional(transparencyByDrawing(image, sizePx))
-                     : ownWords(sizePx);
+    // Drawn over two backgrounds before the image takes its own.
+    auto words =
+        !drawn ? std::nullopt
+        : leavesPixelsUndrawn() && sizePx.cx <= image.width() && sizePx.cy <= image.height()
+            ? std::optional(transparencyByDrawing(image, sizePx))
+            : ownWords(sizePx);
     image.fill(background);
     if (!drawn)
         return std::nullopt;

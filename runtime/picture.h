@@ -61,8 +61,10 @@ private:
     // The picture's own premultiplied pixels scaled to `sizePx`, when it carries alpha
     // (picture_alpha.h).
     std::optional<std::vector<std::uint32_t>> ownWords(SIZE sizePx) const;
-    // Whether the picture is a bitmap the system draws with transparent parts.
-    bool drawsThroughMask() const noexcept;
+    // Whether drawing the picture leaves some of its pixels as they were: a bitmap the system
+    // draws through a mask (a GIF's transparent colour), or a metafile, which draws only
+    // what its records paint. Those pixels are the picture's own transparency.
+    bool leavesPixelsUndrawn() const noexcept;
     // The picture drawn into `image` over black and over white: a pixel that differs is
     // transparent (0), any other opaque in its own colour. The image is left drawn over.
     std::vector<std::uint32_t> transparencyByDrawing(win::DibSurface& image, SIZE sizePx) const;

@@ -113,17 +113,31 @@ TEST_F(RegionBuilder, GifAndBmpFilesGiveTheFigure) {
     EXPECT_EQ(fromGif, fromBmp);
 }
 
-// A GIF's transparent pixels are cut whatever the mask colour and whatever the box is drawn
-// over (a black button face, say), and no figure colour is cut with them.
-TEST_F(RegionBuilder, GifTransparencyIsCutWhateverTheMaskAndTheBackground) {
-    Image image(12, 8, kWhite); // the file's transparent colour
-    image.fillRect(2, 1, 10, 7, 0x00000000);
-    image.set(11, 7, 0x00000000);
-    for (const core::Color back : {runtime::kButtonFaceColor, core::Color{0}}) {
-        for (const MaskSettings mask : {MaskSettings{0, true}, MaskSettings{0x0000FF00, false}}) {
-            SCOPED_TRACE(::testing::Message() << std::hex << back << " " << mask.automatic);
-            const StagedPicture box = stage(L"t.gif", test::writeGif(image, kWhite), back);
-            EXPECT_EQ(mismatchWithFigure(buildBothWays(box, mask), image, kWhite), "");
+// A picture's own transparency (a GIF's transparent colour, what a metafile leaves undrawn)
+// is cut whatever the mask colour and whatever the picture is drawn over (a black button
+// face, say), and no figure colour is cut with it.
+TEST_F(RegionBuilder, OwnTransparencyIsCutWhateverTheMaskAndTheBackground) {
+    Image gif(12, 8, kWhite); // the file's transparent colour
+    gif.fillRect(2, 1, 10, 7, 0x00000000);
+    gif.set(11, 7, 0x00000000);
+    Image metafile(12, 8, kWhite); // white: undrawn
+    metafile.fillRect(2, 1, 10, 7, 0x00000000);
+    const struct {
+        const wchar_t* file;
+        std::vector<std::uint8_t> bytes;
+        const Image& figure;
+    } pictures[] = {
+        {L"t.gif", test::writeGif(gif, kWhite), gif},
+        {L"t.emf", test::makeEnhancedMetafile(12, 8, RECT{2, 1, 10, 7}, false), metafile},
+    };
+    for (const auto& picture : pictures) {
+        for (const core::Color back : {runtime::kButtonFaceColor, core::Color{0}}) {
+            for (const MaskSettings mask :
+                 {MaskSettings{0, true}, MaskSettings{0x0000FF00, false}}) {
+                SCOPED_TRACE(::testing::Message() << std::hex << back << " " << mask.automatic);
+                const StagedPicture box = stage(picture.file, picture.bytes, back);
+                EXPECT_EQ(mismatchWithFigure(buildBothWays(box, mask), picture.figure, kWhite), "");
+            }
         }
     }
 }

@@ -25,10 +25,11 @@ std::vector<std::uint8_t> streamBytes(IStream* stream) {
     return bytes;
 }
 
-void drawFigure(HDC dc, RECT area, RECT figure) {
+void drawFigure(HDC dc, RECT area, RECT figure, bool paintsBackground = true) {
     const win::UniqueBrush white(::CreateSolidBrush(RGB(255, 255, 255)));
     const win::UniqueBrush black(::CreateSolidBrush(RGB(0, 0, 0)));
-    ::FillRect(dc, &area, white.get());
+    if (paintsBackground)
+        ::FillRect(dc, &area, white.get());
     ::FillRect(dc, &figure, black.get());
 }
 
@@ -93,13 +94,14 @@ std::vector<std::uint8_t> encodeJpeg(const Image& image) {
     return streamBytes(stream.get());
 }
 
-std::vector<std::uint8_t> makeEnhancedMetafile(int widthPx, int heightPx, RECT figure) {
+std::vector<std::uint8_t> makeEnhancedMetafile(int widthPx, int heightPx, RECT figure,
+                                               bool paintsBackground) {
     // The frame is in hundredths of a millimetre.
     const RECT frame{0, 0, ::MulDiv(widthPx, 2540, 96), ::MulDiv(heightPx, 2540, 96)};
     HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
     if (!dc)
         win::throwLastError(L"CreateEnhMetaFile");
-    drawFigure(dc, RECT{0, 0, widthPx, heightPx}, figure);
+    drawFigure(dc, RECT{0, 0, widthPx, heightPx}, figure, paintsBackground);
     const HENHMETAFILE metafile = ::CloseEnhMetaFile(dc);
     if (!metafile)
         win::throwLastError(L"CloseEnhMetaFile");

@@ -32,9 +32,10 @@ private:
 // Baseline JPEG of the image, through the system's WIC encoder.
 std::vector<std::uint8_t> encodeJpeg(const Image& image);
 
-// A widthPx x heightPx enhanced metafile (frame at 96 dpi): a white background with a
+// A widthPx x heightPx enhanced metafile (frame at 96 dpi): a white background, or none, with a
 // black filled rectangle from (left, top) to (right, bottom) in pixels.
-std::vector<std::uint8_t> makeEnhancedMetafile(int widthPx, int heightPx, RECT figure);
+std::vector<std::uint8_t> makeEnhancedMetafile(int widthPx, int heightPx, RECT figure,
+                                               bool paintsBackground = true);
 
 // The same drawing as a placeable Windows metafile (1440 units per inch, 15 per pixel).
 std::vector<std::uint8_t> makePlaceableMetafile(int widthPx, int heightPx, RECT figure);
