@@ -752,8 +752,7 @@ TEST_F(CutshapeControl, FailedHostingLeavesNoObjectAlive) {
 
 // The control's state saved to a new memory stream, which is left at its start.
 win::ComPtr<IStream> savedStream(IDispatch* control) {
-    win::ComPtr<IStream> stream;
-    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    const win::ComPtr<IStream> stream = memoryStream({});
     EXPECT_EQ(win::ComPtr<IDispatch>(control).query<IPersistStreamInit>()->Save(stream.get(), TRUE),
               S_OK);
     EXPECT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
@@ -779,10 +778,7 @@ TEST_F(CutshapeControl, StreamKeepsValuesAndPicture) {
         get(second.control.get(), dispid::kPicture).result.get()->pdispVal);
     EXPECT_EQ(loaded.sizePixels(96, 96).cx, 25);
     // Garbage is refused with an error, not read as state.
-    win::ComPtr<IStream> garbage;
-    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, garbage.put()), S_OK);
-    garbage->Write("garbage!", 8, nullptr);
-    garbage->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
+    const win::ComPtr<IStream> garbage = memoryStream(bytesOf("garbage!"));
     EXPECT_NE(
         win::ComPtr<IDispatch>(second.control).query<IPersistStreamInit>()->Load(garbage.get()),
         S_OK);
@@ -868,23 +864,6 @@ std::string hexText(const std::vector<std::uint8_t>& bytes, char lineEnd = '\n')
     return text;
 }
 
-std::vector<std::uint8_t> contentsOf(IStream& stream) {
-    STATSTG stat{};
-    EXPECT_EQ(stream.Stat(&stat, STATFLAG_NONAME), S_OK);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
-    EXPECT_EQ(stream.Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
-    EXPECT_EQ(stream.Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
-    return bytes;
-}
-
-win::ComPtr<IStream> streamOfBytes(const std::vector<std::uint8_t>& bytes) {
-    win::ComPtr<IStream> stream;
-    EXPECT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
-    EXPECT_EQ(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
-    EXPECT_EQ(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), S_OK);
-    return stream;
-}
-
 // A picture as stored text: "nothing", "empty", or its file: the 32-bit bitmap that keeps its
 // alpha, else the file OleSaveToStream writes after the class, "lt\0\0" and the size.
 std::string pictureText(const runtime::Picture& picture) {
@@ -892,10 +871,10 @@ std::string pictureText(const runtime::Picture& picture) {
         return picture.isNothing() ? "nothing\n" : "empty\n";
     if (const auto alpha = runtime::PictureAlpha::read(picture.get()))
         return hexText(alpha->bitmapFile(), ' ');
-    const win::ComPtr<IStream> stream = streamOfBytes({});
+    const win::ComPtr<IStream> stream = memoryStream({});
     const auto persist = win::ComPtr<IPicture>(picture.get()).query<IPersistStream>();
     EXPECT_EQ(::OleSaveToStream(persist.get(), stream.get()), S_OK);
-    const std::vector<std::uint8_t> saved = contentsOf(*stream.get());
+    const std::vector<std::uint8_t> saved = streamBytes(stream.get());
     return hexText(std::vector<std::uint8_t>(saved.begin() + 24, saved.end()), ' ');
 }
 
@@ -949,7 +928,7 @@ void saveGoldenForms(const std::vector<StoredCase>& cases, const container::Form
         put(control, dispid::kMaskColor, variantOf(c.maskColor));
         put(control, dispid::kShowPicture, variantOfBool(c.showPicture != 0));
         put(control, dispid::kAutomaticMaskColor, variantOfBool(c.automaticMaskColor != 0));
-        write(c.name + ".stream.hex", hexText(contentsOf(*savedStream(control).get())));
+        write(c.name + ".stream.hex", hexText(streamBytes(savedStream(control).get())));
         write(c.name + ".bag.txt", savedBagText(control, false));
         write(c.name + ".bag-all.txt", savedBagText(control, true));
     }
@@ -970,10 +949,10 @@ TEST_F(CutshapeControl, StoredFormsOfEarlierBuildsLoadAndSaveTheSameBytes) {
         HostedControl viaStream(formDesign(), true);
         ASSERT_EQ(win::ComPtr<IDispatch>(viaStream.control)
                       .query<IPersistStreamInit>()
-                      ->Load(streamOfBytes(bytesOfHex(streamText)).get()),
+                      ->Load(memoryStream(bytesOfHex(streamText)).get()),
                   S_OK);
         expectValuesOf(viaStream.control.get(), c);
-        EXPECT_EQ(hexText(contentsOf(*savedStream(viaStream.control.get()).get())), streamText);
+        EXPECT_EQ(hexText(streamBytes(savedStream(viaStream.control.get()).get())), streamText);
         for (const bool saveAll : {false, true}) {
             const std::string text =
                 storedFormFile(c.name + (saveAll ? ".bag-all.txt" : ".bag.txt"));
@@ -1012,7 +991,7 @@ TEST_F(CutshapeControl, LaterStreamVersionsAreReadUpToTheLengthTheyGive) {
         // A value this build does not know, then what follows the control's data.
         bytes.insert(bytes.end(), {0x2A, 0, 0, 0, 7, 'N', 'E', 'X', 'T'});
         HostedControl hosted(formDesign(), true);
-        const win::ComPtr<IStream> stream = streamOfBytes(bytes);
+        const win::ComPtr<IStream> stream = memoryStream(bytes);
         ASSERT_EQ(
             win::ComPtr<IDispatch>(hosted.control).query<IPersistStreamInit>()->Load(stream.get()),
             c.status);
@@ -1040,9 +1019,9 @@ TEST_F(CutshapeControl, NewerPropertyAtItsDefaultKeepsTheFirstStreamVersion) {
     control::PropertyOwner owner;
     owner.setMaskColor(0x123456);
     const auto saved = [&](std::span<const control::StoredProperty> table) {
-        const win::ComPtr<IStream> stream = streamOfBytes({});
+        const win::ComPtr<IStream> stream = memoryStream({});
         control::writeStream(*stream.get(), owner, table);
-        return contentsOf(*stream.get());
+        return streamBytes(stream.get());
     };
     EXPECT_EQ(saved(rows), saved(control::storedProperties()));
     extra = 9;
@@ -1050,10 +1029,10 @@ TEST_F(CutshapeControl, NewerPropertyAtItsDefaultKeepsTheFirstStreamVersion) {
     ASSERT_EQ(newer.size(), saved(control::storedProperties()).size() + 8);
     EXPECT_EQ(newer[4], 2);
     control::PropertyOwner reader;
-    control::readStream(*streamOfBytes(newer).get(), reader);
+    control::readStream(*memoryStream(newer).get(), reader);
     EXPECT_EQ(reader.maskColor(), 0x123456u);
     extra = 0;
-    control::readStream(*streamOfBytes(newer).get(), reader, rows);
+    control::readStream(*memoryStream(newer).get(), reader, rows);
     EXPECT_EQ(extra, 9u);
 }
 

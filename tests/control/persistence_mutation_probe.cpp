@@ -37,16 +37,6 @@ constexpr auto kMutantLimit = 30s;
 
 const container::FormDesign kDesign{L"Persistence mutants"};
 
-win::ComPtr<IStream> streamOf(const std::vector<std::uint8_t>& bytes) {
-    win::ComPtr<IStream> stream;
-    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"A memory stream");
-    if (!bytes.empty())
-        win::check(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr),
-                   L"Writing the mutant");
-    win::check(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"Rewinding");
-    return stream;
-}
-
 // The valid state: the bitmap case that an earlier build stored, as a stream and as a
 // property set with every value, and the properties cases.txt says it holds.
 struct ValidSave {
@@ -116,7 +106,7 @@ HRESULT loadStream(const win::ComPtr<container::Form>& form, const std::vector<s
                    std::optional<HostedControl>& hosted) {
     hosted.emplace(form, true);
     const auto persist = hosted->control.query<IPersistStreamInit>();
-    const win::ComPtr<IStream> stream = streamOf(bytes);
+    const win::ComPtr<IStream> stream = memoryStream(bytes);
     scribbleOnStack();
     return persist->Load(stream.get());
 }

@@ -11,7 +11,6 @@
 #include <wincodec.h>
 
 namespace cutshape::test {
-namespace {
 
 std::vector<std::uint8_t> streamBytes(IStream* stream) {
     HGLOBAL memory = nullptr;
@@ -24,6 +23,18 @@ std::vector<std::uint8_t> streamBytes(IStream* stream) {
     ::GlobalUnlock(memory);
     return bytes;
 }
+
+win::ComPtr<IStream> memoryStream(std::span<const std::uint8_t> bytes) {
+    win::ComPtr<IStream> stream;
+    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"CreateStreamOnHGlobal");
+    if (!bytes.empty())
+        win::check(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr),
+                   L"IStream::Write");
+    win::check(stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr), L"IStream::Seek");
+    return stream;
+}
+
+namespace {
 
 void drawFigure(HDC dc, RECT area, RECT figure, bool paintsBackground = true) {
     const win::UniqueBrush white(::CreateSolidBrush(RGB(255, 255, 255)));
@@ -61,8 +72,7 @@ std::vector<std::uint8_t> encodeJpeg(const Image& image) {
     win::check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                   IID_IWICImagingFactory, factory.putVoid()),
                L"Creating the WIC factory");
-    win::ComPtr<IStream> stream;
-    win::check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), L"CreateStreamOnHGlobal");
+    const win::ComPtr<IStream> stream = memoryStream({});
     win::ComPtr<IWICBitmapEncoder> encoder;
     win::check(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.put()),
                L"Creating the JPEG encoder");

@@ -1,12 +1,15 @@
 #pragma once
 // Test helpers that need Windows: a temporary folder, picture files only the system can
-// encode (JPEG through WIC, metafiles through GDI), and a window's size and region.
+// encode (JPEG through WIC, metafiles through GDI), memory streams, and a window's size and
+// region.
 
 #include "core/rect.h"
 #include "tests/support/picture_files.h"
+#include "win/com_ptr.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <vector>
 #include <windows.h>
 
@@ -39,6 +42,10 @@ std::vector<std::uint8_t> makeEnhancedMetafile(int widthPx, int heightPx, RECT f
 
 // The same drawing as a placeable Windows metafile (1440 units per inch, 15 per pixel).
 std::vector<std::uint8_t> makePlaceableMetafile(int widthPx, int heightPx, RECT figure);
+
+// A memory stream holding `bytes`, at its start; and all that a memory stream holds.
+win::ComPtr<IStream> memoryStream(std::span<const std::uint8_t> bytes);
+std::vector<std::uint8_t> streamBytes(IStream* stream);
 
 // The window's outer size, and its region as rectangles (none when it has no region).
 SIZE windowSize(HWND window);
