@@ -4,6 +4,7 @@
 #include "container/cursor_file.h"
 #include "core/arithmetic_error.h"
 #include "core/twips.h"
+#include "runtime/picture.h"
 #include "runtime/runtime_errors.h"
 #include "runtime/screen.h"
 #include "win/gdi.h"
@@ -35,7 +36,8 @@ HFONT defaultFont(const runtime::Resolution& at) {
 
 win::UniqueBitmap bitmapFromFile(std::span<const std::uint8_t> bytes) {
     constexpr std::size_t kFileHeader = 14;
-    if (bytes.size() < kFileHeader + sizeof(BITMAPINFOHEADER) || bytes[0] != 'B' || bytes[1] != 'M')
+    if (runtime::inspectedPicture(bytes, L"an image's bitmap").format !=
+        core::PictureFormat::Bitmap)
         throw runtime::invalidPictureError(L"an image's bitmap is no BMP file");
     const std::uint32_t bitsOffset =
         bytes[10] | bytes[11] << 8 | bytes[12] << 16 | static_cast<std::uint32_t>(bytes[13]) << 24;

@@ -224,17 +224,20 @@ Picture loadPicture(std::wstring_view path) {
     return pictureFromBytes(readPictureFile(fullPath), fullPath);
 }
 
-Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what) {
-    const std::wstring name(what);
-    core::PictureHeader header;
+core::PictureHeader inspectedPicture(std::span<const std::uint8_t> bytes, std::wstring_view what) {
     try {
-        header = core::inspectPictureFile(bytes);
+        return core::inspectPictureFile(bytes);
     } catch (const core::PictureFileError& fault) {
-        const std::wstring detail = name + L": " + win::widen(fault.what());
+        const std::wstring detail = std::wstring(what) + L": " + win::widen(fault.what());
         if (fault.kind() == core::PictureFileError::Kind::TooLarge)
             throw outOfMemoryError(detail);
         throw invalidPictureError(detail);
     }
+}
+
+Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what) {
+    const std::wstring name(what);
+    const core::PictureHeader header = inspectedPicture(bytes, name);
     if (header.format == core::PictureFormat::Png || header.format == core::PictureFormat::Tiff)
         return pictureOfBitmap(bytes, name);
     // A 32-bit bitmap whose alpha is in use keeps it (the system's loader would drop it).

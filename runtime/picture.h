@@ -2,6 +2,7 @@
 // Picture objects: the platform's OLE picture (IPicture and IPictureDisp on one object).
 // A Picture value is a shared reference: copies name the same object, nothing is copied.
 
+#include "core/picture_header.h"
 #include "win/com_ptr.h"
 #include "win/gdi.h"
 
@@ -87,6 +88,11 @@ private:
 // empty picture. Throws the runtime's errors: file not found, invalid picture (empty,
 // damaged, truncated or foreign files), out of memory (sizes that cannot be held).
 Picture loadPicture(std::wstring_view path);
+
+// The format and size of a picture file's bytes, checked as every picture is before a
+// decoder sees it (core/picture_header.h); `what` names them in the runtime's errors:
+// invalid picture, or out of memory for a size that cannot be held.
+core::PictureHeader inspectedPicture(std::span<const std::uint8_t> bytes, std::wstring_view what);
 
 // A picture object from the bytes of a picture file; `what` names them in errors.
 Picture pictureFromBytes(std::span<const std::uint8_t> bytes, std::wstring_view what);
