@@ -2,7 +2,7 @@
 // way a program calls it, beside the floor: one IPicture::Render of the same picture into an
 // existing 32-bit image plus the window system's own SetWindowRgn with the same region. The
 // parts of a Load are timed one by one in this process with the same code the control runs:
-// staging (the picture drawn into the staging box), scan (runs and bands), region creation,
+// staging (the picture drawn into the staged image), scan (runs and bands), region creation,
 // and SetWindowRgn.
 
 #include "bench/load_bench.h"

@@ -57,19 +57,21 @@ void compareBuilders(const test::TempFolder& folder) {
     std::printf("%-22s %8s %8s %10s %10s %10s %10s %10s %8s %9s\n", "picture", "runs", "rects",
                 "scan+band", "region", "kept", "fresh", "per-pixel", "ratio", "identical");
     for (const Case& c : cases) {
-        const runtime::StagedPicture box = stage(folder, L"bench.bmp", c.image);
+        const runtime::StagedPicture staged = stage(folder, L"bench.bmp", c.image);
         const core::MaskSettings mask{kWhite, false};
         core::BandScanner scanner;
         core::BandScanner::Result bands;
-        const double bandMs = medianMs(
-            21, [&] { bands = scanner.scan(box.pixels(), box.widthPx(), box.heightPx(), kWhite); });
+        const double bandMs = medianMs(21, [&] {
+            bands = scanner.scan(staged.pixels(), staged.widthPx(), staged.heightPx(), kWhite);
+        });
         const double regionMs = medianMs(9, [&] { (void)win::createRegion(bands.rects); });
         control::RegionBuilder builder;
         control::ScanSize scan;
         win::UniqueRegion fast;
         win::UniqueRegion slow;
-        const double keptMs = medianMs(21, [&] { fast = builder.build(box, mask, scan); });
-        const double freshMs = medianMs(9, [&] { fast = control::buildRegion(box, mask, scan); });
+        const double keptMs = medianMs(21, [&] { fast = builder.build(staged, mask, scan); });
+        const double freshMs =
+            medianMs(9, [&] { fast = control::buildRegion(staged, mask, scan); });
         std::printf("%-22s %8lld %8zu %10.3f %10.3f %10.3f %10.3f", c.name,
                     static_cast<long long>(bands.runCount), bands.rects.size(), bandMs, regionMs,
                     keptMs, freshMs);
@@ -77,8 +79,8 @@ void compareBuilders(const test::TempFolder& folder) {
             std::printf(" %10s\n", "skipped");
             continue;
         }
-        const double slowMs =
-            medianMs(c.slowRepeats, [&] { slow = control::buildRegionPerPixel(box, mask, scan); });
+        const double slowMs = medianMs(
+            c.slowRepeats, [&] { slow = control::buildRegionPerPixel(staged, mask, scan); });
         const bool identical = win::regionRects(fast.get()) == win::regionRects(slow.get());
         std::printf(" %10.1f %7.0fx %9s\n", slowMs, slowMs / keptMs, identical ? "yes" : "NO");
     }

@@ -35,23 +35,23 @@ protected:
     }
 
     // Builds both ways, checks they agree exactly and are canonical, and returns the rects.
-    core::Rects buildBothWays(const StagedPicture& box, const MaskSettings& mask) {
+    core::Rects buildBothWays(const StagedPicture& staged, const MaskSettings& mask) {
         ScanSize fastScan{-1, -1};
         ScanSize slowScan{-1, -1};
-        const win::UniqueRegion fast = control::buildRegion(box, mask, fastScan);
-        const win::UniqueRegion slow = control::buildRegionPerPixel(box, mask, slowScan);
+        const win::UniqueRegion fast = control::buildRegion(staged, mask, fastScan);
+        const win::UniqueRegion slow = control::buildRegionPerPixel(staged, mask, slowScan);
         const core::Rects fastRects = win::regionRects(fast.get());
         EXPECT_EQ(fastRects, win::regionRects(slow.get()));
         EXPECT_EQ(fastScan.scanWidth, slowScan.scanWidth);
         EXPECT_EQ(fastScan.scanHeight, slowScan.scanHeight);
-        EXPECT_EQ(fastScan.scanWidth, box.widthPx());
-        EXPECT_EQ(fastScan.scanHeight, box.heightPx());
+        EXPECT_EQ(fastScan.scanWidth, staged.widthPx());
+        EXPECT_EQ(fastScan.scanHeight, staged.heightPx());
         EXPECT_EQ(core::canonicalBandsFault(fastRects), "");
         // The scan's bands are the region's own rectangles: outlines are judged by them
         // before any region is made.
         control::RegionBuilder builder;
         ScanSize bandScan;
-        const std::span<const core::Rect> bands = builder.scan(box, mask, bandScan);
+        const std::span<const core::Rect> bands = builder.scan(staged, mask, bandScan);
         EXPECT_EQ(core::Rects(bands.begin(), bands.end()), fastRects);
         return fastRects;
     }
@@ -81,20 +81,20 @@ TEST_F(RegionBuilder, FastAndPerPixelAgreeOnGeneratedPictures) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const StagedPicture box = stage(c.name, test::writeBmp24(c.image));
-        const core::Rects rects = buildBothWays(box, MaskSettings{c.mask, false});
+        const StagedPicture staged = stage(c.name, test::writeBmp24(c.image));
+        const core::Rects rects = buildBothWays(staged, MaskSettings{c.mask, false});
         EXPECT_EQ(mismatchWithFigure(rects, c.image, c.mask), "");
     }
 }
 
 TEST_F(RegionBuilder, RegionTheSystemCannotCreateIsTheRuntimesOutOfMemoryError) {
-    const StagedPicture box = stage(L"t.bmp", test::writeBmp24(test::makeTextPage(200, 100)));
+    const StagedPicture staged = stage(L"t.bmp", test::writeBmp24(test::makeTextPage(200, 100)));
     control::RegionBuilder builder;
     ScanSize scan;
     win::GdiWatch watch;
     watch.failRegionCall(5);
     try {
-        (void)builder.build(box, MaskSettings{kWhite}, scan);
+        (void)builder.build(staged, MaskSettings{kWhite}, scan);
         ADD_FAILURE() << "the failing region call went unnoticed";
     } catch (const win::Error& error) {
         EXPECT_EQ(error.number(), CTL_E_OUTOFMEMORY);
@@ -135,8 +135,9 @@ TEST_F(RegionBuilder, OwnTransparencyIsCutWhateverTheMaskAndTheBackground) {
             for (const MaskSettings mask :
                  {MaskSettings{0, true}, MaskSettings{0x0000FF00, false}}) {
                 SCOPED_TRACE(::testing::Message() << std::hex << back << " " << mask.automatic);
-                const StagedPicture box = stage(picture.file, picture.bytes, back);
-                EXPECT_EQ(mismatchWithFigure(buildBothWays(box, mask), picture.figure, kWhite), "");
+                const StagedPicture staged = stage(picture.file, picture.bytes, back);
+                EXPECT_EQ(mismatchWithFigure(buildBothWays(staged, mask), picture.figure, kWhite),
+                          "");
             }
         }
     }
@@ -147,16 +148,16 @@ TEST_F(RegionBuilder, AutomaticMaskTakesTopLeftPixelEvenInsideTheFigure) {
     image.fillRect(0, 0, 2, 4, 0x000000FF); // the top-left pixel belongs to the figure
     image.fillRect(6, 1, 9, 3, 0x000000FF);
     image.set(4, 2, 0x00000000);
-    const StagedPicture box = stage(L"auto.bmp", test::writeBmp24(image));
-    const core::Rects rects = buildBothWays(box, MaskSettings{kWhite, true});
+    const StagedPicture staged = stage(L"auto.bmp", test::writeBmp24(image));
+    const core::Rects rects = buildBothWays(staged, MaskSettings{kWhite, true});
     EXPECT_EQ(mismatchWithFigure(rects, image, 0x000000FF), "");
 }
 
 TEST_F(RegionBuilder, SystemColourMaskMatchesNoPixel) {
     const Image image = test::makeFigure(40, 30);
-    const StagedPicture box = stage(L"sys.bmp", test::writeBmp24(image));
-    // 0x8000000F stands for the button face, which the box's pixels may well show.
-    const core::Rects rects = buildBothWays(box, MaskSettings{0x8000000F, false});
+    const StagedPicture staged = stage(L"sys.bmp", test::writeBmp24(image));
+    // 0x8000000F stands for the button face, which the staged's pixels may well show.
+    const core::Rects rects = buildBothWays(staged, MaskSettings{0x8000000F, false});
     EXPECT_EQ(rects, (core::Rects{{0, 0, 40, 30}}));
 }
 

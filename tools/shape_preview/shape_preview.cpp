@@ -165,7 +165,7 @@ int run(const Options& options) {
     auto [region, rectCount] =
         preview.stage(options.demo ? demoPicture() : runtime::loadPicture(options.picture),
                       runtime::screenResolution());
-    const runtime::StagedPicture& box = preview.staging;
+    const runtime::StagedPicture& staged = preview.staging;
     const control::ScanSize& scan = preview.scan;
 
     WNDCLASSW windowClass{};
@@ -177,8 +177,8 @@ int run(const Options& options) {
     placement.style = WS_POPUP;
     placement.x = options.x;
     placement.y = options.y;
-    placement.width = box.widthPx();
-    placement.height = box.heightPx();
+    placement.width = staged.widthPx();
+    placement.height = staged.heightPx();
     win::UniqueWindow window =
         win::createHandlerWindow(preview, windowClass.lpszClassName, windowClass.hInstance,
                                  options.title.c_str(), placement, L"Creating the preview window");
