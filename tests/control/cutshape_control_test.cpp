@@ -904,9 +904,7 @@ void expectValuesOf(IDispatch* control, const StoredCase& c) {
     ASSERT_EQ(picture.result.get()->vt, VT_DISPATCH);
     ASSERT_NE(picture.result.get()->pdispVal, nullptr);
     EXPECT_EQ(pictureText(runtime::Picture::fromObject(picture.result.get()->pdispVal)),
-              c.picture == "empty" ? "empty\n"
-                                   : pictureText(runtime::pictureFromBytes(
-                                         bytesOf(storedFormFile(c.picture)), L"golden")));
+              c.picture == "empty" ? "empty\n" : pictureText(storedPicture(c.picture)));
 }
 
 // Saves each case from the values of cases.txt, and the pictures they name.
@@ -921,10 +919,7 @@ void saveGoldenForms(const std::vector<StoredCase>& cases, const container::Form
         HostedControl hosted(design, true, win::makeCom<container::PropertyBag>().get());
         IDispatch* control = hosted.control.get();
         if (c.picture != "empty")
-            putRef(control, dispid::kPicture,
-                   runtime::pictureFromBytes(bytesOf(storedFormFile(c.picture)), L"golden")
-                       .dispatch()
-                       .get());
+            putRef(control, dispid::kPicture, storedPicture(c.picture).dispatch().get());
         put(control, dispid::kMaskColor, variantOf(c.maskColor));
         put(control, dispid::kShowPicture, variantOfBool(c.showPicture != 0));
         put(control, dispid::kAutomaticMaskColor, variantOfBool(c.automaticMaskColor != 0));

@@ -11,6 +11,7 @@
 // a mutant that does not return ends the probe with CaseWatchdog::kHangExitCode.
 
 #include "runtime/picture.h"
+#include "runtime/staged_picture.h"
 #include "tests/control/bag_mutants.h"
 #include "tests/control/control_harness.h"
 #include "tests/control/shaping_check.h"
@@ -38,17 +39,19 @@ constexpr auto kMutantLimit = 30s;
 const container::FormDesign kDesign{L"Persistence mutants"};
 
 // The valid state: the bitmap case that an earlier build stored, as a stream and as a
-// property set with every value, and the properties cases.txt says it holds.
+// property set with every value, the properties cases.txt says it holds, and its picture file
+// as the picture loader draws it.
 struct ValidSave {
     StoredCase stored = storedCase("bitmap");
-    Image image = readBmp24(bytesOf(storedFormFile(stored.picture)));
+    runtime::StagedPicture figure;
     std::vector<std::uint8_t> stream = bytesOfHex(storedFormFile(stored.name + ".stream.hex"));
     std::vector<runtime::Picture> pictures;
     win::ComPtr<container::PropertyBag> bag =
         bagOfText(storedFormFile(stored.name + ".bag-all.txt"), pictures);
 
+    ValidSave() { figure.stage(storedPicture(stored.picture), runtime::screenResolution()); }
     core::Color maskColor() const {
-        return stored.automaticMaskColor ? image.get(0, 0)
+        return stored.automaticMaskColor ? ::GetPixel(figure.hDC(), 0, 0)
                                          : static_cast<core::Color>(stored.maskColor);
     }
 };
@@ -161,10 +164,10 @@ std::string validStateFault(const ValidSave& valid, bool fromStream) {
     const Call load = call(hosted->control.get(), dispid::kLoad);
     if (load.status != S_OK)
         return "Load of the restored picture answered " + hexOf(load.status);
-    if (std::string fault =
-            test::regionMismatch(windowRegion(hosted->form->hwnd()),
-                                 test::referenceFigure(valid.image.view(), valid.image.width(),
-                                                       valid.image.height(), valid.maskColor()));
+    if (std::string fault = test::regionMismatch(
+            windowRegion(hosted->form->hwnd()),
+            test::referenceFigure(valid.figure.pixels(), valid.figure.widthPx(),
+                                  valid.figure.heightPx(), valid.maskColor()));
         !fault.empty())
         return "the restored picture does not shape the form: " + fault;
     return shapingFault(*hosted);

@@ -5,6 +5,15 @@
 #include <stdexcept>
 
 namespace cutshape::test {
+namespace {
+
+runtime::Picture pictureOfText(const std::string& text) {
+    if (text == "nothing" || text == "empty")
+        return text == "empty" ? runtime::emptyPicture() : runtime::Picture();
+    return runtime::pictureFromBytes(bytesOfHex(text), L"a stored picture");
+}
+
+} // namespace
 
 const std::filesystem::path& storedFormsFolder() {
     static const std::filesystem::path folder = CUTSHAPE_GOLDEN_PERSISTENCE;
@@ -37,6 +46,10 @@ StoredCase storedCase(const std::string& name) {
                              (storedFormsFolder() / "cases.txt").string());
 }
 
+runtime::Picture storedPicture(const std::string& name) {
+    return runtime::pictureFromBytes(bytesOf(storedFormFile(name)), L"a stored form's picture");
+}
+
 std::vector<std::uint8_t> bytesOf(const std::string& text) {
     return std::vector<std::uint8_t>(text.begin(), text.end());
 }
@@ -47,12 +60,6 @@ std::vector<std::uint8_t> bytesOfHex(const std::string& text) {
     for (std::string byte; in >> byte;)
         bytes.push_back(static_cast<std::uint8_t>(std::stoul(byte, nullptr, 16)));
     return bytes;
-}
-
-runtime::Picture pictureOfText(const std::string& text) {
-    if (text == "nothing" || text == "empty")
-        return text == "empty" ? runtime::emptyPicture() : runtime::Picture();
-    return runtime::pictureFromBytes(bytesOfHex(text), L"a stored picture");
 }
 
 win::ComPtr<container::PropertyBag> bagOfText(const std::string& text,

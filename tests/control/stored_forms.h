@@ -32,9 +32,11 @@ std::vector<StoredCase> storedCases();
 // Throws std::runtime_error for a case that cases.txt does not list.
 StoredCase storedCase(const std::string& name);
 
+// A picture file of the folder, loaded.
+runtime::Picture storedPicture(const std::string& name);
+
 std::vector<std::uint8_t> bytesOf(const std::string& text);
 std::vector<std::uint8_t> bytesOfHex(const std::string& text);
-runtime::Picture pictureOfText(const std::string& text);
 // The container's bag with the values of a property set's text; `pictures` keeps its
 // pictures alive.
 win::ComPtr<container::PropertyBag> bagOfText(const std::string& text,

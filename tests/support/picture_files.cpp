@@ -185,33 +185,4 @@ Image makeNoise(std::int32_t width, std::int32_t height, std::uint64_t seed,
                 std::initializer_list<core::Color> colours) {
     return makeNoise(width, height, seed, std::span<const core::Color>(colours));
 }
-Image readBmp24(std::span<const std::uint8_t> file) {
-    const auto u16 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(file[at] | file[at + 1] << 8);
-    };
-    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
-    constexpr std::size_t kHeaders = 54; // file header and BITMAPINFOHEADER
-    if (file.size() < kHeaders || file[0] != 'B' || file[1] != 'M' || u16(28) != 24 || u32(30) != 0)
-        throw std::invalid_argument("not an uncompressed 24-bit bitmap file");
-    const auto width = static_cast<std::int32_t>(u32(18));
-    const auto height = static_cast<std::int32_t>(u32(22)); // bottom-up only
-    const std::size_t pixels = u32(10);
-    if (width <= 0 || height <= 0 || width > kMaxGeneratedSide || height > kMaxGeneratedSide)
-        throw std::invalid_argument("a 24-bit bitmap of an unexpected size");
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
-    if (pixels < kHeaders || pixels > file.size() ||
-        (file.size() - pixels) / stride < static_cast<std::size_t>(height))
-        throw std::invalid_argument("a 24-bit bitmap without all its pixels");
-    Image image(width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::size_t row = pixels + stride * static_cast<std::size_t>(height - 1 - y);
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::size_t at = row + 3 * static_cast<std::size_t>(x);
-            image.set(x, y,
-                      static_cast<core::Color>(file[at + 2] | file[at + 1] << 8 | file[at] << 16));
-        }
-    }
-    return image;
-}
-
 } // namespace cutshape::test

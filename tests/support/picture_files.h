@@ -42,8 +42,4 @@ Image makeNoise(std::int32_t width, std::int32_t height, std::uint64_t seed,
 Image makeNoise(std::int32_t width, std::int32_t height, std::uint64_t seed,
                 std::initializer_list<core::Color> colours);
 
-// The pixels of an uncompressed 24-bit bitmap file, such as writeBmp24 writes. Throws
-// std::invalid_argument for any other file or one whose pixels it does not hold.
-Image readBmp24(std::span<const std::uint8_t> file);
-
 } // namespace cutshape::test
